@@ -1,0 +1,144 @@
+#include "app/commandline.h"
+
+#include "app/version.h"
+#include "engine/diffengine.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lindo {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: lindo [FILE1 FILE2]\n"
+    "       lindo --merge FILE1 FILE2 [-o OUT]\n"
+    "       lindo --sections FILE1 FILE2\n"
+    "       lindo --help | --version\n"
+    "\n"
+    "Compares two text files line by line and merges them (a union merge).\n"
+    "  --merge     writes the merge output (every line ending in CR LF) to\n"
+    "              standard output, or to OUT with -o\n"
+    "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
+    "  --version   prints the version line\n";
+
+class StderrReporter final : public FileErrorReporter {
+public:
+    void ReportFileError(const std::string &message) override
+    {
+        std::cerr << message << '\n';
+    }
+};
+
+int UsageError()
+{
+    std::cerr << kUsage;
+    return kExitFailure;
+}
+
+const char *StatusWord(const DiffSection &section)
+{
+    switch (StatusOf(section)) {
+    case SectionStatus::Matching:
+        return "matching";
+    case SectionStatus::Different:
+        return "different";
+    case SectionStatus::OnlyInThisFile:
+        return "only";
+    case SectionStatus::None:
+        break;
+    }
+    return "none";
+}
+
+void PrintSections(const DiffEngine &engine)
+{
+    std::string out;
+    for (int side = 1; side <= 2; ++side) {
+        const auto &sections = engine.Sections(side);
+        for (std::size_t index = 0; index < sections.size(); ++index) {
+            const DiffSection &s = sections[index];
+            out += std::to_string(side) + ' ' + std::to_string(index) + ' '
+                   + std::to_string(s.first) + ' ' + std::to_string(s.last) + ' ' + StatusWord(s)
+                   + ' ' + std::to_string(s.partner) + ' ' + std::to_string(s.above) + ' '
+                   + (s.IsSelected() ? '1' : '0') + '\n';
+        }
+    }
+    std::cout << out;
+}
+
+// Loads and compares with auto-select on, as the window's Compare does.
+bool LoadAndCompare(DiffEngine &engine, const std::string &path1, const std::string &path2)
+{
+    if (!engine.Load(path1, path2))
+        return false;
+    engine.Compare();
+    return true;
+}
+
+int RunMerge(const std::vector<std::string_view> &args)
+{
+    // lindo --merge FILE1 FILE2 [-o OUT]
+    if (args.size() != 3 && !(args.size() == 5 && args[3] == "-o"))
+        return UsageError();
+    StderrReporter reporter;
+    DiffEngine engine;
+    engine.SetReporter(&reporter);
+    if (!LoadAndCompare(engine, std::string(args[1]), std::string(args[2])))
+        return kExitFailure;
+    engine.BuildMergeList();
+    if (args.size() == 5)
+        return engine.WriteMergeFile(std::string(args[4])) ? kExitOk : kExitFailure;
+    engine.WriteMergeText(std::cout);
+    std::cout.flush();
+    if (!std::cout) {
+        reporter.ReportFileError(FileErrorMessage(FileErrorCause::DiskFull, "/dev/stdout"));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int RunSections(const std::vector<std::string_view> &args)
+{
+    if (args.size() != 3)
+        return UsageError();
+    StderrReporter reporter;
+    DiffEngine engine;
+    engine.SetReporter(&reporter);
+    if (!LoadAndCompare(engine, std::string(args[1]), std::string(args[2])))
+        return kExitFailure;
+    PrintSections(engine);
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCommandLine(int argc, char **argv)
+{
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.empty())
+        return UsageError();
+    const std::string_view mode = args[0];
+    if (mode == "--help" || mode == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (mode == "--version") {
+        std::cout << kVersionLine << '\n';
+        return kExitOk;
+    }
+    if (mode == "--merge")
+        return RunMerge(args);
+    if (mode == "--sections")
+        return RunSections(args);
+    return UsageError();
+}
+
+} // namespace lindo

@@ -1,0 +1,42 @@
+#pragma once
+
+// Every message box and modal question of the program goes through here, so
+// a test can install its own Prompter and answer without a dialog appearing.
+
+#include <QString>
+
+class QWidget;
+
+namespace lindo {
+
+enum class PromptIcon { None, Information, Exclamation, Stop, Question };
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+struct PromptRequest {
+    QWidget *parent = nullptr;
+    QString caption;
+    QString text;
+    PromptIcon icon = PromptIcon::None;
+    PromptButtons buttons = PromptButtons::Ok;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual PromptAnswer Ask(const PromptRequest &request) = 0;
+
+    // The prompter in use: a QMessageBox-based one unless Install chose another.
+    static Prompter &Current();
+    // Installs a prompter (not owned); null restores the message-box one.
+    static void Install(Prompter *prompter);
+};
+
+// Shorthand for Prompter::Current().Ask(...).
+PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text,
+                 PromptIcon icon, PromptButtons buttons = PromptButtons::Ok);
+
+// The caption of application-wide messages such as "No more changes".
+QString ApplicationTitle();
+
+} // namespace lindo

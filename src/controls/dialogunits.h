@@ -1,0 +1,38 @@
+#pragma once
+
+// Dialog templates give positions in dialog units. Every window converts them
+// with the same fixed base units (6 x 13 pixels per 4 x 8 units at 96 DPI), so
+// windows get their template's size whatever font the desktop uses.
+
+#include <QRect>
+#include <QSize>
+
+namespace lindo {
+
+constexpr int kBaseUnitX = 6;  // pixels per 4 horizontal dialog units
+constexpr int kBaseUnitY = 13; // pixels per 8 vertical dialog units
+
+// Rounds to nearest as the platform's MulDiv does.
+constexpr int DluToPixelsX(int dlu)
+{
+    return (dlu * kBaseUnitX + (dlu >= 0 ? 2 : -2)) / 4;
+}
+constexpr int DluToPixelsY(int dlu)
+{
+    return (dlu * kBaseUnitY + (dlu >= 0 ? 4 : -4)) / 8;
+}
+
+// A template rectangle given as x, y, width, height in dialog units.
+inline QRect DluRect(int x, int y, int width, int height)
+{
+    const int left = DluToPixelsX(x);
+    const int top = DluToPixelsY(y);
+    return QRect(left, top, DluToPixelsX(x + width) - left, DluToPixelsY(y + height) - top);
+}
+
+inline QSize DluSize(int width, int height)
+{
+    return QSize(DluToPixelsX(width), DluToPixelsY(height));
+}
+
+} // namespace lindo

@@ -1,0 +1,113 @@
+#pragma once
+
+// The single object that knows a two-file comparison: both sides' lines and
+// sections, the merge list, the display options and colours, and two small
+// services hosted for the folder comparison. Everything is indexed by side
+// number 1 or 2.
+//
+// Use: Load(path1, path2), and only when it returns true, Compare(). Then read
+// Lines/Sections, toggle Selected bits, BuildMergeList() and write the merge.
+
+#include "engine/difftypes.h"
+#include "engine/fileerror.h"
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lindo {
+
+class MatchScratch;
+
+class DiffEngine {
+public:
+    DiffEngine();
+    ~DiffEngine();
+    DiffEngine(const DiffEngine &) = delete;
+    DiffEngine &operator=(const DiffEngine &) = delete;
+
+    // Failures of Load and WriteMergeFile go here; not owned, may be null.
+    void SetReporter(FileErrorReporter *reporter) { m_reporter = reporter; }
+
+    // Reads both files. On success replaces both line lists and empties both
+    // section lists; on any failure reports it and keeps everything as it was.
+    bool Load(const std::string &path1, const std::string &path2);
+
+    // The same as a successful Load, from two byte texts read exactly as files are.
+    void LoadTexts(std::string_view bytes1, std::string_view bytes2);
+
+    // Links lines and cuts sections; expects freshly loaded lines.
+    void Compare();
+
+    // Section of `side` holding `line`, -1 for none.
+    int SectionOfLine(int side, int line) const;
+
+    void AutoSelect();
+    void BuildMergeList();
+
+    // The section's lines, each followed by CR LF (crlf) or LF alone.
+    static std::string SectionText(const DiffSection &section, bool crlf);
+
+    // Appends the merge output (every line followed by CR LF) to the stream.
+    void WriteMergeText(std::ostream &stream) const;
+
+    // Writes the merge output to a file; false after reporting a failure.
+    // The target is replaced only once everything was written.
+    bool WriteMergeFile(const std::string &path);
+
+    void SetExceptionStrings(std::string_view text);
+    std::string GetExceptionStringsText() const;
+
+    const DiffLines &Lines(int side) const { return File(side).lines; }
+    const std::vector<DiffSection> &Sections(int side) const { return File(side).sections; }
+    // The views toggle the Selected bit; nothing else changes through this.
+    std::vector<DiffSection> &Sections(int side) { return File(side).sections; }
+    const std::vector<DiffSection> &MergeList() const { return m_mergeList; }
+    bool IsCompared() const { return m_compared != 0; }
+
+    // Options and colours, edited by the settings pages.
+    std::vector<std::string> exceptionStrings;
+    std::int32_t showSelections = 1;
+    std::int32_t autoSelect = 1;
+    std::string mergeDirectory;
+    std::int32_t exceptionStringsEnabled = 1;
+    Colour colorIdentical = 0;
+    Colour colorDifferent = 0;
+    Colour colorInserted = 0;
+    static constexpr Colour defaultColorDifferent = MakeColour(170, 0, 0);
+    static constexpr Colour defaultColorIdentical = MakeColour(0, 0, 0);
+    static constexpr Colour defaultColorInserted = MakeColour(255, 0, 0);
+
+private:
+    DiffFile &File(int side) { return m_files[side == 1 ? 0 : 1]; }
+    const DiffFile &File(int side) const { return m_files[side == 1 ? 0 : 1]; }
+    DiffLines &Lines1() { return m_files[0].lines; }
+    DiffLines &Lines2() { return m_files[1].lines; }
+
+    void Adopt(std::array<std::vector<char>, 2> &buffers, std::array<DiffLines, 2> &lines);
+    void Report(const std::string &message);
+
+    // Matching steps, in the order Compare runs them.
+    bool LinkLines(int i, int j);
+    bool Extend(int i, int j);
+    bool MatchRange(const DiffSection &range1, const DiffSection &range2);
+    static int MatchedRunEnd(const DiffLines &lines, int a);
+    static int UnmatchedRunEnd(const DiffLines &lines, int a);
+    static void BuildSections(std::vector<DiffSection> &list, int side, const DiffLines &lines);
+    bool LinkSections(std::vector<DiffSection> &list1, std::vector<DiffSection> &list2);
+
+    void TakeSection(const std::vector<DiffSection> &list, int &x, int offset);
+
+    std::array<DiffFile, 2> m_files;
+    std::array<std::vector<char>, 2> m_buffers; // the bytes the line texts view
+    std::uint32_t m_textIdCount = 0;            // distinct line texts of the loaded pair
+    std::vector<DiffSection> m_mergeList;
+    std::int32_t m_compared = 0;
+    FileErrorReporter *m_reporter = nullptr;
+    MatchScratch *m_scratch = nullptr; // only while Compare runs
+};
+
+} // namespace lindo

@@ -1,0 +1,148 @@
+// What sections mean for the merge: the default selection, the lock-step walk
+// that orders the merge list, and the merge output itself.
+
+#include "engine/diffengine.h"
+#include "engine/safewrite.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace lindo {
+
+namespace {
+
+constexpr std::size_t kOutputChunk = 64 * 1024;
+
+// Feeds the merge output in large chunks to a sink; returns false as soon as
+// the sink does.
+template <typename Sink>
+bool EmitMerge(const std::vector<DiffSection> &mergeList, Sink &&sink)
+{
+    std::string chunk;
+    chunk.reserve(kOutputChunk + 256);
+    for (const DiffSection &section : mergeList) {
+        const DiffLines &lines = *section.file;
+        for (int line = section.first; line <= section.last; ++line) {
+            const std::string_view text = lines[static_cast<std::size_t>(line)].text;
+            if (chunk.size() + text.size() + 2 > kOutputChunk && !chunk.empty()) {
+                if (!sink(std::string_view(chunk)))
+                    return false;
+                chunk.clear();
+            }
+            if (text.size() >= kOutputChunk) {
+                if (!sink(text))
+                    return false;
+            } else {
+                chunk.append(text);
+            }
+            chunk.append("\r\n");
+        }
+    }
+    return chunk.empty() || sink(std::string_view(chunk));
+}
+
+} // namespace
+
+int DiffEngine::SectionOfLine(int side, int line) const
+{
+    // Sections are disjoint and in line order, so a binary search finds the
+    // same section as a scan from section 0.
+    const auto &sections = Sections(side);
+    const auto after = std::upper_bound(sections.begin(), sections.end(), line,
+                                        [](int value, const DiffSection &s) { return value < s.first; });
+    if (after == sections.begin())
+        return -1;
+    const auto found = after - 1;
+    if (line < found->first || line > found->last)
+        return -1;
+    return static_cast<int>(found - sections.begin());
+}
+
+void DiffEngine::AutoSelect()
+{
+    for (DiffSection &section : File(2).sections)
+        section.flags |= Selected;
+    for (DiffSection &section : File(1).sections) {
+        if ((section.flags & UnmatchedFirst) && section.partner == -1)
+            section.flags |= Selected;
+    }
+}
+
+void DiffEngine::BuildMergeList()
+{
+    m_mergeList.clear();
+    const auto &list1 = File(1).sections;
+    const auto &list2 = File(2).sections;
+    const int count1 = static_cast<int>(list1.size());
+    const int count2 = static_cast<int>(list2.size());
+    int i = 0;
+    int j = 0;
+    do {
+        if (i < count1)
+            TakeSection(list1, i, 0);
+        if (j < count2)
+            TakeSection(list2, j, 1);
+        ++i;
+        ++j;
+    } while (!(i >= count1 && j >= count2));
+}
+
+void DiffEngine::TakeSection(const std::vector<DiffSection> &list, int &x, int offset)
+{
+    const int count = static_cast<int>(list.size());
+    if (list[static_cast<std::size_t>(x)].IsSelected())
+        m_mergeList.push_back(list[static_cast<std::size_t>(x)]);
+    const int k = x + offset;
+    if (k >= count)
+        return;
+    const DiffSection &examined = list[static_cast<std::size_t>(k)];
+    if (examined.IsMatched() || examined.partner >= 0)
+        return;
+    // Only in its file: handle the next section in the same step.
+    ++x;
+    if (x >= count)
+        return;
+    if (list[static_cast<std::size_t>(x)].IsSelected())
+        m_mergeList.push_back(list[static_cast<std::size_t>(x)]);
+}
+
+std::string DiffEngine::SectionText(const DiffSection &section, bool crlf)
+{
+    std::string text;
+    if (!section.file)
+        return text;
+    for (int line = section.first; line <= section.last; ++line) {
+        text += (*section.file)[static_cast<std::size_t>(line)].text;
+        text += crlf ? "\r\n" : "\n";
+    }
+    return text;
+}
+
+void DiffEngine::WriteMergeText(std::ostream &stream) const
+{
+    EmitMerge(m_mergeList, [&stream](std::string_view bytes) {
+        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(stream);
+    });
+}
+
+bool DiffEngine::WriteMergeFile(const std::string &path)
+{
+    SafeFileWriter writer(path);
+    std::optional<FileErrorCause> failure = writer.Open();
+    if (!failure) {
+        EmitMerge(m_mergeList, [&writer, &failure](std::string_view bytes) {
+            failure = writer.Write(bytes);
+            return !failure;
+        });
+    }
+    if (!failure)
+        failure = writer.Commit();
+    if (failure) {
+        Report(FileErrorMessage(*failure, path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace lindo

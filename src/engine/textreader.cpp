@@ -1,0 +1,121 @@
+#include "engine/textreader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lindo {
+
+namespace {
+
+constexpr std::size_t kMinReadChunk = 64 * 1024;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+int ReadAllBytes(int fd, std::vector<char> &buffer)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    try {
+        buffer.clear();
+        // A regular file is read into a buffer of its size plus one spare byte,
+        // so a file that does not grow needs no reallocation at all.
+        std::size_t capacity = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1
+                                                     : kMinReadChunk;
+        buffer.resize(capacity);
+        std::size_t used = 0;
+        for (;;) {
+            if (used == buffer.size())
+                buffer.resize(buffer.size() + std::max(buffer.size() / 2, kMinReadChunk));
+            const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                const int error = errno;
+                buffer.clear();
+                return error;
+            }
+            if (got == 0)
+                break;
+            used += static_cast<std::size_t>(got);
+        }
+        buffer.resize(used);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        buffer.clear();
+        buffer.shrink_to_fit();
+        return ENOMEM;
+    } catch (const std::length_error &) {
+        buffer.clear();
+        buffer.shrink_to_fit();
+        return ENOMEM;
+    }
+}
+
+int ReadFileBytes(const std::string &path, std::vector<char> &buffer)
+{
+    if (path.empty())
+        return ENOENT;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return errno;
+    FileDescriptor file(fd);
+    return ReadAllBytes(file.get(), buffer);
+}
+
+void ReadLines(std::string_view bytes, DiffLines &lines)
+{
+    lines.clear();
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    std::size_t count = 0;
+    for (const char *p = begin; p < end;) {
+        const void *lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (!lf)
+            break;
+        ++count;
+        p = static_cast<const char *>(lf) + 1;
+    }
+    if (!bytes.empty() && bytes.back() != '\n')
+        ++count; // a last line without a line end is still a line
+    lines.reserve(count);
+
+    for (const char *p = begin; p < end;) {
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char *lineEnd = lf ? lf : end;
+        std::size_t length = static_cast<std::size_t>(lineEnd - p);
+        if (lf && length > 0 && p[length - 1] == '\r')
+            --length; // CR LF is one line end; only the one CR right before the LF
+        lines.push_back(DiffLine{std::string_view(p, length), -1, 0});
+        p = lf ? lf + 1 : end;
+    }
+}
+
+} // namespace lindo

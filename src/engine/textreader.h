@@ -1,0 +1,26 @@
+#pragma once
+
+// Reading a text file into lines, the way the platform's text-mode reading
+// splits them: a line ends at LF, a CR directly before the LF belongs to the
+// line end, a last line without a line end is still a line. Every other byte
+// (lone CR, NUL, Ctrl-Z, invalid UTF-8) stays in the text as it is.
+
+#include "engine/difftypes.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lindo {
+
+// Reads every byte of an open file descriptor into buffer, to its end, even
+// when the file grows meanwhile or is a pipe. Returns 0 or an errno value.
+int ReadAllBytes(int fd, std::vector<char> &buffer);
+
+// Opens path and reads it whole. Returns 0 or an errno value (EISDIR for a folder).
+int ReadFileBytes(const std::string &path, std::vector<char> &buffer);
+
+// Cuts bytes into lines (each with link -1); the texts view into bytes.
+void ReadLines(std::string_view bytes, DiffLines &lines);
+
+} // namespace lindo

@@ -1,0 +1,6 @@
+#include "app/commandline.h"
+
+int main(int argc, char **argv)
+{
+    return lindo::RunCommandLine(argc, argv);
+}
