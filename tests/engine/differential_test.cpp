@@ -1,0 +1,159 @@
+// The real engine against the plain transcription in referenceengine.cpp, on
+// many generated pairs: small alphabets so lines repeat, empty and one-line
+// files, missing final line ends, CR LF / LF / lone CR mixes, pairs with no
+// line in common, moved and duplicated blocks. Any optimisation of the engine
+// that changes a single link, section or merge byte fails here.
+
+#include "enginetestutil.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace lindo::test {
+namespace {
+
+class PairGenerator {
+public:
+    explicit PairGenerator(std::uint32_t seed) : m_random(seed) {}
+
+    // One file's lines, drawn from an alphabet of the given size.
+    std::vector<std::string> Lines(int count, int alphabet)
+    {
+        std::vector<std::string> lines;
+        for (int n = 0; n < count; ++n)
+            lines.push_back(Word(alphabet));
+        return lines;
+    }
+
+    // A second version of lines: changed, deleted, inserted and moved stretches.
+    std::vector<std::string> Edit(std::vector<std::string> lines, int alphabet)
+    {
+        const int edits = Below(6);
+        for (int e = 0; e < edits; ++e) {
+            const int size = static_cast<int>(lines.size());
+            const int at = Below(size + 1);
+            const int length = 1 + Below(4);
+            switch (Below(5)) {
+            case 0: // delete
+                lines.erase(lines.begin() + at, lines.begin() + std::min(size, at + length));
+                break;
+            case 1: // insert
+                for (int n = 0; n < length; ++n)
+                    lines.insert(lines.begin() + at, Word(alphabet + 3));
+                break;
+            case 2: // change
+                for (int n = at; n < std::min(size, at + length); ++n)
+                    lines[static_cast<std::size_t>(n)] = Word(alphabet + 3);
+                break;
+            case 3: { // move a block elsewhere
+                if (size < 2)
+                    break;
+                const int end = std::min(size, at + length);
+                std::vector<std::string> block(lines.begin() + std::min(at, size), lines.begin() + end);
+                lines.erase(lines.begin() + std::min(at, size), lines.begin() + end);
+                const int to = Below(static_cast<int>(lines.size()) + 1);
+                lines.insert(lines.begin() + to, block.begin(), block.end());
+                break;
+            }
+            default: // duplicate a block
+                if (size == 0)
+                    break;
+                lines.insert(lines.begin() + at, lines[static_cast<std::size_t>(std::min(at, size - 1))]);
+                break;
+            }
+        }
+        return lines;
+    }
+
+    // Joins lines with a random mix of line ends, the last one optional.
+    std::string Join(const std::vector<std::string> &lines)
+    {
+        std::string bytes;
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            bytes += lines[n];
+            const bool last = n + 1 == lines.size();
+            if (last && Below(3) == 0)
+                break; // no final line end
+            const int end = Below(10);
+            bytes += end < 6 ? "\n" : end < 9 ? "\r\n" : "\r\r\n";
+        }
+        return bytes;
+    }
+
+    int Below(int n) { return n <= 0 ? 0 : static_cast<int>(m_random() % static_cast<std::uint32_t>(n)); }
+
+private:
+    std::string Word(int alphabet)
+    {
+        static const char *const kWords[] = {"}", "{", "", "a", "b", "c", "  x;", "d\r", "e", "f\tg", "h", "i", "j"};
+        return kWords[Below(std::min(alphabet, 13))];
+    }
+
+    std::mt19937 m_random;
+};
+
+void ExpectSameAsReference(const std::string &first, const std::string &second, bool autoSelect)
+{
+    const reference::Result expected = reference::Run(first, second, autoSelect);
+    DiffEngine engine;
+    engine.autoSelect = autoSelect ? 1 : 0;
+    engine.LoadTexts(first, second);
+    engine.Compare();
+    ASSERT_EQ(LinksOf(engine, 1), expected.links1);
+    ASSERT_EQ(LinksOf(engine, 2), expected.links2);
+    ASSERT_EQ(SectionsOf(engine, 1), expected.sections1);
+    ASSERT_EQ(SectionsOf(engine, 2), expected.sections2);
+    ASSERT_EQ(MergeOf(engine), expected.merge);
+}
+
+TEST(Differential, EditedPairsAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 12000; ++seed) {
+        PairGenerator gen(seed);
+        const int alphabet = 2 + gen.Below(9);
+        const auto lines = gen.Lines(gen.Below(30), alphabet);
+        const std::string first = gen.Join(lines);
+        const std::string second = gen.Join(gen.Edit(lines, alphabet));
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(first, second, seed % 5 != 0);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(Differential, UnrelatedAndDegeneratePairsAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 6000; ++seed) {
+        PairGenerator gen(seed + 1000000);
+        const int alphabet = 1 + gen.Below(13);
+        // Lengths favour the edges: empty, one line, a few lines.
+        const int count1 = gen.Below(4) == 0 ? gen.Below(2) : gen.Below(25);
+        const int count2 = gen.Below(4) == 0 ? gen.Below(2) : gen.Below(25);
+        const std::string first = gen.Join(gen.Lines(count1, alphabet));
+        const std::string second = gen.Join(gen.Lines(count2, alphabet));
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(first, second, true);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(Differential, LargerPairsWithManyCyclesAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 300; ++seed) {
+        PairGenerator gen(seed + 2000000);
+        const int alphabet = 3 + gen.Below(10);
+        const auto lines = gen.Lines(100 + gen.Below(300), alphabet);
+        auto edited = lines;
+        for (int round = 0; round < 8; ++round)
+            edited = gen.Edit(edited, alphabet);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(gen.Join(lines), gen.Join(edited), true);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+} // namespace
+} // namespace lindo::test

@@ -1,0 +1,144 @@
+// The comparison's result on the worked examples and the listed edge cases,
+// written out by hand: links, sections, pairing, placement and selection.
+
+#include "enginetestutil.h"
+
+#include <gtest/gtest.h>
+
+namespace lindo::test {
+namespace {
+
+struct MatchingCase {
+    const char *name;
+    std::string first;
+    std::string second;
+    std::vector<int> links1;
+    std::string sections1; // Describe() of side 1 after auto-select
+    std::string sections2;
+    std::string merge;
+};
+
+class MatchingTable : public testing::TestWithParam<MatchingCase> {};
+
+TEST_P(MatchingTable, ProducesTheExpectedComparison)
+{
+    const MatchingCase &c = GetParam();
+    DiffEngine engine;
+    engine.LoadTexts(c.first, c.second);
+    engine.Compare();
+    EXPECT_TRUE(engine.IsCompared());
+    EXPECT_EQ(LinksOf(engine, 1), c.links1);
+    EXPECT_EQ(Describe(engine, 1), c.sections1);
+    EXPECT_EQ(Describe(engine, 2), c.sections2);
+    EXPECT_EQ(MergeOf(engine), c.merge);
+}
+
+const MatchingCase kCases[] = {
+    {"WorkedExample", Text({"}", "a", "}", "b", "}"}), Text({"a", "}", "e", "}"}),
+     {-1, 0, 1, -1, 3},
+     "0-0:O p-1 a0 S | 1-2:M p0 a-1 | 3-3:D p1 a-1 | 4-4:M p2 a-1",
+     "0-1:M p1 a-1 S | 2-2:D p2 a-1 S | 3-3:M p3 a-1 S",
+     CrLf({"}", "a", "}", "e", "}"})},
+    {"IdenticalWithAUniqueLine", Text({"x", "x", "u", "x"}), Text({"x", "x", "u", "x"}),
+     {0, 1, 2, 3}, "0-3:M p0 a-1", "0-3:M p0 a-1 S", CrLf({"x", "x", "u", "x"})},
+    {"IdenticalWithoutAnyUniqueLine", Text({"", "", ""}), Text({"", "", ""}),
+     {-1, -1, -1}, "0-2:N p-1 a-1 S", "0-2:N p-1 a-1 S", CrLf({"", "", "", "", "", ""})},
+    {"OneEmptyFile", "", Text({"a", "b"}), {}, "", "0-1:N p-1 a-1 S", CrLf({"a", "b"})},
+    {"NothingInCommon", Text({"a", "b"}), Text({"c", "d"}), {-1, -1},
+     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", CrLf({"a", "b", "c", "d"})},
+    {"DeletedLineInTheMiddle", Text({"a", "b", "e"}), Text({"a", "e"}), {0, -1, 1},
+     "0-0:M p0 a-1 | 1-1:O p-1 a1 S | 2-2:M p1 a-1", "0-0:M p0 a-1 S | 1-1:M p2 a-1 S",
+     CrLf({"a", "b", "e"})},
+    {"Crosswise", Text({"p", "q", "r"}), Text({"r", "q", "p"}), {2, 1, 0},
+     "0-0:M p2 a-1 | 1-1:M p1 a-1 | 2-2:M p0 a-1",
+     "0-0:M p2 a-1 S | 1-1:M p1 a-1 S | 2-2:M p0 a-1 S", CrLf({"r", "q", "p"})},
+    {"InsertedAtBothEnds", Text({"a", "b"}), Text({"x", "a", "b", "y"}), {1, 2},
+     "0-1:M p1 a-1", "0-0:O p-1 a0 S | 1-2:M p0 a-1 S | 3-3:O p-1 a1 S",
+     CrLf({"x", "a", "b", "y"})},
+    {"RepeatedAnchorFoundInsideAPair", Text({"a", "b", "a", "e"}), Text({"a", "a", "e"}),
+     {0, -1, 1, 2}, "0-0:M p0 a-1 | 1-1:O p-1 a1 S | 2-3:M p1 a-1",
+     "0-0:M p0 a-1 S | 1-2:M p2 a-1 S", CrLf({"a", "b", "a", "e"})},
+    {"CaseAndTrailingBlanksCount", Text({"Hello", "x "}), Text({"hello", "x"}), {-1, -1},
+     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", CrLf({"Hello", "x ", "hello", "x"})},
+};
+
+INSTANTIATE_TEST_SUITE_P(Compare, MatchingTable, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<MatchingCase> &info) { return std::string(info.param.name); });
+
+TEST(Selection, AutoSelectOffGivesAnEmptyMerge)
+{
+    DiffEngine engine;
+    engine.autoSelect = 0;
+    engine.LoadTexts(Text({"a", "b", "c"}), Text({"a", "c", "d"}));
+    engine.Compare();
+    for (int side = 1; side <= 2; ++side)
+        for (const DiffSection &s : engine.Sections(side))
+            EXPECT_FALSE(s.IsSelected());
+    EXPECT_EQ(MergeOf(engine), "");
+}
+
+TEST(Selection, BothVersionsOfADifferenceFirstFileFirst)
+{
+    DiffEngine engine;
+    engine.LoadTexts(Text({"top", "old", "bottom"}), Text({"top", "new", "bottom"}));
+    engine.Compare();
+    EXPECT_EQ(MergeOf(engine), CrLf({"top", "new", "bottom"}));
+    const int section = engine.SectionOfLine(1, 1);
+    ASSERT_EQ(StatusOf(engine.Sections(1)[static_cast<std::size_t>(section)]), SectionStatus::Different);
+    engine.Sections(1)[static_cast<std::size_t>(section)].flags |= Selected;
+    EXPECT_EQ(MergeOf(engine), CrLf({"top", "old", "new", "bottom"}));
+}
+
+TEST(Selection, DeletedStretchMergesBack)
+{
+    const std::string first = Text({"int f()", "{", "  one();", "  two();", "  three();", "}", "end"});
+    const std::string second = Text({"int f()", "{", "  three();", "}", "end"});
+    DiffEngine engine;
+    engine.LoadTexts(first, second);
+    engine.Compare();
+    EXPECT_EQ(MergeOf(engine), CrLf({"int f()", "{", "  one();", "  two();", "  three();", "}", "end"}));
+}
+
+TEST(SectionLookup, FindsTheSectionHoldingALine)
+{
+    DiffEngine engine;
+    EXPECT_EQ(engine.SectionOfLine(1, 0), -1); // nothing compared yet
+    engine.LoadTexts(Text({"}", "a", "}", "b", "}"}), Text({"a", "}", "e", "}"}));
+    engine.Compare();
+    const int expected1[] = {0, 1, 1, 2, 3};
+    for (int line = 0; line < 5; ++line)
+        EXPECT_EQ(engine.SectionOfLine(1, line), expected1[line]) << line;
+    EXPECT_EQ(engine.SectionOfLine(1, 5), -1);
+    EXPECT_EQ(engine.SectionOfLine(1, -1), -1);
+    EXPECT_EQ(engine.SectionOfLine(2, 2), 1);
+    EXPECT_EQ(engine.SectionOfLine(2, 4), -1);
+}
+
+TEST(SectionText, EndsEveryLineAsAsked)
+{
+    DiffEngine engine;
+    engine.LoadTexts(Text({"one", "two", "three"}), Text({"zero"}));
+    engine.Compare();
+    const DiffSection &section = engine.Sections(1).front();
+    EXPECT_EQ(DiffEngine::SectionText(section, true), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(DiffEngine::SectionText(section, false), "one\ntwo\nthree\n");
+}
+
+TEST(Compare, ComparedStaysSetAndLoadEmptiesOnlySections)
+{
+    DiffEngine engine;
+    EXPECT_FALSE(engine.IsCompared());
+    engine.LoadTexts(Text({"a"}), Text({"a"}));
+    engine.Compare();
+    engine.BuildMergeList();
+    ASSERT_EQ(engine.MergeList().size(), 1u);
+    engine.LoadTexts(Text({"b", "c"}), Text({"c"}));
+    EXPECT_TRUE(engine.IsCompared());
+    EXPECT_TRUE(engine.Sections(1).empty());
+    EXPECT_TRUE(engine.Sections(2).empty());
+    EXPECT_EQ(engine.MergeList().size(), 1u); // the merge list is not touched by a load
+    EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{-1, -1}));
+}
+
+} // namespace
+} // namespace lindo::test
