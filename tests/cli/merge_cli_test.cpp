@@ -1,0 +1,110 @@
+// The headless command line, run as a user runs it.
+
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+namespace lindo::test {
+namespace {
+
+std::string Lindo(const std::string &arguments)
+{
+    return ShellQuote(LINDO_BINARY) + " " + arguments;
+}
+
+class CommandLine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteFile(dir / "w1", "}\na\n}\nb\n}\n");
+        WriteFile(dir / "w2", "a\n}\ne\n}");
+    }
+
+    std::string P(const char *name) const { return ShellQuote((dir / name).string()); }
+
+    TempDir dir;
+};
+
+TEST_F(CommandLine, MergeWritesTheMergeBytesToStandardOutput)
+{
+    const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "}\r\na\r\n}\r\ne\r\n}\r\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CommandLine, MergeToAFileWithDashO)
+{
+    const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2") + " -o " + P("out")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(ReadFile(dir / "out"), "}\r\na\r\n}\r\ne\r\n}\r\n");
+}
+
+TEST_F(CommandLine, SectionsListsBothSidesWithStatusAndSelection)
+{
+    const RunResult result = RunCommand(Lindo("--sections " + P("w1") + " " + P("w2")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out,
+              "1 0 0 0 only -1 0 1\n"
+              "1 1 1 2 matching 0 -1 0\n"
+              "1 2 3 3 different 1 -1 0\n"
+              "1 3 4 4 matching 2 -1 0\n"
+              "2 0 0 1 matching 1 -1 1\n"
+              "2 1 2 2 different 2 -1 1\n"
+              "2 2 3 3 matching 3 -1 1\n");
+}
+
+TEST_F(CommandLine, SectionsWithoutStatusSayNone)
+{
+    WriteFile(dir / "x", "p\n");
+    WriteFile(dir / "y", "q\n");
+    const RunResult result = RunCommand(Lindo("--sections " + P("x") + " " + P("y")));
+    EXPECT_EQ(result.out, "1 0 0 0 none -1 -1 1\n2 0 0 0 none -1 -1 1\n");
+}
+
+TEST_F(CommandLine, FileFailureSaysWhyAndExitsWithTwo)
+{
+    const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("missing")));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, (dir / "missing").string() + " was not found.\n");
+}
+
+TEST_F(CommandLine, UnwritableTargetSaysWhyAndExitsWithTwo)
+{
+    const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2") + " -o /dev/full"));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Disk full while accessing /dev/full.\n");
+}
+
+TEST_F(CommandLine, FullStandardOutputIsAFailure)
+{
+    const RunResult result = RunCommand("(" + Lindo("--merge " + P("w1") + " " + P("w2")) + " >/dev/full)");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Disk full while accessing /dev/stdout.\n");
+}
+
+TEST_F(CommandLine, PipesFromProcessSubstitutionWork)
+{
+    const RunResult result =
+        RunCommand("bash -c " + ShellQuote(Lindo("--merge <(printf 'x\\ny\\n') <(printf 'y\\nz\\n')")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "x\r\ny\r\nz\r\n");
+}
+
+TEST_F(CommandLine, UsageErrorsExitWithTwoAndHelpWithZero)
+{
+    for (const char *arguments : {"", "--merge", "--merge a", "--merge a b c", "--sections a", "--bogus",
+                                  "--merge a b -x c"}) {
+        const RunResult result = RunCommand(Lindo(arguments));
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_NE(result.err.find("Usage: lindo"), std::string::npos) << arguments;
+    }
+    const RunResult help = RunCommand(Lindo("--help"));
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--merge FILE1 FILE2 [-o OUT]"), std::string::npos);
+}
+
+} // namespace
+} // namespace lindo::test

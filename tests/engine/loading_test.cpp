@@ -1,0 +1,218 @@
+// Reading files into lines, the failures of Load with their messages, and the
+// exception-string text services.
+
+#include "enginetestutil.h"
+#include "engine/textreader.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lindo::test {
+namespace {
+
+std::vector<std::string> TextsOf(const DiffLines &lines)
+{
+    std::vector<std::string> texts;
+    for (const DiffLine &line : lines)
+        texts.emplace_back(line.text);
+    return texts;
+}
+
+struct SplitCase {
+    const char *name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class LineSplitting : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(LineSplitting, CutsLinesAsTextModeReadingDoes)
+{
+    DiffLines lines;
+    ReadLines(GetParam().bytes, lines);
+    EXPECT_EQ(TextsOf(lines), GetParam().lines);
+    for (const DiffLine &line : lines)
+        EXPECT_EQ(line.link, -1);
+}
+
+const SplitCase kSplitCases[] = {
+    {"EmptyFile", "", {}},
+    {"CrLfEnds", "one\r\ntwo\r\n", {"one", "two"}},
+    {"LfThenNoFinalEnd", "one\ntwo", {"one", "two"}},
+    {"TwoCrBeforeLfKeepOne", "one\r\r\n", {"one\r"}},
+    {"LoneCrStaysInText", "a\rb\n", {"a\rb"}},
+    {"EmptyLines", "\n\n", {"", ""}},
+    {"OnlyACr", "\r", {"\r"}},
+    {"TabsAndTrailingBlanksStay", "\tx  \n", {"\tx  "}},
+    {"NulAndCtrlZAreOrdinaryBytes", std::string("a\0b\x1a" "c\n\x1a", 7), {std::string("a\0b\x1a" "c", 5), "\x1a"}},
+    {"InvalidUtf8Stays", "\xff\xfe\n", {"\xff\xfe"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(ReadLines, LineSplitting, testing::ValuesIn(kSplitCases),
+                         [](const testing::TestParamInfo<SplitCase> &info) { return std::string(info.param.name); });
+
+class RecordingReporter : public FileErrorReporter {
+public:
+    void ReportFileError(const std::string &message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
+};
+
+class LoadFromFiles : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        engine.SetReporter(&reporter);
+        WriteFile(dir / "one", "a\nb\nc\n");
+        WriteFile(dir / "two", "a\nc\n");
+        ASSERT_TRUE(engine.Load((dir / "one").string(), (dir / "two").string()));
+        engine.Compare();
+        before1 = Describe(engine, 1);
+        before2 = Describe(engine, 2);
+    }
+
+    // A failed load reports exactly one message and changes nothing.
+    void ExpectFailureKeepsState(const std::string &path1, const std::string &path2, const std::string &message)
+    {
+        EXPECT_FALSE(engine.Load(path1, path2));
+        ASSERT_EQ(reporter.messages.size(), 1u);
+        EXPECT_EQ(reporter.messages[0], message);
+        EXPECT_EQ(TextsOf(engine.Lines(1)), (std::vector<std::string>{"a", "b", "c"}));
+        EXPECT_EQ(TextsOf(engine.Lines(2)), (std::vector<std::string>{"a", "c"}));
+        EXPECT_EQ(Describe(engine, 1), before1);
+        EXPECT_EQ(Describe(engine, 2), before2);
+    }
+
+    TempDir dir;
+    RecordingReporter reporter;
+    DiffEngine engine;
+    std::string before1;
+    std::string before2;
+};
+
+TEST_F(LoadFromFiles, ReadsBothFiles)
+{
+    EXPECT_EQ(before1, "0-0:M p0 a-1 | 1-1:O p-1 a1 S | 2-2:M p1 a-1");
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(LoadFromFiles, MissingSecondFileIsReportedByItsAbsolutePath)
+{
+    const std::string missing = (dir / "missing.txt").string();
+    ExpectFailureKeepsState((dir / "one").string(), missing, missing + " was not found.");
+}
+
+TEST_F(LoadFromFiles, RelativePathIsShownAbsolute)
+{
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    ExpectFailureKeepsState("nothere/../gone.txt", (dir / "two").string(), (dir / "gone.txt").string() + " was not found.");
+    std::filesystem::current_path(cwd);
+}
+
+TEST_F(LoadFromFiles, AFolderIsNotAnEmptyFile)
+{
+    ExpectFailureKeepsState(dir.path().string(), (dir / "two").string(),
+                            "Access to " + dir.path().string() + " was denied.");
+}
+
+TEST_F(LoadFromFiles, EmptyPathIsNotFound)
+{
+    EXPECT_FALSE(engine.Load("", (dir / "two").string()));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_NE(reporter.messages[0].find("was not found."), std::string::npos);
+}
+
+TEST_F(LoadFromFiles, PathThroughAFileIsAnInvalidPath)
+{
+    const std::string through = (dir / "one" / "x").string();
+    ExpectFailureKeepsState(through, (dir / "two").string(), through + " contains an invalid path.");
+}
+
+TEST_F(LoadFromFiles, UnreadableFileIsDenied)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    WriteFile(dir / "secret", "x\n");
+    chmod((dir / "secret").c_str(), 0);
+    ExpectFailureKeepsState((dir / "secret").string(), (dir / "two").string(),
+                            "Access to " + (dir / "secret").string() + " was denied.");
+}
+
+TEST_F(LoadFromFiles, FifoIsReadToItsEnd)
+{
+    const auto fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t writer = fork();
+    if (writer == 0) {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        const char text[] = "x\ny\n";
+        const ssize_t written = write(fd, text, sizeof text - 1);
+        _exit(written == sizeof text - 1 ? 0 : 1);
+    }
+    ASSERT_TRUE(engine.Load(fifo.string(), (dir / "two").string()));
+    EXPECT_EQ(TextsOf(engine.Lines(1)), (std::vector<std::string>{"x", "y"}));
+    EXPECT_TRUE(engine.Sections(1).empty());
+    EXPECT_TRUE(engine.IsCompared());
+}
+
+TEST_F(LoadFromFiles, LongLineIsReadWhole)
+{
+    const std::string longLine(200000, 'q');
+    WriteFile(dir / "long", "a\n" + longLine + "\nc");
+    ASSERT_TRUE(engine.Load((dir / "long").string(), (dir / "two").string()));
+    ASSERT_EQ(engine.Lines(1).size(), 3u);
+    EXPECT_EQ(engine.Lines(1)[1].text, longLine);
+}
+
+TEST(FileErrorMessages, CausesAndCutting)
+{
+    EXPECT_EQ(FileErrorMessage(CauseFromErrno(ENOSPC), "/x"), "Disk full while accessing /x.");
+    EXPECT_EQ(FileErrorMessage(CauseFromErrno(EIO), "/x"), "A hardware I/O error was reported while accessing /x.");
+    EXPECT_EQ(FileErrorMessage(CauseFromErrno(EMFILE), "/x"),
+              "/x could not be opened because there are too many open files.");
+    EXPECT_EQ(FileErrorMessage(CauseFromErrno(ENOMEM), "/x"), "Out of memory.");
+    EXPECT_EQ(FileErrorMessage(CauseFromErrno(EPROTO), "/x"), "An unknown error occurred while accessing /x.");
+    const std::string longPath = "/" + std::string(2000, 'p');
+    const std::string cut = FileErrorMessage(FileErrorCause::FileNotFound, longPath);
+    EXPECT_EQ(cut.size(), 1022u);
+    EXPECT_EQ(cut.substr(0, 10), longPath.substr(0, 10));
+}
+
+TEST(ExceptionStrings, SplitDropsEmptyPiecesAndJoinEndsEachWithAComma)
+{
+    DiffEngine engine;
+    engine.SetExceptionStrings(",one,,two,");
+    EXPECT_EQ(engine.exceptionStrings, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(engine.GetExceptionStringsText(), "one,two,");
+
+    DiffEngine other;
+    other.SetExceptionStrings("a,b");
+    EXPECT_EQ(other.GetExceptionStringsText(), "a,b,");
+    other.SetExceptionStrings("c"); // appends; the list is not emptied first
+    EXPECT_EQ(other.GetExceptionStringsText(), "a,b,c,");
+
+    DiffEngine empty;
+    empty.SetExceptionStrings(",,,");
+    EXPECT_TRUE(empty.exceptionStrings.empty());
+    EXPECT_EQ(empty.GetExceptionStringsText(), "");
+}
+
+TEST(EngineDefaults, OptionsAndColourConstants)
+{
+    DiffEngine engine;
+    EXPECT_EQ(engine.showSelections, 1);
+    EXPECT_EQ(engine.autoSelect, 1);
+    EXPECT_EQ(engine.exceptionStringsEnabled, 1);
+    EXPECT_TRUE(engine.mergeDirectory.empty());
+    EXPECT_EQ(DiffEngine::defaultColorIdentical, 0u);
+    EXPECT_EQ(DiffEngine::defaultColorDifferent, 170u);
+    EXPECT_EQ(DiffEngine::defaultColorInserted, 255u);
+}
+
+} // namespace
+} // namespace lindo::test

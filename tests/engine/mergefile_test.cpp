@@ -1,0 +1,136 @@
+// Writing the merge output to a file: the bytes, and that a failure never
+// truncates or half-writes an existing file.
+
+#include "enginetestutil.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lindo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingReporter : public FileErrorReporter {
+public:
+    void ReportFileError(const std::string &message) override { messages.push_back(message); }
+    std::vector<std::string> messages;
+};
+
+class MergeToFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        engine.SetReporter(&reporter);
+        WriteFile(dir / "first.txt", "top\nonly in first\nbottom");
+        WriteFile(dir / "second.txt", "top\r\nbottom\r\n");
+        ASSERT_TRUE(engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()));
+        engine.Compare();
+        engine.BuildMergeList();
+    }
+
+    // Nothing but the named files is in the folder: no temporary left behind.
+    std::vector<std::string> FolderContents(const fs::path &folder)
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    const std::string expected = "top\r\nonly in first\r\nbottom\r\n";
+    TempDir dir;
+    RecordingReporter reporter;
+    DiffEngine engine;
+};
+
+TEST_F(MergeToFile, WritesTheMergeBytesReplacingOldContents)
+{
+    WriteFile(dir / "out.txt", std::string(10000, 'z'));
+    ASSERT_TRUE(engine.WriteMergeFile((dir / "out.txt").string()));
+    EXPECT_EQ(ReadFile(dir / "out.txt"), expected);
+    EXPECT_TRUE(reporter.messages.empty());
+    EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"first.txt", "out.txt", "second.txt"}));
+}
+
+TEST_F(MergeToFile, EmptyMergeCreatesAnEmptyFile)
+{
+    DiffEngine quiet;
+    quiet.autoSelect = 0;
+    quiet.LoadTexts("a\n", "b\n");
+    quiet.Compare();
+    quiet.BuildMergeList();
+    ASSERT_TRUE(quiet.WriteMergeFile((dir / "empty.txt").string()));
+    EXPECT_TRUE(fs::exists(dir / "empty.txt"));
+    EXPECT_EQ(fs::file_size(dir / "empty.txt"), 0u);
+}
+
+TEST_F(MergeToFile, TheFirstInputItselfCanBeTheTarget)
+{
+    ASSERT_TRUE(engine.WriteMergeFile((dir / "first.txt").string()));
+    EXPECT_EQ(ReadFile(dir / "first.txt"), expected);
+}
+
+TEST_F(MergeToFile, KeepsTheTargetsPermissions)
+{
+    WriteFile(dir / "out.txt", "old");
+    fs::permissions(dir / "out.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(engine.WriteMergeFile((dir / "out.txt").string()));
+    EXPECT_EQ(fs::status(dir / "out.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(MergeToFile, WritesThroughASymbolicLink)
+{
+    WriteFile(dir / "real" / "target.txt", "old");
+    fs::create_symlink("real/target.txt", dir / "link.txt");
+    ASSERT_TRUE(engine.WriteMergeFile((dir / "link.txt").string()));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadFile(dir / "real" / "target.txt"), expected);
+}
+
+TEST_F(MergeToFile, MissingFolderIsReported)
+{
+    const std::string target = (dir / "no" / "such" / "out.txt").string();
+    EXPECT_FALSE(engine.WriteMergeFile(target));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0], target + " was not found.");
+}
+
+TEST_F(MergeToFile, AFolderAsTargetIsDeniedAndLeftAlone)
+{
+    WriteFile(dir / "folder" / "keep.txt", "keep");
+    EXPECT_FALSE(engine.WriteMergeFile((dir / "folder").string()));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0], "Access to " + (dir / "folder").string() + " was denied.");
+    EXPECT_EQ(ReadFile(dir / "folder" / "keep.txt"), "keep");
+}
+
+TEST_F(MergeToFile, FullDeviceReportsDiskFull)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    EXPECT_FALSE(engine.WriteMergeFile("/dev/full"));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0], "Disk full while accessing /dev/full.");
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+TEST_F(MergeToFile, ReadOnlyFolderKeepsTheOldFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    WriteFile(dir / "ro" / "out.txt", "old contents");
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(engine.WriteMergeFile((dir / "ro" / "out.txt").string()));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(ReadFile(dir / "ro" / "out.txt"), "old contents");
+}
+
+} // namespace
+} // namespace lindo::test
