@@ -29,6 +29,13 @@ struct SplitCase {
     std::vector<std::string> lines;
 };
 
+// Keeps test names readable: a case prints as its name.
+void PrintTo(const SplitCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+
 class LineSplitting : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(LineSplitting, CutsLinesAsTextModeReadingDoes)

@@ -18,6 +18,13 @@ struct MatchingCase {
     std::string merge;
 };
 
+// Keeps test names readable: a case prints as its name.
+void PrintTo(const MatchingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+
 class MatchingTable : public testing::TestWithParam<MatchingCase> {};
 
 TEST_P(MatchingTable, ProducesTheExpectedComparison)
