@@ -8,6 +8,8 @@ namespace lindo {
 
 namespace {
 
+constexpr std::size_t kBatch = 16; // lines hashed and prefetched ahead of their lookup
+
 std::uint64_t HashBytes(std::string_view text)
 {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
@@ -45,9 +47,15 @@ public:
         m_slots.assign(capacity, 0);
     }
 
-    std::uint32_t Intern(const DiffLine &line)
+    // Starts fetching the slot a hash lands on, so that the misses of a run
+    // of lines overlap instead of waiting one after another.
+    void Prefetch(std::uint64_t hash) const
     {
-        const std::uint64_t hash = HashBytes(line.text);
+        __builtin_prefetch(&m_slots[static_cast<std::uint32_t>(hash >> 32) & (m_slots.size() - 1)]);
+    }
+
+    std::uint32_t Intern(const DiffLine &line, std::uint64_t hash)
+    {
         const std::uint32_t tag = static_cast<std::uint32_t>(hash >> 32);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t at = tag & mask;; at = (at + 1) & mask) {
@@ -98,10 +106,18 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2)
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
     InternTable table(std::max(lines1.size(), lines2.size()));
-    for (DiffLine &line : lines1)
-        line.textId = table.Intern(line);
-    for (DiffLine &line : lines2)
-        line.textId = table.Intern(line);
+    for (DiffLines *lines : {&lines1, &lines2}) {
+        std::uint64_t hashes[kBatch];
+        for (std::size_t start = 0; start < lines->size(); start += kBatch) {
+            const std::size_t count = std::min(kBatch, lines->size() - start);
+            for (std::size_t n = 0; n < count; ++n) {
+                hashes[n] = HashBytes((*lines)[start + n].text);
+                table.Prefetch(hashes[n]);
+            }
+            for (std::size_t n = 0; n < count; ++n)
+                (*lines)[start + n].textId = table.Intern((*lines)[start + n], hashes[n]);
+        }
+    }
     return table.Count();
 }
 

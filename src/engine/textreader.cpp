@@ -1,6 +1,7 @@
 #include "engine/textreader.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <algorithm>
@@ -30,6 +31,27 @@ public:
 private:
     int m_fd;
 };
+
+// Counts LF bytes eight at a time: far cheaper than a memchr call per line
+// when lines are short, which they mostly are.
+std::size_t CountLineFeeds(const char *p, const char *end)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    constexpr std::uint64_t kLineFeeds = kOnes * '\n';
+    std::size_t count = 0;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t x = word ^ kLineFeeds; // zero bytes where the LFs were
+        // Exact zero-byte test (no false positives from borrows).
+        const std::uint64_t zeros = ~(((x & ~kHighs) + ~kHighs) | x) & kHighs;
+        count += static_cast<std::size_t>(__builtin_popcountll(zeros));
+    }
+    for (; p < end; ++p)
+        count += *p == '\n';
+    return count;
+}
 
 } // namespace
 
@@ -95,14 +117,7 @@ void ReadLines(std::string_view bytes, DiffLines &lines)
     lines.clear();
     const char *const begin = bytes.data();
     const char *const end = begin + bytes.size();
-    std::size_t count = 0;
-    for (const char *p = begin; p < end;) {
-        const void *lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        if (!lf)
-            break;
-        ++count;
-        p = static_cast<const char *>(lf) + 1;
-    }
+    std::size_t count = CountLineFeeds(begin, end);
     if (!bytes.empty() && bytes.back() != '\n')
         ++count; // a last line without a line end is still a line
     lines.reserve(count);
