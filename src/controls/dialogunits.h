@@ -36,3 +36,25 @@ inline QSize DluSize(int width, int height)
 }
 
 } // namespace lindo
+
+#include <QFont>
+#include <QWidget>
+
+namespace lindo {
+
+// The font the dialog templates were laid out for (8 points, a plain sans
+// face): controls placed in dialog units only fit their texts in this size.
+inline QFont TemplateFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+inline void ApplyTemplateFont(QWidget *dialog)
+{
+    dialog->setFont(TemplateFont());
+}
+
+} // namespace lindo

@@ -1,0 +1,76 @@
+#include "merge/mergetargetdialog.h"
+
+#include "controls/controlid.h"
+#include "controls/dialogunits.h"
+#include "merge/filechoosers.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lindo {
+
+using namespace mergetarget;
+
+CMergeTargetDialog::CMergeTargetDialog(QWidget *parent) : QDialog(parent)
+{
+    ApplyTemplateFont(this);
+    setWindowTitle(kTitle);
+    setFixedSize(DluSize(186, 66));
+
+    auto *label = new QLabel(kPrompt, this);
+    label->setGeometry(DluRect(7, 7, 59, 8));
+
+    m_editPath = new QLineEdit(this);
+    SetControlId(m_editPath, kIdPath);
+    m_editPath->setGeometry(DluRect(21, 18, 132, 12));
+
+    auto *browse = new QPushButton(QStringLiteral("..."), this);
+    SetControlId(browse, kIdBrowse);
+    browse->setGeometry(DluRect(155, 18, 10, 12));
+    browse->setAutoDefault(false);
+    connect(browse, &QPushButton::clicked, this, &CMergeTargetDialog::OnBrowse);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    SetControlId(ok, kIdOk);
+    ok->setGeometry(DluRect(37, 45, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CMergeTargetDialog::accept);
+
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    SetControlId(cancel, kIdCancel);
+    cancel->setGeometry(DluRect(95, 45, 50, 14));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &CMergeTargetDialog::reject);
+}
+
+int CMergeTargetDialog::exec()
+{
+    DoDataExchange(false);
+    m_editPath->setFocus();
+    return QDialog::exec();
+}
+
+void CMergeTargetDialog::accept()
+{
+    DoDataExchange(true);
+    QDialog::accept();
+}
+
+void CMergeTargetDialog::OnBrowse()
+{
+    // Starts from the path as last set, not from what was typed since; the
+    // edit box shows m_strPath again afterwards, confirmed or not.
+    ChooseMergeFile(m_strPath, parentWidget());
+    DoDataExchange(false);
+}
+
+void CMergeTargetDialog::DoDataExchange(bool save)
+{
+    if (save)
+        m_strPath = m_editPath->text();
+    else
+        m_editPath->setText(m_strPath);
+}
+
+} // namespace lindo
