@@ -5,6 +5,7 @@
 #include "engine/textreader.h"
 
 #include <new>
+#include <string_view>
 
 namespace lindo {
 
@@ -19,45 +20,41 @@ void DiffEngine::Report(const std::string &message)
 
 bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 {
-    std::array<std::vector<char>, 2> buffers;
+    std::array<ByteBuffer, 2> buffers;
     const std::array<const std::string *, 2> paths{&path1, &path2};
-    for (int n = 0; n < 2; ++n) {
-        const int error = ReadFileBytes(*paths[static_cast<std::size_t>(n)], buffers[static_cast<std::size_t>(n)]);
+    for (std::size_t n = 0; n < 2; ++n) {
+        const int error = ReadFileBytes(*paths[n], buffers[n]);
         if (error != 0) {
-            Report(FileErrorMessage(CauseFromErrno(error), *paths[static_cast<std::size_t>(n)]));
+            Report(FileErrorMessage(CauseFromErrno(error), *paths[n]));
             return false;
         }
     }
-    std::array<DiffLines, 2> lines;
     try {
-        for (std::size_t n = 0; n < 2; ++n)
-            ReadLines(std::string_view(buffers[n].data(), buffers[n].size()), lines[n]);
-        m_textIdCount = InternLines(lines[0], lines[1]);
+        Prepare(buffers);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
     }
-    Adopt(buffers, lines);
     return true;
 }
 
 void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 {
-    std::array<std::vector<char>, 2> buffers{std::vector<char>(bytes1.begin(), bytes1.end()),
-                                             std::vector<char>(bytes2.begin(), bytes2.end())};
-    std::array<DiffLines, 2> lines;
-    for (std::size_t n = 0; n < 2; ++n)
-        ReadLines(std::string_view(buffers[n].data(), buffers[n].size()), lines[n]);
-    m_textIdCount = InternLines(lines[0], lines[1]);
-    Adopt(buffers, lines);
+    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), ByteBuffer(bytes2)};
+    Prepare(buffers);
 }
 
-void DiffEngine::Adopt(std::array<std::vector<char>, 2> &buffers, std::array<DiffLines, 2> &lines)
+void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
 {
-    // Swapping keeps each buffer's storage where it is, so the fresh line
-    // texts stay valid; the old lines go away with the old buffers.
+    std::array<DiffLines, 2> lines;
+    for (std::size_t n = 0; n < 2; ++n)
+        ReadLines(buffers[n].View(), lines[n]);
+    m_textIdCount = InternLines(lines[0], lines[1], buffers[0].View() == buffers[1].View());
+    // Nothing can fail from here on. Swapping keeps each buffer's bytes where
+    // they are, so the fresh line texts stay valid; the old lines go away
+    // with the old buffers.
     for (std::size_t n = 0; n < 2; ++n) {
-        m_buffers[n].swap(buffers[n]);
+        m_buffers[n].Swap(buffers[n]);
         m_files[n].lines.swap(lines[n]);
         m_files[n].sections.clear();
     }

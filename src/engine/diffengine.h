@@ -8,6 +8,7 @@
 // Use: Load(path1, path2), and only when it returns true, Compare(). Then read
 // Lines/Sections, toggle Selected bits, BuildMergeList() and write the merge.
 
+#include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
 #include "engine/fileerror.h"
 
@@ -87,7 +88,9 @@ private:
     DiffLines &Lines1() { return m_files[0].lines; }
     DiffLines &Lines2() { return m_files[1].lines; }
 
-    void Adopt(std::array<std::vector<char>, 2> &buffers, std::array<DiffLines, 2> &lines);
+    // Cuts both buffers into lines and interns them; on success the engine
+    // takes them over. Leaves the engine unchanged when it throws.
+    void Prepare(std::array<ByteBuffer, 2> &buffers);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.
@@ -102,7 +105,7 @@ private:
     void TakeSection(const std::vector<DiffSection> &list, int &x, int offset);
 
     std::array<DiffFile, 2> m_files;
-    std::array<std::vector<char>, 2> m_buffers; // the bytes the line texts view
+    std::array<ByteBuffer, 2> m_buffers; // the bytes the line texts view
     std::uint32_t m_textIdCount = 0;            // distinct line texts of the loaded pair
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;

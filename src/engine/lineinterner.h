@@ -1,8 +1,8 @@
 #pragma once
 
 // The prepare step of a comparison: every distinct line text of both sides
-// gets one small id, in one hashing pass, so that the matching can count,
-// look up and compare lines as integers.
+// gets one small id, in one pass over the lines, so that the matching can
+// count, look up and compare lines as integers.
 
 #include "engine/difftypes.h"
 
@@ -10,7 +10,10 @@
 
 namespace lindo {
 
-// Sets textId on every line of both lists; returns the number of distinct texts.
-std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2);
+// Expects each line's textId to hold its TextTag (as ReadLines leaves it) and
+// replaces it by the text's id; returns the number of distinct texts. When
+// the two sides are known to be the same bytes, side 2 takes side 1's ids
+// without a lookup of its own.
+std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes = false);
 
 } // namespace lindo

@@ -1,10 +1,13 @@
 #include "engine/textreader.h"
 
+#include "engine/texthash.h"
+
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -13,6 +16,8 @@
 namespace lindo {
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "LineFeedBits finds bytes by their little-endian order");
 
 constexpr std::size_t kMinReadChunk = 64 * 1024;
 
@@ -32,22 +37,25 @@ private:
     int m_fd;
 };
 
-// Counts LF bytes eight at a time: far cheaper than a memchr call per line
-// when lines are short, which they mostly are.
-std::size_t CountLineFeeds(const char *p, const char *end)
+// The high bit of every byte of the eight at p that is an LF, nothing else
+// (an exact zero-byte test: no false positives from borrows). Scanning eight
+// bytes at a time is far cheaper than a memchr call per line when lines are
+// short, which they mostly are.
+std::uint64_t LineFeedBits(const char *p)
 {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    constexpr std::uint64_t kLineFeeds = kOnes * '\n';
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t x = word ^ (kOnes * '\n'); // zero bytes where the LFs were
+    return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs;
+}
+
+std::size_t CountLineFeeds(const char *p, const char *end)
+{
     std::size_t count = 0;
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        const std::uint64_t x = word ^ kLineFeeds; // zero bytes where the LFs were
-        // Exact zero-byte test (no false positives from borrows).
-        const std::uint64_t zeros = ~(((x & ~kHighs) + ~kHighs) | x) & kHighs;
-        count += static_cast<std::size_t>(__builtin_popcountll(zeros));
-    }
+    for (; end - p >= 8; p += 8)
+        count += static_cast<std::size_t>(__builtin_popcountll(LineFeedBits(p)));
     for (; p < end; ++p)
         count += *p == '\n';
     return count;
@@ -55,7 +63,7 @@ std::size_t CountLineFeeds(const char *p, const char *end)
 
 } // namespace
 
-int ReadAllBytes(int fd, std::vector<char> &buffer)
+int ReadAllBytes(int fd, ByteBuffer &buffer)
 {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -63,42 +71,32 @@ int ReadAllBytes(int fd, std::vector<char> &buffer)
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     try {
-        buffer.clear();
+        buffer.Clear();
         // A regular file is read into a buffer of its size plus one spare byte,
         // so a file that does not grow needs no reallocation at all.
-        std::size_t capacity = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1
-                                                     : kMinReadChunk;
-        buffer.resize(capacity);
-        std::size_t used = 0;
+        buffer.Reserve(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : kMinReadChunk);
         for (;;) {
-            if (used == buffer.size())
-                buffer.resize(buffer.size() + std::max(buffer.size() / 2, kMinReadChunk));
-            const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
+            if (buffer.Size() == buffer.Capacity())
+                buffer.Reserve(buffer.Capacity() + std::max(buffer.Capacity() / 2, kMinReadChunk));
+            const ssize_t got = ::read(fd, buffer.Data() + buffer.Size(), buffer.Capacity() - buffer.Size());
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
                 const int error = errno;
-                buffer.clear();
+                buffer.Clear();
                 return error;
             }
             if (got == 0)
-                break;
-            used += static_cast<std::size_t>(got);
+                return 0;
+            buffer.SetSize(buffer.Size() + static_cast<std::size_t>(got));
         }
-        buffer.resize(used);
-        return 0;
     } catch (const std::bad_alloc &) {
-        buffer.clear();
-        buffer.shrink_to_fit();
-        return ENOMEM;
-    } catch (const std::length_error &) {
-        buffer.clear();
-        buffer.shrink_to_fit();
+        buffer.Clear();
         return ENOMEM;
     }
 }
 
-int ReadFileBytes(const std::string &path, std::vector<char> &buffer)
+int ReadFileBytes(const std::string &path, ByteBuffer &buffer)
 {
     if (path.empty())
         return ENOENT;
@@ -122,15 +120,32 @@ void ReadLines(std::string_view bytes, DiffLines &lines)
         ++count; // a last line without a line end is still a line
     lines.reserve(count);
 
-    for (const char *p = begin; p < end;) {
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        const char *lineEnd = lf ? lf : end;
-        std::size_t length = static_cast<std::size_t>(lineEnd - p);
-        if (lf && length > 0 && p[length - 1] == '\r')
+    auto emit = [&lines](const char *start, const char *lineEnd, bool endedByLineFeed) {
+        std::size_t length = static_cast<std::size_t>(lineEnd - start);
+        if (endedByLineFeed && length > 0 && start[length - 1] == '\r')
             --length; // CR LF is one line end; only the one CR right before the LF
-        lines.push_back(DiffLine{std::string_view(p, length), -1, 0});
-        p = lf ? lf + 1 : end;
+        const std::string_view text(start, length);
+        lines.push_back(DiffLine{text, -1, TextTag(text)});
+    };
+    const char *lineStart = begin;
+    const char *p = begin;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t lineFeeds = LineFeedBits(p);
+        while (lineFeeds != 0) {
+            const char *lf = p + (__builtin_ctzll(lineFeeds) >> 3);
+            emit(lineStart, lf, true);
+            lineStart = lf + 1;
+            lineFeeds &= lineFeeds - 1;
+        }
     }
+    for (; p < end; ++p) {
+        if (*p == '\n') {
+            emit(lineStart, p, true);
+            lineStart = p + 1;
+        }
+    }
+    if (lineStart < end)
+        emit(lineStart, end, false);
 }
 
 } // namespace lindo

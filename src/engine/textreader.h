@@ -5,22 +5,23 @@
 // line end, a last line without a line end is still a line. Every other byte
 // (lone CR, NUL, Ctrl-Z, invalid UTF-8) stays in the text as it is.
 
+#include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lindo {
 
 // Reads every byte of an open file descriptor into buffer, to its end, even
 // when the file grows meanwhile or is a pipe. Returns 0 or an errno value.
-int ReadAllBytes(int fd, std::vector<char> &buffer);
+int ReadAllBytes(int fd, ByteBuffer &buffer);
 
 // Opens path and reads it whole. Returns 0 or an errno value (EISDIR for a folder).
-int ReadFileBytes(const std::string &path, std::vector<char> &buffer);
+int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 
-// Cuts bytes into lines (each with link -1); the texts view into bytes.
+// Cuts bytes into lines (each with link -1); the texts view into bytes. Each
+// line's textId holds its TextTag until the lines are interned.
 void ReadLines(std::string_view bytes, DiffLines &lines);
 
 } // namespace lindo
