@@ -9,6 +9,7 @@
 # (again only when the generator's source changed), warms the cache with one
 # unmeasured run of each command, then measures REPEAT interleaved runs and
 # reports the median wall time and the largest peak RSS.
+# shellcheck source=/dev/null
 source "$(dirname "$0")/../tools/setup.sh"
 export LC_ALL=C
 
@@ -78,7 +79,10 @@ rows=()
 for pair in "${pairs[@]}"; do
     a="$out/$pair.1"
     b="$out/$pair.2"
-    [ -f "$a" ] && [ -f "$b" ] || { echo "no pair $pair in $out" >&2; exit 1; }
+    if [ ! -f "$a" ] || [ ! -f "$b" ]; then
+        echo "no pair $pair in $out" >&2
+        exit 1
+    fi
     # Warm-up runs, counting the output lines as a rough cross-check.
     lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
     diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
