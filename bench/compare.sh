@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Times `lindo --merge A B` against GNU diff producing the same kind of union
+# output (unchanged lines, lines only in A, and B's side of every change), on
+# the generated pairs of gen_pairs, and checks lindo's peak memory.
+#
+#   bench/compare.sh [PAIR...]        REPEAT=5 runs per command by default
+#
+# Builds build/release when needed, generates the pairs into bench/out/ once
+# (again only when the generator's source changed), warms the cache with one
+# unmeasured run of each command, then measures REPEAT interleaved runs and
+# reports the median wall time and the largest peak RSS.
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../tools/setup.sh"
+export LC_ALL=C
+
+repeat=${REPEAT:-5}
+build="$LINDO_ROOT/build/release"
+out="$LINDO_ROOT/bench/out"
+lindo="$build/src/lindo"
+gen="$build/bench/gen_pairs"
+pairs=("$@")
+[ ${#pairs[@]} -eq 0 ] && pairs=(edited-100k edited-1m repetitive-200k identical-1m)
+
+# Ratio goals: lindo no slower than diff anywhere, clearly faster on the
+# large everyday case.
+ratio_goal() { [ "$1" = edited-1m ] && echo 0.7 || echo 1.0; }
+
+mkdir -p "$out"
+if [ ! -x /usr/bin/time ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends time >/dev/null
+fi
+
+if ! lindo_setup "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$out/build.log" 2>&1; then
+    cat "$out/build.log" >&2
+    exit 1
+fi
+
+stamp="$out/.generator"
+source_sum=$(sha1sum "$LINDO_ROOT/bench/gen_pairs.cpp" | cut -d' ' -f1)
+if [ "$(cat "$stamp" 2>/dev/null)" != "$source_sum" ]; then
+    echo "Generating the pairs into $out ..."
+    "$gen" "$out"
+    echo "$source_sum" >"$stamp"
+fi
+
+diff_args=(--old-group-format='%<' --new-group-format='%>' --changed-group-format='%>'
+           --unchanged-group-format='%=')
+lindo_cmd() { "$lindo" --merge "$1" "$2"; }
+diff_cmd() { diff "${diff_args[@]}" "$1" "$2"; }
+
+# One measured run of lindo or diff on A B: sets run_seconds and run_kib.
+# The wall time is taken around /usr/bin/time, whose own %e has only 10 ms
+# steps. diff exits 1 when the files differ; only a higher status is trouble.
+measure() {
+    local tool=$1 a=$2 b=$3 start end status=0 worst=0
+    start=$EPOCHREALTIME
+    if [ "$tool" = lindo ]; then
+        /usr/bin/time -f '%M' -o "$out/.rss" "$lindo" --merge "$a" "$b" >/dev/null || status=$?
+    else
+        worst=1
+        /usr/bin/time -f '%M' -o "$out/.rss" diff "${diff_args[@]}" "$a" "$b" >/dev/null || status=$?
+    fi
+    end=$EPOCHREALTIME
+    if [ "$status" -gt "$worst" ]; then
+        echo "$tool failed (exit $status) on $a $b" >&2
+        exit 1
+    fi
+    run_seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
+    run_kib=$(tail -n 1 "$out/.rss")
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+largest() { sort -n | tail -n 1; }
+
+rows=()
+for pair in "${pairs[@]}"; do
+    a="$out/$pair.1"
+    b="$out/$pair.2"
+    if [ ! -f "$a" ] || [ ! -f "$b" ]; then
+        echo "no pair $pair in $out" >&2
+        exit 1
+    fi
+    # Warm-up runs, counting the output lines as a rough cross-check.
+    lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
+    diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
+    lindo_times=() diff_times=() lindo_rss=() diff_rss=()
+    for ((run = 0; run < repeat; ++run)); do
+        measure lindo "$a" "$b"
+        lindo_times+=("$run_seconds") lindo_rss+=("$run_kib")
+        measure diff "$a" "$b"
+        diff_times+=("$run_seconds") diff_rss+=("$run_kib")
+    done
+    lt=$(printf '%s\n' "${lindo_times[@]}" | median)
+    dt=$(printf '%s\n' "${diff_times[@]}" | median)
+    lm=$(printf '%s\n' "${lindo_rss[@]}" | largest)
+    dm=$(printf '%s\n' "${diff_rss[@]}" | largest)
+    input_bytes=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
+    rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair")")
+done
+
+echo
+echo "Median of $repeat runs (wall seconds), largest peak RSS; memory target = 1.5 x inputs + 64 MiB"
+printf '%s\n' "${rows[@]}" | awk '
+BEGIN {
+    printf "%-16s %8s %8s %8s %8s %6s %5s %-6s %9s %9s %9s %-6s %9s %9s\n",
+        "pair", "lines", "in MiB", "lindo s", "diff s", "ratio", "goal", "speed",
+        "lindo MiB", "diff MiB", "target", "memory", "lindo out", "diff out"
+}
+{
+    mib = $3 / 1048576
+    ratio = $5 > 0 ? $4 / $5 : 0
+    lindo_mib = $6 / 1024
+    target = 1.5 * mib + 64
+    printf "%-16s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d\n",
+        $1, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
+        lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9
+}'
+
+for pair in "${pairs[@]}"; do
+    [ "$pair" = identical-1m ] || continue
+    if cmp -s <(lindo_cmd "$out/$pair.1" "$out/$pair.2") <(sed 's/$/\r/' "$out/$pair.2"); then
+        echo "$pair: lindo's merge output equals the input with CR LF line ends: yes"
+    else
+        echo "$pair: lindo's merge output equals the input with CR LF line ends: NO"
+        exit 1
+    fi
+done
