@@ -223,3 +223,21 @@ TEST(EngineDefaults, OptionsAndColourConstants)
 
 } // namespace
 } // namespace lindo::test
+
+namespace lindo::test {
+namespace {
+
+// The line list is reserved from a count taken beforehand: a wrong count
+// would only cost a reallocation, but an exact one keeps the memory peak down.
+TEST(LineSplitting, ReservesExactlyTheLinesItCuts)
+{
+    for (const std::string &bytes : {std::string(1000, '\n'), std::string("ab\ncd\r\nef"),
+                                     std::string("\n\n\n\n\n\n\n\nx\n\n\n\n\n\n\n\n\n"), std::string(17, 'z')}) {
+        DiffLines lines;
+        ReadLines(bytes, lines);
+        EXPECT_EQ(lines.capacity(), lines.size()) << bytes.size();
+    }
+}
+
+} // namespace
+} // namespace lindo::test
