@@ -32,6 +32,9 @@ struct FallbackRow {
     QStringList expected;
 };
 
+void PrintTo(const FallbackRow &row, std::ostream *out) { *out << row.name; }
+
+
 class FallbackCommandLineTest : public testing::TestWithParam<FallbackRow> {};
 
 TEST_P(FallbackCommandLineTest, PlacesTheTarget)
@@ -164,6 +167,9 @@ struct StartFailureRow {
     ProgramStart start;
     int expectedCode;
 };
+
+void PrintTo(const StartFailureRow &row, std::ostream *out) { *out << row.name; }
+
 
 class FallbackStartFailureTest : public testing::TestWithParam<StartFailureRow> {};
 

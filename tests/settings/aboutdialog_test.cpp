@@ -54,6 +54,9 @@ struct PlaceRow {
     QRect dlu;
 };
 
+void PrintTo(const PlaceRow &row, std::ostream *out) { *out << row.name; }
+
+
 class AboutPlacementTest : public AboutDialogTest, public testing::WithParamInterface<PlaceRow> {};
 
 TEST_P(AboutPlacementTest, ControlSitsAtItsTemplatePlace)
