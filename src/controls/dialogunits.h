@@ -4,6 +4,7 @@
 // with the same fixed base units (6 x 13 pixels per 4 x 8 units at 96 DPI), so
 // windows get their template's size whatever font the desktop uses.
 
+#include <QFont>
 #include <QRect>
 #include <QSize>
 
@@ -33,6 +34,17 @@ inline QRect DluRect(int x, int y, int width, int height)
 inline QSize DluSize(int width, int height)
 {
     return QSize(DluToPixelsX(width), DluToPixelsY(height));
+}
+
+// The font dialog templates are laid out for. Its letters average about six
+// pixels wide and its lines are 11 pixels high, which is what the base units
+// above assume; the desktop's default font is wider and overflows the
+// templates' text rectangles.
+inline QFont DialogFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(10);
+    return font;
 }
 
 } // namespace lindo
