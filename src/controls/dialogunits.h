@@ -5,6 +5,7 @@
 // windows get their template's size whatever font the desktop uses.
 
 #include <QFont>
+#include <QWidget>
 #include <QRect>
 #include <QSize>
 
@@ -47,26 +48,10 @@ inline QFont DialogFont()
     return font;
 }
 
-} // namespace lindo
-
-#include <QFont>
-#include <QWidget>
-
-namespace lindo {
-
-// The font the dialog templates were laid out for (8 points, a plain sans
-// face): controls placed in dialog units only fit their texts in this size.
-inline QFont TemplateFont()
+// Gives a dialog the font its template was laid out for.
+inline void ApplyDialogFont(QWidget *dialog)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
-inline void ApplyTemplateFont(QWidget *dialog)
-{
-    dialog->setFont(TemplateFont());
+    dialog->setFont(DialogFont());
 }
 
 } // namespace lindo

@@ -14,7 +14,7 @@ using namespace mergetarget;
 
 CMergeTargetDialog::CMergeTargetDialog(QWidget *parent) : QDialog(parent)
 {
-    ApplyTemplateFont(this);
+    ApplyDialogFont(this);
     setWindowTitle(kTitle);
     setFixedSize(DluSize(186, 66));
 

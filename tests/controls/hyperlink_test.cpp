@@ -128,8 +128,9 @@ TEST_P(LinkColourTest, FollowsThePrecedence)
     EXPECT_TRUE(DrawnIn(row.expected));
     for (const QColor &other :
          {kLinkUnvisitedColour, kLinkActiveColour, kLinkVisitedColour, kLinkHoverColour}) {
-        if (other != row.expected)
+        if (other != row.expected) {
             EXPECT_FALSE(DrawnIn(other)) << "also drawn in " << testing::PrintToString(other);
+        }
     }
 }
 
