@@ -1,0 +1,38 @@
+#pragma once
+
+// The editable drop-down box in which the user types, picks or drops a path.
+// Its list is a most-recent-first history of the paths that were used,
+// stored as one list value per box.
+
+#include <QComboBox>
+#include <QString>
+
+namespace lindo {
+
+class CPathComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    static constexpr int kMaxHistory = 10;
+
+    explicit CPathComboBox(QWidget *parent = nullptr);
+
+    QString GetText() const;
+    // Replaces the edit field's text; the list is unchanged.
+    void SetText(const QString &text);
+
+    // Puts the current text at the top of the history (no duplicates, letter
+    // case aside; at most ten entries unless the list was loaded longer).
+    void AddToHistory();
+    void LoadHistory(const QString &valueName);
+    void SaveHistory(const QString &valueName) const;
+
+    // A dropped path before it is shown; this box keeps it as it is.
+    virtual void AdjustDroppedPath(QString &path) const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};
+
+} // namespace lindo

@@ -1,0 +1,21 @@
+#pragma once
+
+// What the Merged window needs of the window that owns it (the main window).
+
+#include <QString>
+
+namespace lindo {
+
+class DiffEngine;
+
+class MergedWindowOwner {
+public:
+    virtual ~MergedWindowOwner() = default;
+    virtual DiffEngine &Engine() = 0;
+    // Where Save writes and Save As starts, computed afresh at each call.
+    virtual QString DefaultMergeTarget() = 0;
+    // Destroys the Merged window, releases it and forgets it.
+    virtual void CloseMergedWindow() = 0;
+};
+
+} // namespace lindo
