@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace lindo {
 
 namespace {
@@ -69,11 +71,23 @@ QLineEdit *AddReadOnlyEdit(QWidget *parent, int id, QRect rect)
     return edit;
 }
 
+// The label texts were laid out for the template's 8-point font; a wider
+// desktop font may need more room, which each label has up to its field.
 QLabel *AddLabel(QWidget *parent, const char *text, QRect rect)
 {
     auto *label = new QLabel(QString::fromLatin1(text), parent);
+    rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
     label->setGeometry(rect);
     return label;
+}
+
+// Closest to the template's "MS Sans Serif" 8 pt that the desktop has.
+QFont TemplateFont(QFont font)
+{
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans")});
+    font.setPixelSize(11);
+    return font;
 }
 
 } // namespace
@@ -86,6 +100,7 @@ CSectionPropertiesDialog::CSectionPropertiesDialog(const DiffEngine *engine, int
     , m_nSection(section)
 {
     setWindowTitle(QString::fromLatin1(kSectionPropertiesTitle));
+    setFont(TemplateFont(font()));
     setFixedSize(DluSize(168, 135));
     CreateControls();
     OnInitDialog();
