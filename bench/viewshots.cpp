@@ -7,6 +7,8 @@
 
 #include "panepair.h"
 
+#include "merge/sectionpropertiesdialog.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QScrollBar>
@@ -79,5 +81,13 @@ int main(int argc, char **argv)
     samples.Pane(1).viewport()->update();
     samples.Pane(2).viewport()->update();
     Save(samples, folder, "samples-noselections");
+
+    // The properties of the worked example's "Different" section of side 1.
+    lindo::CSectionPropertiesDialog properties(&example.engine, 1, 2);
+    properties.show();
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(QStringLiteral("properties.png"));
+    if (properties.grab().save(path))
+        std::printf("%s\n", qPrintable(path));
     return 0;
 }
