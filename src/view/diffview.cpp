@@ -79,6 +79,8 @@ CDiffView::CDiffView(QWidget *parent)
     viewFont.setPixelSize(11);
     viewFont.setWeight(QFont::Normal);
     viewFont.setStyleHint(QFont::TypeWriter);
+    // paintEvent fills the background itself.
+    viewport()->setAutoFillBackground(false);
     lineHeight = lineSpacing + TextExtent(viewFont, QStringLiteral("Test text pq")).height();
     CreateSectionMenu();
 }
@@ -184,9 +186,9 @@ void CDiffView::ScrollSibling(int dx, int dy)
     if (!sibling)
         return;
     // Positioning the sibling directly (not through its OnScrollBy) is what
-    // keeps the coupling from coming back to this view.
+    // keeps the coupling from coming back to this view. Its exposed part is
+    // painted in the same pass as this view's.
     sibling->ScrollToPosition(SyncTarget(dx, dy));
-    sibling->viewport()->update();
 }
 
 QPoint CDiffView::SyncTarget(int dx, int dy) const
