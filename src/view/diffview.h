@@ -1,0 +1,151 @@
+#pragma once
+
+// One side of a comparison in a scrolling pane: every line with its 0-based
+// number, coloured by its state, a separator at the top of every section and
+// a bar beside every selected section. Two panes (side 1 left, side 2 right)
+// live in a window implementing DiffViewHost and scroll together so that
+// linked lines stay level.
+//
+// Coordinates are document pixels: line i occupies y = i * lineHeight up to
+// (i + 1) * lineHeight, and document = scroll position + viewport position.
+
+#include "view/diffviewhost.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QPoint>
+#include <QSize>
+
+class QMenu;
+
+namespace lindo {
+
+class DiffEngine;
+struct DiffSection;
+
+// The section context menu and the view's own texts.
+inline constexpr int kSectionMenuResource = 130;
+inline constexpr int kCommandCopySection = 32771;
+inline constexpr int kCommandSectionProperties = 32772;
+inline constexpr char kSectionMenuName[] = "cm1";
+inline constexpr char kCopySectionText[] = "&Copy";
+inline constexpr char kCopySectionTip[] = "Copies the section to the clipboard.";
+inline constexpr char kSectionPropertiesText[] = "&Properties";
+inline constexpr char kSectionPropertiesTip[] = "View this sections properies";
+inline constexpr char kNoMoreChangesText[] = "No more changes";
+
+// Document geometry and drawing constants.
+inline constexpr int kDocumentWidth = 2000;
+inline constexpr int kDocumentExtraHeight = 5; // below the last line
+inline constexpr int kTextLeft = 10;           // line numbers start here; also the tab origin
+inline constexpr int kTabStopCount = 5;
+inline constexpr int kTabStopChars = 4; // tab stops every 4 character widths
+inline constexpr int kSelectionBarLeft = 3;
+inline constexpr int kSelectionBarWidth = 3;
+
+class CDiffView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit CDiffView(QWidget *parent = nullptr);
+    ~CDiffView() override;
+
+    // Shows `side` (1 or 2) of the engine; the engine is not owned and must
+    // outlive the view's use of it.
+    void Attach(int side, DiffEngine &engine);
+
+    // Total size from this side's line count, page from the viewport, line
+    // step from the font; does nothing before the engine's first comparison.
+    void UpdateScrollSizes();
+
+    // The engine's section holding `line` on this view's side, -1 for none.
+    int SectionOfLine(int line) const;
+
+    // Plain pixel scroll mapping. A zero page step becomes a tenth of the
+    // total, a zero line step a tenth of the page step.
+    void SetScrollSizes(QSize total, QSize page = {}, QSize line = {});
+    QSize TotalSize() const { return m_totalSize; }
+    QSize PageSize() const { return m_pageSize; }
+    QSize LineSize() const { return m_lineSize; }
+
+    // Scroll positions, in document pixels.
+    QPoint ScrollPosition() const { return m_scrollPos; }
+    // Moves straight to a position (clamped to the range), without moving
+    // the sibling pane.
+    void ScrollToPosition(QPoint position);
+    // Scrolls by a distance and takes the sibling pane along; every scroll
+    // the user makes (bars, wheel, keys) comes through here. Returns whether
+    // this view moved.
+    bool OnScrollBy(int dx, int dy);
+    // Where the sibling goes when this view scrolls by (dx, dy) from where it is now.
+    QPoint SyncTarget(int dx, int dy) const;
+
+    // Change navigation.
+    void GoNextChange();
+    void GoPrevChange();
+    void ScrollToLine(int line, bool alignOther);
+    void AlignOther();
+    int MiddleLine() const;
+    int HitTest(int x, int y) const; // viewport point -> section, -1 for none
+    int NextChangeLine() const;
+    int PrevChangeLine() const;
+
+    // Section commands, normally reached through the mouse.
+    void OnContextMenu(QPoint globalPos);
+    void OnCopy();
+    void OnProperties();
+    void OnDoubleClick(QPoint viewportPos);
+
+    CDiffView *Sibling() const;
+    DiffEngine *Engine() const { return engine; }
+    int Side() const { return side; }
+    int LineHeight() const { return lineHeight; }
+    int CharWidth() const { return charWidth; }
+    int CurrentSection() const { return currentSection; }
+    const QFont &ViewFont() const { return viewFont; }
+    QMenu *SectionMenu() const { return m_sectionMenu; }
+    // What the pane is painted on: white, or the palette's base colour when
+    // that is light, so the default text colours stay readable on any theme.
+    QColor BackgroundColour() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void OnDraw(QPainter &painter, const QRect &area);
+    void DrawLines(QPainter &painter, const QRect &area);
+    void DrawSectionMarks(QPainter &painter, const QRect &area);
+    void MeasureFont();
+    void UpdateBars();
+    void ScrollSibling(int dx, int dy);
+    int LineCount() const;
+    int ClientHeight() const;
+    void CreateSectionMenu();
+    void GoToChange(int own, int other, bool otherWins);
+    const DiffSection *CurrentSectionRecord() const;
+
+    DiffEngine *engine = nullptr; // not owned
+    int side = 0;
+    int lineSpacing = 0;
+    bool syncScroll = true;
+    int lineHeight = 0;
+    int charWidth = 0;
+    int currentSection = -1;
+    QFont viewFont;
+
+    QSize m_totalSize;
+    QSize m_pageSize;
+    QSize m_lineSize;
+    // The position the view shows. It trails the scroll bars while a user
+    // scroll is being handled, so the coupling sees where the view came from.
+    QPoint m_scrollPos;
+    // Set while the view moves itself: bar changes then never reach the sibling.
+    bool m_positioning = false;
+    QMenu *m_sectionMenu = nullptr; // child of this view
+};
+
+} // namespace lindo
