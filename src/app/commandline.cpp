@@ -1,9 +1,11 @@
 #include "app/commandline.h"
 
+#include "app/compareapp.h"
 #include "app/version.h"
 #include "engine/diffengine.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -117,6 +119,22 @@ int RunSections(const std::vector<std::string_view> &args)
     return kExitOk;
 }
 
+bool IsOption(std::string_view arg)
+{
+    return arg.size() > 1 && arg.front() == '-';
+}
+
+int RunWindow(int argc, char **argv, const std::vector<std::string_view> &paths)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::string(paths[0]), ec) && std::filesystem::is_directory(std::string(paths[1]), ec)) {
+        std::cerr << "lindo: comparing two folders needs the Folder Comparison window, which this build does not have.\n";
+        return kExitFailure;
+    }
+    return CCompareApp::Run(argc, argv, {QString::fromLocal8Bit(paths[0].data(), static_cast<qsizetype>(paths[0].size())),
+                                         QString::fromLocal8Bit(paths[1].data(), static_cast<qsizetype>(paths[1].size()))});
+}
+
 } // namespace
 
 int RunCommandLine(int argc, char **argv)
@@ -124,7 +142,7 @@ int RunCommandLine(int argc, char **argv)
     std::ios::sync_with_stdio(false);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty())
-        return UsageError();
+        return CCompareApp::Run(argc, argv, {});
     const std::string_view mode = args[0];
     if (mode == "--help" || mode == "-h") {
         std::cout << kUsage;
@@ -138,6 +156,8 @@ int RunCommandLine(int argc, char **argv)
         return RunMerge(args);
     if (mode == "--sections")
         return RunSections(args);
+    if (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1]))
+        return RunWindow(argc, argv, args);
     return UsageError();
 }
 

@@ -95,7 +95,7 @@ TEST_F(CommandLine, PipesFromProcessSubstitutionWork)
 
 TEST_F(CommandLine, UsageErrorsExitWithTwoAndHelpWithZero)
 {
-    for (const char *arguments : {"", "--merge", "--merge a", "--merge a b c", "--sections a", "--bogus",
+    for (const char *arguments : {"--merge", "--merge a", "--merge a b c", "--sections a", "--bogus",
                                   "--merge a b -x c"}) {
         const RunResult result = RunCommand(Lindo(arguments));
         EXPECT_EQ(result.exitCode, 2) << arguments;

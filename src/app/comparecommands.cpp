@@ -1,0 +1,257 @@
+// The main window's commands, its close sequence and the services the
+// companion windows call back into.
+
+#include "app/comparedialog.h"
+
+#include "app/comparedialogids.h"
+#include "app/pathcombobox.h"
+#include "app/prompt.h"
+#include "app/settingsnames.h"
+#include "app/settingsstore.h"
+#include "engine/pathtext.h"
+#include "merge/mergetargetdialog.h"
+#include "settings/aboutdialog.h"
+#include "view/diffview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QToolBar>
+
+#include <filesystem>
+
+namespace lindo {
+
+using namespace mainwindow;
+
+namespace {
+
+std::string Local8Bit(const QString &text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+void CreateFolder(const std::string &path)
+{
+    std::error_code ignored; // it may exist already, or may not be creatable
+    std::filesystem::create_directory(path, ignored);
+}
+
+} // namespace
+
+QAction *CCompareDialog::CommandAction(int command) const
+{
+    for (QAction *action : m_toolBar->actions()) {
+        if (action->property("lindoCommand").toInt() == command)
+            return action;
+    }
+    return nullptr;
+}
+
+void CCompareDialog::UpdateCommandStates()
+{
+    const bool compared = m_engine.IsCompared();
+    const struct {
+        int command;
+        bool enabled;
+        bool checked;
+    } states[] = {
+        {kCmdCompare, true, false},
+        {kCmdCompareFolders, true, m_pFolderDialog != nullptr},
+        {kCmdMergeToScreen, compared, m_pMergedDialog != nullptr},
+        {kCmdMergeToFile, compared, false},
+        {kCmdPrevChange, compared, false},
+        {kCmdNextChange, compared, false},
+        {kCmdSettings, true, false},
+        {kCmdAbout, true, false},
+    };
+    for (const auto &state : states) {
+        if (QAction *action = CommandAction(state.command)) {
+            action->setEnabled(state.enabled);
+            if (action->isCheckable())
+                action->setChecked(state.checked);
+        }
+    }
+}
+
+void CCompareDialog::OnCompare()
+{
+    WaitCursor wait;
+    SetStatusText(kStatusComparing);
+    const QString first = m_comboFirst->GetText();
+    const QString second = m_comboSecond->GetText();
+    // A failed load has been reported by the engine already; the rest goes on.
+    if (m_engine.Load(Local8Bit(first), Local8Bit(second)))
+        m_engine.Compare();
+    m_comboFirst->AddToHistory();
+    m_comboSecond->AddToHistory();
+    m_pViewLeft->UpdateScrollSizes();
+    m_pViewRight->UpdateScrollSizes();
+    RepaintPanes();
+    update();
+    UpdateCommandStates();
+    // Paint requests for the new comparison, and input that arrived meanwhile.
+    QCoreApplication::processEvents();
+    m_pViewLeft->UpdateScrollSizes();
+    m_pViewRight->UpdateScrollSizes();
+    SetStatusText(kStatusReady);
+}
+
+void CCompareDialog::CompareFiles(const QString &path1, const QString &path2)
+{
+    m_comboFirst->SetText(path1);
+    m_comboSecond->SetText(path2);
+    OnCompare();
+}
+
+void CCompareDialog::RepaintPanes()
+{
+    m_pViewLeft->viewport()->update();
+    m_pViewRight->viewport()->update();
+}
+
+void CCompareDialog::OnPrevChange()
+{
+    m_pViewLeft->GoPrevChange();
+}
+
+void CCompareDialog::OnNextChange()
+{
+    m_pViewLeft->GoNextChange();
+}
+
+void CCompareDialog::OnAbout()
+{
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CCompareDialog::OnMergeToFile()
+{
+    CMergeTargetDialog prompt(this);
+    prompt.m_strPath = MakeMergeTarget(GetMergeDirectory());
+    if (prompt.exec() != QDialog::Accepted)
+        return;
+    const std::string path = Local8Bit(prompt.m_strPath);
+    EnsureMergeFolder(QString::fromLocal8Bit(FolderPart(path)));
+    WaitCursor wait;
+    m_engine.BuildMergeList();
+    m_engine.WriteMergeFile(path); // failures are reported by the engine
+}
+
+QString CCompareDialog::GetMergeDirectory()
+{
+    if (!m_engine.mergeDirectory.empty())
+        return QString::fromLocal8Bit(m_engine.mergeDirectory);
+    return SettingsStore().ReadText(QString::fromLatin1(settings::kMergePath)).value_or(QString());
+}
+
+QString CCompareDialog::MakeMergeTarget(const QString &directory)
+{
+    if (!m_engine.IsCompared())
+        return directory;
+    // Always the first file's name, whichever file the output mostly comes from.
+    std::string result = Local8Bit(directory);
+    if (!result.empty())
+        result += kPathSeparator;
+    result += NamePart(Local8Bit(m_comboFirst->GetText()));
+    return QString::fromLocal8Bit(result);
+}
+
+QString CCompareDialog::DefaultMergeTarget()
+{
+    return MakeMergeTarget(GetMergeDirectory());
+}
+
+void CCompareDialog::EnsureMergeFolder(const QString &folderText)
+{
+    // Every ancestor below the root is created in turn, parent first, then
+    // the folder itself; a failure (it exists, or cannot be made) is ignored.
+    const std::string folder = Local8Bit(folderText);
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at < folder.size();) {
+        while (at < folder.size() && IsPathSeparator(folder[at]))
+            ++at;
+        std::size_t end = at;
+        while (end < folder.size() && !IsPathSeparator(folder[end]))
+            ++end;
+        if (end > at)
+            parts.emplace_back(folder.substr(at, end - at));
+        at = end;
+    }
+    std::string prefix = !folder.empty() && IsPathSeparator(folder.front()) ? std::string(1, kPathSeparator) : "";
+    for (std::size_t n = 0; n + 1 < parts.size(); ++n) {
+        if (!prefix.empty() && !IsPathSeparator(prefix.back()))
+            prefix += kPathSeparator;
+        prefix += parts[n];
+        CreateFolder(prefix);
+    }
+    if (!folder.empty())
+        CreateFolder(folder);
+    m_engine.mergeDirectory = folder;
+    SettingsStore().WriteText(QString::fromLatin1(settings::kMergePath), folderText);
+}
+
+int CCompareDialog::ReadFoldersShowSame()
+{
+    return SettingsStore()
+        .ReadNumber(QString::fromLatin1(settings::kFoldersShowSame))
+        .value_or(settings::kDefaultFoldersShowSame);
+}
+
+void CCompareDialog::OnMergeToScreen()
+{
+    // The Merged window lands with its own change.
+}
+
+void CCompareDialog::CloseMergedWindow()
+{
+    if (!m_pMergedDialog)
+        return;
+    m_pMergedDialog.reset();
+    UpdateCommandStates();
+}
+
+void CCompareDialog::OnCompareFolders()
+{
+    // The Folder Comparison window lands with its own change.
+}
+
+bool CCompareDialog::CloseFolderDialog()
+{
+    if (!m_pFolderDialog)
+        return true;
+    m_pFolderDialog.reset();
+    UpdateCommandStates();
+    return true;
+}
+
+void CCompareDialog::OnSettings()
+{
+    // The Settings sheet lands with its own change.
+}
+
+void CCompareDialog::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    if (m_pFolderDialog
+        && Ask(this, ApplicationTitle(), kFolderDialogStillOpen, PromptIcon::None, PromptButtons::YesNo)
+               == PromptAnswer::No)
+        return;
+    SaveSettings();
+    if (!CloseFolderDialog())
+        return; // a running scan was asked to stop; the user closes again
+    CloseMergedWindow();
+    done(QDialog::Rejected);
+}
+
+} // namespace lindo

@@ -1,0 +1,117 @@
+#pragma once
+
+// The main window: two path boxes, a toolbar of eight commands, the two
+// comparison panes with their change gutters, and a status line. It owns the
+// comparison engine and the two companion windows (Merged, Folder Comparison).
+
+#include "engine/diffengine.h"
+#include "merge/mergedwindowowner.h"
+#include "settings/settingscommandhost.h"
+#include "view/diffviewhost.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QRect>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QToolBar;
+
+namespace lindo {
+
+class CDiffView;
+class CPathComboBox;
+
+class CCompareDialog : public QDialog,
+                       public DiffViewHost,
+                       public MergedWindowOwner,
+                       public SettingsCommandHost,
+                       private FileErrorReporter {
+    Q_OBJECT
+public:
+    explicit CCompareDialog(QWidget *parent = nullptr);
+    ~CCompareDialog() override;
+
+    // DiffViewHost
+    CDiffView *GetView(int side) override;
+
+    // Services the companion windows and the settings call back into.
+    void CompareFiles(const QString &path1, const QString &path2);
+    bool CloseFolderDialog();
+    void CloseMergedWindow() override;
+    QString GetMergeDirectory() override;
+    QString MakeMergeTarget(const QString &directory);
+    QString DefaultMergeTarget() override;
+    void EnsureMergeFolder(const QString &folder) override;
+    int ReadFoldersShowSame() override;
+    DiffEngine &Engine() override { return m_engine; }
+    QWidget *Window() override { return this; }
+    void RepaintPanes() override;
+
+    void SetStatusText(const QString &text);
+    QString StatusText() const;
+    void LayoutControls();
+    // A pane's rectangle in client pixels, from the window's outer size.
+    QRect GetPaneRect(int side) const;
+
+    // Commands.
+    void OnCompare();
+    void OnCompareFolders();
+    void OnMergeToScreen();
+    void OnMergeToFile();
+    void OnPrevChange();
+    void OnNextChange();
+    void OnSettings();
+    void OnAbout();
+
+    // The toolbar button of a command, for its enabled and checked states.
+    QAction *CommandAction(int command) const;
+    // Recomputes every command's enabled and checked state from what it depends on.
+    void UpdateCommandStates();
+
+    CPathComboBox *FirstPathBox() const { return m_comboFirst; }
+    CPathComboBox *SecondPathBox() const { return m_comboSecond; }
+    QToolBar *ToolBar() const { return m_toolBar; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void OnInitDialog();
+    void CreateControls();
+    void InsertToolBar();
+    void CreatePanes();
+    void LoadSettings();
+    void SaveSettings();
+    void LoadColours();
+    void OnBrowse(CPathComboBox *box);
+    void DrawChangeGutter(QPainter &painter, int side);
+    void DrawSeparatorMark(QPainter &painter);
+    void DrawToolBarEtch(QPainter &painter);
+    bool GutterClick(int side, QPoint point);
+    QRect PaneRectInClient(const CDiffView *pane) const;
+    QRect OuterRectInClient() const;
+    void ReportFileError(const std::string &message) override;
+
+    CPathComboBox *m_comboSecond = nullptr;
+    CPathComboBox *m_comboFirst = nullptr;
+    QIcon m_hIcon;
+    CDiffView *m_pViewLeft = nullptr;  // child window
+    CDiffView *m_pViewRight = nullptr; // child window
+    DiffEngine m_engine;
+    QToolBar *m_toolBar = nullptr;
+    QPushButton *m_browseFirst = nullptr;
+    QPushButton *m_browseSecond = nullptr;
+    QLabel *m_status = nullptr;
+    // Companions: top-level windows of their own, destroyed only by the two close operations.
+    std::unique_ptr<QWidget> m_pFolderDialog;
+    std::unique_ptr<QWidget> m_pMergedDialog;
+};
+
+} // namespace lindo
