@@ -65,12 +65,12 @@ void DrawTabbedText(QPainter &painter, const QFontMetricsF &metrics, qreal x, in
     }
 }
 
-int ClampToInt(qint64 value)
-{
-    return static_cast<int>(std::clamp<qint64>(value, INT_MIN, INT_MAX));
-}
-
 } // namespace
+
+int CDiffView::ClampToInt(qint64 pixels)
+{
+    return static_cast<int>(std::clamp<qint64>(pixels, INT_MIN, INT_MAX));
+}
 
 CDiffView::CDiffView(QWidget *parent)
     : QAbstractScrollArea(parent)

@@ -125,6 +125,8 @@ private:
     int LineCount() const;
     int ClientHeight() const;
     void CreateSectionMenu();
+    // Document distances are computed wide; scroll positions are int.
+    static int ClampToInt(qint64 pixels);
     void GoToChange(int own, int other, bool otherWins);
     const DiffSection *CurrentSectionRecord() const;
 

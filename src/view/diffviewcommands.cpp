@@ -12,10 +12,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScrollBar>
-
-#include <algorithm>
-#include <climits>
 
 namespace lindo {
 
@@ -105,7 +101,7 @@ void CDiffView::GoToChange(int own, int other, bool otherWins)
 void CDiffView::ScrollToLine(int line, bool alignOther)
 {
     const qint64 top = qint64(line) * lineHeight - ClientHeight() / 2;
-    ScrollToPosition(QPoint(m_scrollPos.x(), static_cast<int>(std::clamp<qint64>(top, INT_MIN, INT_MAX))));
+    ScrollToPosition(QPoint(m_scrollPos.x(), ClampToInt(top)));
     if (alignOther)
         AlignOther();
 }

@@ -24,20 +24,13 @@
 namespace lindo {
 namespace {
 
+using test::Concat;
 using test::Lines;
 using test::Numbered;
 using test::PaneHost;
 
 constexpr char kExample1[] = "}\na\n}\nb\n}\n";
 constexpr char kExample2[] = "a\n}\ne\n}\n";
-
-std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
-{
-    std::vector<std::string> all;
-    for (const auto &part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 class RecordingPrompter : public Prompter {
 public:

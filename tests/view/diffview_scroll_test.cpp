@@ -14,17 +14,10 @@
 namespace lindo {
 namespace {
 
+using test::Concat;
 using test::Lines;
 using test::Numbered;
 using test::PaneHost;
-
-std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
-{
-    std::vector<std::string> all;
-    for (const auto &part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 int Half(const CDiffView &view)
 {

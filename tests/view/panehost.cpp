@@ -59,6 +59,14 @@ std::vector<std::string> Numbered(std::string_view prefix, int from, int count)
     return lines;
 }
 
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> all;
+    for (const auto &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 QImage GrabViewport(CDiffView &view)
 {
     return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);

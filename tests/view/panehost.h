@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,9 @@ std::string Lines(const std::vector<std::string> &lines);
 
 // "<prefix>0\n<prefix>1\n..." for count lines starting at `from`.
 std::vector<std::string> Numbered(std::string_view prefix, int from, int count);
+
+// The lists one after the other.
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts);
 
 // What the pane's viewport shows now.
 QImage GrabViewport(CDiffView &view);
