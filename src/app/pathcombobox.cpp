@@ -105,16 +105,21 @@ void CPathComboBox::dropEvent(QDropEvent *event)
         QComboBox::dropEvent(event);
         return;
     }
-    // Only the first dropped file counts; the history is not touched.
-    for (const QUrl &url : event->mimeData()->urls()) {
+    TakeDroppedUrls(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+bool CPathComboBox::TakeDroppedUrls(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             continue;
         QString path = url.toLocalFile();
         AdjustDroppedPath(path);
         SetText(path);
-        break;
+        return true;
     }
-    event->acceptProposedAction();
+    return false;
 }
 
 } // namespace lindo

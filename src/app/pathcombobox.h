@@ -29,6 +29,10 @@ public:
     // A dropped path before it is shown; this box keeps it as it is.
     virtual void AdjustDroppedPath(QString &path) const;
 
+    // Takes what was dropped on the box: the first local file only; the
+    // history is not touched. False when nothing usable was dropped.
+    bool TakeDroppedUrls(const QList<QUrl> &urls);
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;

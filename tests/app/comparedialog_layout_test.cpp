@@ -1,0 +1,179 @@
+// The main window's geometry: pane rectangles, the layout of the path boxes,
+// browse buttons and status text, the change gutters and their clicks.
+
+#include "controls/controlid.h"
+#include "controls/dialogunits.h"
+#include "mainwindowfixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolBar>
+#include <QtTest/QTest>
+
+namespace lindo::test {
+namespace {
+
+using namespace mainwindow;
+
+// Resizes the window so that its outer rectangle has the given size.
+void ResizeOuter(CCompareDialog &window, int width, int height)
+{
+    const QSize frameExtra = window.frameGeometry().size() - window.geometry().size();
+    window.resize(width - frameExtra.width(), height - frameExtra.height());
+    QApplication::processEvents();
+}
+
+TEST_F(MainWindowTest, StartsEmptyAtTheTemplateSizeGrownByTheToolBar)
+{
+    CCompareDialog &w = Open();
+    EXPECT_EQ(w.windowTitle(), "lindo");
+    EXPECT_EQ(w.FirstPathBox()->GetText(), "");
+    EXPECT_EQ(w.SecondPathBox()->GetText(), "");
+    EXPECT_EQ(w.StatusText(), "Select 2 files and then press the compare toolbar button.");
+    const QSize templateSize = DluSize(kTemplateWidth, kTemplateHeight);
+    EXPECT_EQ(w.width(), templateSize.width());
+    EXPECT_EQ(w.height(), templateSize.height() + w.ToolBar()->height());
+    EXPECT_EQ(ControlId(w.FirstPathBox()), kIdFirstPath);
+    EXPECT_EQ(ControlId(w.SecondPathBox()), kIdSecondPath);
+    EXPECT_EQ(w.GetView(1)->objectName(), "diff1");
+    EXPECT_EQ(w.GetView(2)->objectName(), "diff2");
+    EXPECT_EQ(ControlId(w.GetView(1)), kIdLeftPane);
+    EXPECT_EQ(ControlId(w.GetView(2)), kIdRightPane);
+    EXPECT_EQ(w.GetView(0), nullptr);
+    EXPECT_EQ(w.GetView(3), nullptr);
+    EXPECT_EQ(w.GetView(1)->TotalSize(), QSize(200, 200)); // creation's scroll sizes, kept until a comparison
+}
+
+TEST_F(MainWindowTest, ToolBarHasEightButtonsInGroupsWithTheirTooltips)
+{
+    CCompareDialog &w = Open();
+    QStringList layout;
+    for (QAction *action : w.ToolBar()->actions())
+        layout.push_back(action->isSeparator() ? "|" : action->toolTip());
+    EXPECT_EQ(layout, (QStringList{"Compare/re-compare (F5)", "Compare Folders", "|", "Merge(to screen)",
+                                   "Merge(to file)", "|", "Previous Change (Alt+Up)", "Next Change (Alt+Down)", "|",
+                                   "Settings", "About"}));
+    for (QAction *action : w.ToolBar()->actions()) {
+        if (!action->isSeparator()) {
+            EXPECT_EQ(action->icon().actualSize(QSize(16, 15)), QSize(16, 15)) << action->toolTip().toStdString();
+        }
+    }
+}
+
+TEST_F(MainWindowTest, CommandsNeedingAComparisonWaitForOne)
+{
+    CCompareDialog &w = Open();
+    const std::pair<int, bool> before[] = {{kCmdCompare, true},      {kCmdCompareFolders, true},
+                                           {kCmdMergeToScreen, false}, {kCmdMergeToFile, false},
+                                           {kCmdPrevChange, false},   {kCmdNextChange, false},
+                                           {kCmdSettings, true},      {kCmdAbout, true}};
+    for (const auto &[command, enabled] : before)
+        EXPECT_EQ(w.CommandAction(command)->isEnabled(), enabled) << command;
+    CompareFiles("one.txt", "two.txt");
+    for (int command : {kCmdMergeToScreen, kCmdMergeToFile, kCmdPrevChange, kCmdNextChange})
+        EXPECT_TRUE(w.CommandAction(command)->isEnabled()) << command;
+    // A later load that fails keeps them enabled.
+    CompareFiles("one.txt", "missing.txt");
+    for (int command : {kCmdMergeToScreen, kCmdMergeToFile, kCmdPrevChange, kCmdNextChange})
+        EXPECT_TRUE(w.CommandAction(command)->isEnabled()) << command;
+}
+
+TEST_F(MainWindowTest, SixHundredFortyPixelsWideGivesPanes297Wide)
+{
+    CCompareDialog &w = Open();
+    ResizeOuter(w, 640, 480);
+    EXPECT_EQ(w.GetView(1)->geometry(), QRect(8, 61, 297, 480 - 107));
+    EXPECT_EQ(w.GetView(2)->geometry(), QRect(328, 61, 297, 480 - 107));
+}
+
+TEST_F(MainWindowTest, LayoutFollowsThePanesAtEverySize)
+{
+    CCompareDialog &w = Open();
+    for (const QSize outer : {QSize(640, 480), QSize(900, 700), QSize(501, 333)}) {
+        ResizeOuter(w, outer.width(), outer.height());
+        const QRect left = w.GetView(1)->geometry();
+        const QRect right = w.GetView(2)->geometry();
+        EXPECT_EQ(left.width(), right.width());
+        auto *browse1 = FindControl<QPushButton>(&w, kIdBrowseFirst);
+        auto *browse2 = FindControl<QPushButton>(&w, kIdBrowseSecond);
+        auto *status = FindControl<QLabel>(&w, kIdStatus);
+        EXPECT_EQ(w.FirstPathBox()->geometry(), QRect(8, 36, left.right() + 1 - browse1->width() - 3 - 8, 21));
+        EXPECT_EQ(browse1->geometry().right(), left.right());
+        EXPECT_EQ(browse1->geometry().top(), 36);
+        EXPECT_EQ(w.SecondPathBox()->geometry().left(), right.left());
+        EXPECT_EQ(browse2->geometry().right(), right.right());
+        EXPECT_EQ(status->geometry().topLeft(), QPoint(8, right.bottom() + 1 + 4));
+    }
+}
+
+// Black pixels of the window's surface in column x between two rows.
+int BlackPixels(const QImage &image, int x, int top, int bottom)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        count += image.pixelColor(x, y) == QColor(Qt::black);
+    return count;
+}
+
+TEST_F(MainWindowTest, GuttersMarkUnmatchedLinesOnlyAfterAComparison)
+{
+    CCompareDialog &w = Open();
+    const QRect left = w.GetView(1)->geometry();
+    const QRect right = w.GetView(2)->geometry();
+    const int rightGutter = right.right() + 1 + 3;
+    QImage before = w.grab().toImage();
+    EXPECT_EQ(BlackPixels(before, 3, left.top(), left.bottom()), 0);
+    EXPECT_EQ(BlackPixels(before, rightGutter + 1, left.top(), left.bottom()), 0);
+
+    CompareFiles("one.txt", "two.txt");
+    const QImage after = w.grab().toImage();
+    // Side 1 has one unmatched line (beta), side 2 two (BETA, epsilon).
+    EXPECT_GT(BlackPixels(after, 3, left.top(), left.bottom()), 0);
+    EXPECT_GT(BlackPixels(after, rightGutter + 1, left.top(), left.bottom()), 0);
+    EXPECT_EQ(BlackPixels(after, 5, left.top(), left.bottom()), 0); // marks are three pixels wide
+    // Side 2's marks lie lower than side 1's: its unmatched lines come later on average.
+    int lastMark1 = 0;
+    int lastMark2 = 0;
+    for (int y = left.top(); y < left.bottom(); ++y) {
+        if (after.pixelColor(3, y) == QColor(Qt::black))
+            lastMark1 = y;
+        if (after.pixelColor(rightGutter + 1, y) == QColor(Qt::black))
+            lastMark2 = y;
+    }
+    EXPECT_GT(lastMark2, lastMark1);
+}
+
+TEST_F(MainWindowTest, GutterClickScrollsToTheLineAtThatHeight)
+{
+    std::string lines;
+    for (int n = 0; n < 2000; ++n)
+        lines += "line " + std::to_string(n) + "\n";
+    WriteFile(dir / "long1.txt", lines);
+    WriteFile(dir / "long2.txt", "other\n" + lines);
+    CCompareDialog &w = Open();
+    ResizeOuter(w, 640, 480);
+
+    // Before a comparison a click beside the panes does nothing.
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, 200));
+    EXPECT_EQ(w.GetView(1)->ScrollPosition(), QPoint(0, 0));
+
+    CompareFiles("long1.txt", "long2.txt");
+    CDiffView *pane = w.GetView(1);
+    const QRect left = pane->geometry();
+    const int top = left.top() + 16;
+    const int bottom = left.bottom() + 1 - 36;
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, (top + bottom) / 2));
+    const int middleLine = pane->MiddleLine();
+    EXPECT_NEAR(middleLine, 1000, 2000 / (bottom - top) + 1);
+
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, top));
+    EXPECT_EQ(pane->ScrollPosition().y(), 0); // line 0 goes as high as it can
+
+    pane->ScrollToLine(1500, false);
+    const QPoint kept = pane->ScrollPosition();
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, bottom)); // the bottom edge is outside
+    EXPECT_EQ(pane->ScrollPosition(), kept);
+}
+
+} // namespace
+} // namespace lindo::test

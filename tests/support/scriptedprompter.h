@@ -1,0 +1,44 @@
+#pragma once
+
+// Answers the program's message boxes and questions in tests, in order, and
+// records what was asked. Installed for the lifetime of the object; with no
+// answer queued, a box is answered as if its first button were pressed.
+
+#include "app/prompt.h"
+
+#include <deque>
+#include <vector>
+
+namespace lindo::test {
+
+class ScriptedPrompter final : public Prompter {
+public:
+    ScriptedPrompter() { Prompter::Install(this); }
+    ~ScriptedPrompter() override { Prompter::Install(nullptr); }
+    ScriptedPrompter(const ScriptedPrompter &) = delete;
+    ScriptedPrompter &operator=(const ScriptedPrompter &) = delete;
+
+    PromptAnswer Ask(const PromptRequest &request) override
+    {
+        requests.push_back(request);
+        if (!answers.empty()) {
+            const PromptAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        switch (request.buttons) {
+        case PromptButtons::YesNo:
+        case PromptButtons::YesNoCancel:
+            return PromptAnswer::Yes;
+        case PromptButtons::Ok:
+        case PromptButtons::OkCancel:
+            break;
+        }
+        return PromptAnswer::Ok;
+    }
+
+    std::deque<PromptAnswer> answers;
+    std::vector<PromptRequest> requests;
+};
+
+} // namespace lindo::test
