@@ -2,6 +2,7 @@
 
 #include "app/settingsstore.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -78,6 +79,34 @@ void PlaceWindow(QWidget *window, const WindowRect &rect)
     window->resize(std::max(0, outer.width() - extraWidth), std::max(0, outer.height() - extraHeight));
 }
 
+namespace {
+
+// A window's frame is often known only once it is shown: the rectangle is
+// placed again then, so the outer rectangle comes out as stored.
+class PlaceOnShow : public QObject {
+public:
+    PlaceOnShow(QWidget *window, const WindowRect &rect) : QObject(window), m_rect(rect)
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *window = static_cast<QWidget *>(watched);
+            window->removeEventFilter(this);
+            PlaceWindow(window, m_rect);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    WindowRect m_rect;
+};
+
+} // namespace
+
 void RestoreWindowRect(QWidget *window, const QString &valueName)
 {
     WindowRect rect = OuterRect(window);
@@ -86,6 +115,8 @@ void RestoreWindowRect(QWidget *window, const QString &valueName)
     if (rect == before)
         return;
     PlaceWindow(window, rect);
+    if (!window->isVisible())
+        new PlaceOnShow(window, rect);
 }
 
 void SaveWindowRect(const QWidget *window, const QString &valueName)

@@ -1,0 +1,221 @@
+// The main window's commands: comparing typed and dropped paths, failures,
+// change navigation, merging to a file, and the merge target services.
+
+#include "mainwindowfixture.h"
+#include "merge/mergetargetdialog.h"
+#include "support/modaldialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QtTest/QTest>
+
+#include <filesystem>
+
+namespace lindo::test {
+namespace {
+
+using namespace mainwindow;
+
+TEST_F(MainWindowTest, CompareTypedPathsFillsPanesAndHistories)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    EXPECT_EQ(w.StatusText(), "Ready");
+    EXPECT_TRUE(w.Engine().IsCompared());
+    EXPECT_EQ(w.Engine().Lines(1).size(), 4u);
+    EXPECT_EQ(w.Engine().Lines(2).size(), 5u);
+    EXPECT_EQ(History(w.FirstPathBox()), QStringList{QPath("one.txt")});
+    EXPECT_EQ(History(w.SecondPathBox()), QStringList{QPath("two.txt")});
+    const int lineHeight = w.GetView(2)->LineHeight();
+    EXPECT_EQ(w.GetView(2)->TotalSize(), QSize(2000, lineHeight * 5 + 5));
+    EXPECT_TRUE(prompter.requests.empty());
+}
+
+TEST_F(MainWindowTest, DroppedFileIsComparedAndOnlyThenRecorded)
+{
+    CCompareDialog &w = Open();
+    ASSERT_TRUE(w.FirstPathBox()->TakeDroppedUrls(
+        {QUrl::fromLocalFile(QPath("one.txt")), QUrl::fromLocalFile(QPath("two.txt"))}));
+    EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("one.txt"));
+    EXPECT_EQ(w.FirstPathBox()->count(), 0);
+    w.SecondPathBox()->SetText(QPath("two.txt"));
+    Trigger(kCmdCompare);
+    EXPECT_EQ(History(w.FirstPathBox()), QStringList{QPath("one.txt")});
+}
+
+TEST_F(MainWindowTest, FailedLoadReportsAndKeepsThePreviousComparison)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    const std::size_t sections = w.Engine().Sections(1).size();
+    CompareFiles("one.txt", "missing.txt");
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].caption, "Error");
+    EXPECT_EQ(prompter.requests[0].text, QPath("missing.txt") + " was not found.");
+    EXPECT_EQ(prompter.requests[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::Ok);
+    EXPECT_EQ(w.Engine().Lines(2).size(), 5u);
+    EXPECT_EQ(w.Engine().Sections(1).size(), sections);
+    EXPECT_EQ(History(w.SecondPathBox()), (QStringList{QPath("missing.txt"), QPath("two.txt")}));
+    EXPECT_EQ(w.StatusText(), "Ready");
+}
+
+TEST_F(MainWindowTest, EnterInAPathBoxDoesNothing)
+{
+    CCompareDialog &w = Open();
+    w.FirstPathBox()->SetText(QPath("one.txt"));
+    w.SecondPathBox()->SetText(QPath("two.txt"));
+    QTest::keyClick(w.FirstPathBox()->lineEdit(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Engine().IsCompared());
+    EXPECT_EQ(w.StatusText(), kStatusInitial);
+}
+
+TEST_F(MainWindowTest, NextAndPreviousChangeStepThroughBothPanes)
+{
+    std::string first;
+    std::string second;
+    for (int n = 0; n < 300; ++n) {
+        first += "line " + std::to_string(n) + "\n";
+        second += (n == 100 ? "changed\n" : n == 200 ? "other\n" : "line " + std::to_string(n) + "\n");
+    }
+    WriteFile(dir / "a.txt", first);
+    WriteFile(dir / "b.txt", second);
+    CCompareDialog &w = Open();
+    CompareFiles("a.txt", "b.txt");
+    Trigger(kCmdNextChange);
+    EXPECT_EQ(w.GetView(1)->MiddleLine(), 100);
+    EXPECT_EQ(w.GetView(2)->MiddleLine(), 100);
+    Trigger(kCmdNextChange);
+    EXPECT_EQ(w.GetView(1)->MiddleLine(), 200);
+    Trigger(kCmdNextChange);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "No more changes");
+    Trigger(kCmdPrevChange);
+    EXPECT_EQ(w.GetView(1)->MiddleLine(), 100);
+}
+
+TEST_F(MainWindowTest, KeyboardShortcutsRunCompareAndStepThroughChanges)
+{
+    CCompareDialog &w = Open();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    w.FirstPathBox()->SetText(QPath("one.txt"));
+    w.SecondPathBox()->SetText(QPath("two.txt"));
+    QTest::keyClick(&w, Qt::Key_F5);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.Engine().IsCompared());
+    EXPECT_EQ(w.CommandAction(kCmdNextChange)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Down));
+    EXPECT_EQ(w.CommandAction(kCmdPrevChange)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Up));
+}
+
+// Accepts the merge target prompt with `path`, or cancels it when path is empty.
+ModalDialogDriver AnswerMergePrompt(const QString &path, QString *proposed)
+{
+    return ModalDialogDriver([path, proposed](QDialog &dialog) {
+        auto *prompt = qobject_cast<CMergeTargetDialog *>(&dialog);
+        if (!prompt) {
+            dialog.reject();
+            return;
+        }
+        auto *edit = prompt->findChildren<QLineEdit *>().value(0);
+        *proposed = edit->text();
+        if (path.isEmpty()) {
+            prompt->reject();
+            return;
+        }
+        edit->setText(path);
+        prompt->accept();
+    });
+}
+
+TEST_F(MainWindowTest, MergeToFileWritesTheMergeAndRemembersTheFolder)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    QString proposed;
+    const QString target = QPath("out") + "/deeper/merged.txt";
+    auto driver = AnswerMergePrompt(target, &proposed);
+    Trigger(kCmdMergeToFile);
+    EXPECT_TRUE(driver.Handled());
+    EXPECT_EQ(proposed, "one.txt"); // no merge directory yet: the bare name of the first file
+    EXPECT_EQ(ReadFile(dir / "out" / "deeper" / "merged.txt"),
+              "alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n"); // a "Different" pair gives the second file's version
+    EXPECT_EQ(w.Engine().mergeDirectory, Path("out") + "/deeper");
+    EXPECT_EQ(SettingsStore().ReadText("MergePath").value_or("<none>"), QPath("out") + "/deeper");
+    // The next proposal is in the remembered folder.
+    auto again = AnswerMergePrompt(QString(), &proposed);
+    Trigger(kCmdMergeToFile);
+    EXPECT_EQ(proposed, QPath("out") + "/deeper/one.txt");
+}
+
+TEST_F(MainWindowTest, CancelledMergePromptWritesNothing)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    SettingsStore().WriteText("MergePath", QPath("stored"));
+    QString proposed;
+    auto driver = AnswerMergePrompt(QString(), &proposed);
+    Trigger(kCmdMergeToFile);
+    EXPECT_EQ(proposed, QPath("stored") + "/one.txt");
+    EXPECT_FALSE(std::filesystem::exists(dir / "stored"));
+    EXPECT_TRUE(w.Engine().mergeDirectory.empty());
+}
+
+TEST_F(MainWindowTest, UnwritableMergeTargetIsReported)
+{
+    Open();
+    CompareFiles("one.txt", "two.txt");
+    QString proposed;
+    auto driver = AnswerMergePrompt("/dev/full", &proposed);
+    Trigger(kCmdMergeToFile);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].caption, "Error");
+    EXPECT_EQ(prompter.requests[0].text, "Disk full while accessing /dev/full.");
+}
+
+TEST_F(MainWindowTest, MergeTargetIsTheFirstFilesNameInTheMergeDirectory)
+{
+    CCompareDialog &w = Open();
+    EXPECT_EQ(w.MakeMergeTarget("/merge"), "/merge"); // nothing compared yet: the directory itself
+    CompareFiles("one.txt", "two.txt");
+    EXPECT_EQ(w.MakeMergeTarget("/merge"), "/merge/one.txt");
+    EXPECT_EQ(w.MakeMergeTarget(""), "one.txt");
+    EXPECT_EQ(w.MakeMergeTarget(QString::fromStdString(dir.path().string())), QPath("one.txt"));
+    w.Engine().mergeDirectory = "/chosen";
+    EXPECT_EQ(w.DefaultMergeTarget(), "/chosen/one.txt");
+}
+
+TEST_F(MainWindowTest, EnsureMergeFolderCreatesEveryAncestorAndStoresTheFolder)
+{
+    CCompareDialog &w = Open();
+    const QString nested = QPath("x") + "/y/z";
+    w.EnsureMergeFolder(nested);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "x" / "y" / "z"));
+    EXPECT_EQ(w.GetMergeDirectory(), nested);
+    EXPECT_EQ(SettingsStore().ReadText("MergePath").value_or("<none>"), nested);
+
+    // Relative folders are made below the working folder; an empty one is stored as it is.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    w.EnsureMergeFolder("rel/a");
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "rel" / "a"));
+    w.EnsureMergeFolder("");
+    EXPECT_EQ(SettingsStore().ReadText("MergePath").value_or("<none>"), "");
+    EXPECT_EQ(w.GetMergeDirectory(), ""); // the engine holds none, the store says empty
+}
+
+TEST_F(MainWindowTest, CompareFilesPutsThePathsInTheBoxesAndCompares)
+{
+    CCompareDialog &w = Open();
+    w.CompareFiles(QPath("one.txt"), QPath("two.txt"));
+    EXPECT_TRUE(w.Engine().IsCompared());
+    EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("one.txt"));
+    EXPECT_EQ(w.StatusText(), "Ready");
+}
+
+} // namespace
+} // namespace lindo::test
