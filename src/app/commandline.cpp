@@ -1,11 +1,14 @@
 #include "app/commandline.h"
 
-#include "app/compareapp.h"
+#include "app/usage.h"
 #include "app/version.h"
 #include "engine/diffengine.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -14,21 +17,6 @@
 namespace lindo {
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 2;
-
-constexpr std::string_view kUsage =
-    "Usage: lindo [FILE1 FILE2]\n"
-    "       lindo --merge FILE1 FILE2 [-o OUT]\n"
-    "       lindo --sections FILE1 FILE2\n"
-    "       lindo --help | --version\n"
-    "\n"
-    "Compares two text files line by line and merges them (a union merge).\n"
-    "  --merge     writes the merge output (every line ending in CR LF) to\n"
-    "              standard output, or to OUT with -o\n"
-    "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
-    "  --version   prints the version line\n";
 
 class StderrReporter final : public FileErrorReporter {
 public:
@@ -124,15 +112,20 @@ bool IsOption(std::string_view arg)
     return arg.size() > 1 && arg.front() == '-';
 }
 
-int RunWindow(int argc, char **argv, const std::vector<std::string_view> &paths)
+// Replaces this process by the window program, which sits beside this one
+// (in the build tree) or in libexec/lindo (where it is installed).
+int RunWindowProgram(char **argv)
 {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(std::string(paths[0]), ec) && std::filesystem::is_directory(std::string(paths[1]), ec)) {
-        std::cerr << "lindo: comparing two folders needs the Folder Comparison window, which this build does not have.\n";
-        return kExitFailure;
-    }
-    return CCompareApp::Run(argc, argv, {QString::fromLocal8Bit(paths[0].data(), static_cast<qsizetype>(paths[0].size())),
-                                         QString::fromLocal8Bit(paths[1].data(), static_cast<qsizetype>(paths[1].size()))});
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        self = fs::absolute(argv[0], ec);
+    const fs::path folder = self.parent_path();
+    for (const fs::path &candidate : {folder / kWindowProgram, folder / ".." / "libexec" / "lindo" / kWindowProgram})
+        ::execv(candidate.c_str(), argv);
+    std::cerr << "lindo: cannot start " << kWindowProgram << ": " << std::strerror(errno) << '\n';
+    return kExitFailure;
 }
 
 } // namespace
@@ -142,7 +135,7 @@ int RunCommandLine(int argc, char **argv)
     std::ios::sync_with_stdio(false);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty())
-        return CCompareApp::Run(argc, argv, {});
+        return RunWindowProgram(argv);
     const std::string_view mode = args[0];
     if (mode == "--help" || mode == "-h") {
         std::cout << kUsage;
@@ -157,7 +150,7 @@ int RunCommandLine(int argc, char **argv)
     if (mode == "--sections")
         return RunSections(args);
     if (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1]))
-        return RunWindow(argc, argv, args);
+        return RunWindowProgram(argv);
     return UsageError();
 }
 

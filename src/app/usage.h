@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string_view>
+
+namespace lindo {
+
+inline constexpr std::string_view kUsage =
+    "Usage: lindo [FILE1 FILE2]\n"
+    "       lindo --merge FILE1 FILE2 [-o OUT]\n"
+    "       lindo --sections FILE1 FILE2\n"
+    "       lindo --help | --version\n"
+    "\n"
+    "Compares two text files line by line and merges them (a union merge).\n"
+    "Without arguments, or with two files, it opens its window.\n"
+    "  --merge     writes the merge output (every line ending in CR LF) to\n"
+    "              standard output, or to OUT with -o\n"
+    "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
+    "  --version   prints the version line\n";
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 2;
+
+// The windowed half of the program, started by `lindo` for everything that
+// needs Qt, so the headless modes load no user-interface libraries at all.
+inline constexpr char kWindowProgram[] = "lindo-window";
+
+} // namespace lindo

@@ -1,0 +1,43 @@
+#include "app/windowcommandline.h"
+
+#include "app/compareapp.h"
+#include "app/usage.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <iostream>
+
+namespace lindo {
+
+namespace {
+
+int UsageError()
+{
+    std::cerr << kUsage;
+    return kExitFailure;
+}
+
+bool IsFolder(const char *path)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
+} // namespace
+
+int RunWindowCommandLine(int argc, char **argv)
+{
+    if (argc == 1)
+        return CCompareApp::Run(argc, argv, {});
+    if (argc != 3)
+        return UsageError();
+    if (IsFolder(argv[1]) && IsFolder(argv[2])) {
+        std::cerr << "lindo: comparing two folders needs the Folder Comparison window, which this build does not have.\n";
+        return kExitFailure;
+    }
+    return CCompareApp::Run(argc, argv, {QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])});
+}
+
+} // namespace lindo

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace lindo {
+
+// The window program's entry: no arguments open an empty window, two files
+// open it comparing them. Returns the process exit status.
+int RunWindowCommandLine(int argc, char **argv);
+
+} // namespace lindo
