@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "app/foldercommand.h"
 #include "app/version.h"
 #include "engine/diffengine.h"
 
@@ -20,12 +21,15 @@ constexpr std::string_view kUsage =
     "Usage: lindo [FILE1 FILE2]\n"
     "       lindo --merge FILE1 FILE2 [-o OUT]\n"
     "       lindo --sections FILE1 FILE2\n"
+    "       lindo --folders DIR1 DIR2\n"
     "       lindo --help | --version\n"
     "\n"
     "Compares two text files line by line and merges them (a union merge).\n"
     "  --merge     writes the merge output (every line ending in CR LF) to\n"
     "              standard output, or to OUT with -o\n"
     "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
+    "  --folders   compares two folder trees file by file and prints each listed\n"
+    "              file as STATE<TAB>RELATIVE-PATH\n"
     "  --version   prints the version line\n";
 
 class StderrReporter final : public FileErrorReporter {
@@ -138,6 +142,8 @@ int RunCommandLine(int argc, char **argv)
         return RunMerge(args);
     if (mode == "--sections")
         return RunSections(args);
+    if (mode == "--folders")
+        return args.size() == 3 ? RunFolderCommand(std::string(args[1]), std::string(args[2])) : UsageError();
     return UsageError();
 }
 
