@@ -38,7 +38,9 @@ bool EndsWithSeparator(std::string_view path)
 
 std::string JoinPath(std::string_view folder, std::string_view relative)
 {
-    std::string joined(folder);
+    std::string joined;
+    joined.reserve(folder.size() + 1 + relative.size());
+    joined += folder;
     const bool relativeHasSeparator = !relative.empty() && relative.front() == kPathSeparator;
     if (EndsWithSeparator(folder)) {
         if (relativeHasSeparator)
