@@ -149,7 +149,8 @@ int RunCommandLine(int argc, char **argv)
         return RunMerge(args);
     if (mode == "--sections")
         return RunSections(args);
-    if (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1]))
+    // The folder scan reads the settings store, which needs Qt.
+    if (mode == "--folders" || (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1])))
         return RunWindowProgram(argv);
     return UsageError();
 }

@@ -114,15 +114,21 @@ std::optional<QVariant> SettingsStore::ReadValue(const QString &name) const
     if (name.isEmpty())
         return std::nullopt;
     const QString path = FilePath();
-    if (path.isEmpty())
+    // A missing file has no values; saying so costs one look at the file
+    // system instead of the three QSettings makes (the folder scan reads a
+    // value for every identical pair of files).
+    if (path.isEmpty() || !QFileInfo::exists(path))
         return std::nullopt;
     const QSettings file(path, QSettings::IniFormat);
     // A file that cannot be read counts as no file at all. A file with damaged
     // lines still gives the values on its sound lines; the damaged ones read
     // as absent.
-    if (file.status() == QSettings::AccessError || !file.contains(name))
+    if (file.status() == QSettings::AccessError)
         return std::nullopt;
-    return file.value(name);
+    QVariant value = file.value(name); // invalid when missing
+    if (!value.isValid())
+        return std::nullopt;
+    return value;
 }
 
 void SettingsStore::WriteValue(const QString &name, const QVariant &value) const

@@ -8,6 +8,7 @@ inline constexpr std::string_view kUsage =
     "Usage: lindo [FILE1 FILE2]\n"
     "       lindo --merge FILE1 FILE2 [-o OUT]\n"
     "       lindo --sections FILE1 FILE2\n"
+    "       lindo --folders DIR1 DIR2\n"
     "       lindo --help | --version\n"
     "\n"
     "Compares two text files line by line and merges them (a union merge).\n"
@@ -15,6 +16,8 @@ inline constexpr std::string_view kUsage =
     "  --merge     writes the merge output (every line ending in CR LF) to\n"
     "              standard output, or to OUT with -o\n"
     "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
+    "  --folders   compares two folder trees file by file and prints each listed\n"
+    "              file as STATE<TAB>RELATIVE-PATH\n"
     "  --version   prints the version line\n";
 
 inline constexpr int kExitOk = 0;

@@ -1,6 +1,7 @@
 #include "app/windowcommandline.h"
 
 #include "app/compareapp.h"
+#include "app/foldercommand.h"
 #include "app/usage.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 
 namespace lindo {
 
@@ -31,6 +33,8 @@ int RunWindowCommandLine(int argc, char **argv)
 {
     if (argc == 1)
         return CCompareApp::Run(argc, argv, {});
+    if (argv[1] == std::string_view("--folders"))
+        return argc == 4 ? RunFolderCommand(argv[2], argv[3]) : UsageError();
     if (argc != 3)
         return UsageError();
     if (IsFolder(argv[1]) && IsFolder(argv[2])) {

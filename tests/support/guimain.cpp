@@ -11,7 +11,7 @@ int main(int argc, char **argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Tests must never touch the user's real settings.
     if (!std::getenv("LINDO_SETTINGS_FILE"))
-        setenv("LINDO_SETTINGS_FILE", "/nonexistent-lindo-test/settings.ini", 1);
+        setenv("LINDO_SETTINGS_FILE", "/dev/null/lindo-test.ini", 1); // under a file: every write is lost
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

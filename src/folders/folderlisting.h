@@ -1,0 +1,54 @@
+#pragma once
+
+// The content of one folder tree as the scan reads it: every file and folder
+// with its full path, each folder with its own listing below it.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lindo {
+
+class FolderListing;
+
+// One file or folder found by the scan.
+struct FolderEntry {
+    std::string path;                       // searched folder, one separator, entry name
+    bool isFolder = false;                  // a folder, or a symbolic link to one
+    std::unique_ptr<FolderListing> children; // the folder's own listing; null for files
+};
+
+// The sorted content of one folder. Order: all files before all folders;
+// within each group ascending by path with ASCII letters folded to lower
+// case (unsigned byte order); entries whose folded paths are equal keep the
+// order in which they arrived.
+class FolderListing {
+public:
+    FolderListing() = default;
+    // Takes the entries in arrival order and puts them in listing order.
+    explicit FolderListing(std::vector<FolderEntry> entries);
+
+    // Reads `folder` (as SearchFolder gives it; empty: the file-system root)
+    // and every folder below it. A folder that cannot be read gives an empty
+    // listing. A folder already being read further up (a symbolic link
+    // looping back) is listed but not read again. `stopRequested` is asked
+    // before each folder is read; once it answers true nothing more is read.
+    static std::unique_ptr<FolderListing> Read(const std::string &folder,
+                                               const std::function<bool()> &stopRequested);
+
+    const std::vector<FolderEntry> &Entries() const { return m_entries; }
+    int Count() const { return static_cast<int>(m_entries.size()); }
+
+private:
+    std::vector<FolderEntry> m_entries;
+};
+
+// Appends the full paths of every file below `listing`, in listing order,
+// each folder's files before everything below its subfolders. Folders
+// themselves never appear. The texts are the entries' own, valid as long as
+// the listing.
+void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &files);
+
+} // namespace lindo

@@ -1,0 +1,34 @@
+#pragma once
+
+// Every splitting and joining of folder paths the folder comparison does, for
+// this platform's separator. Paths are byte strings in the local encoding.
+
+#include <string>
+#include <string_view>
+
+namespace lindo {
+
+inline constexpr char kPathSeparator = '/';
+
+bool EndsWithSeparator(std::string_view path);
+
+// The folder path and the relative path with exactly one separator at the
+// seam: a relative path starting with a separator loses it when the folder
+// ends with one, and gains one when neither has it.
+std::string JoinPath(std::string_view folder, std::string_view relative);
+
+// The folder as the scan searches it, in absolute form: a relative path is
+// taken from the current folder, and a trailing separator as typed is kept.
+// The empty path stays empty: it stands for the file-system root, whose
+// entries are then named "/name". Entry paths begin with this text, so its
+// length is what is cut off them to give relative paths.
+std::string SearchFolder(const std::string &typed);
+
+// ASCII letters folded to lower case; every other byte as it is.
+std::string LowerCase(std::string_view text);
+
+// Case-insensitive order: ASCII letters folded to lower case, then unsigned
+// byte order. Negative, zero or positive as a is before, equal to or after b.
+int CompareNoCase(std::string_view a, std::string_view b);
+
+} // namespace lindo
