@@ -1,0 +1,54 @@
+// Screenshots of the main window: before and after a comparison of the two
+// sample files, at two window sizes, and after stepping to a change.
+//   mainshots OUTPUT-FOLDER     (run under xvfb-run; see tools/screenshots/main.sh)
+
+#include "app/comparedialog.h"
+#include "app/comparedialogids.h"
+#include "app/pathcombobox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void Save(QWidget &window, const QString &folder, const char *name)
+{
+    QApplication::processEvents();
+    const QString path = folder + "/" + name + ".png";
+    window.grab().save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mainshots OUTPUT-FOLDER\n");
+        return 2;
+    }
+    setenv("LINDO_SETTINGS_FILE", "/dev/null/lindo-shots.ini", 1);
+    QApplication app(argc, argv);
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    lindo::CCompareDialog window;
+    window.show();
+    Save(window, folder, "main-before");
+    window.FirstPathBox()->SetText(LINDO_SOURCE_DIR "/samples/first.c");
+    window.SecondPathBox()->SetText(LINDO_SOURCE_DIR "/samples/second.c");
+    window.OnCompare();
+    Save(window, folder, "main-after");
+    window.resize(1000, 700);
+    Save(window, folder, "main-large");
+    window.OnNextChange();
+    window.OnNextChange();
+    window.OnNextChange();
+    Save(window, folder, "main-large-third-change");
+    window.resize(420, 300);
+    Save(window, folder, "main-small");
+    return 0;
+}
