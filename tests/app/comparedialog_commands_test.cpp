@@ -1,6 +1,7 @@
 // The main window's commands: comparing typed and dropped paths, failures,
 // change navigation, merging to a file, and the merge target services.
 
+#include "controls/controlid.h"
 #include "mainwindowfixture.h"
 #include "merge/mergetargetdialog.h"
 #include "support/modaldialog.h"
@@ -215,6 +216,36 @@ TEST_F(MainWindowTest, CompareFilesPutsThePathsInTheBoxesAndCompares)
     EXPECT_TRUE(w.Engine().IsCompared());
     EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("one.txt"));
     EXPECT_EQ(w.StatusText(), "Ready");
+}
+
+} // namespace
+} // namespace lindo::test
+
+#include "support/fakechoosers.h"
+
+namespace lindo::test {
+namespace {
+
+TEST_F(MainWindowTest, BrowsePutsTheChosenFileInTheBoxButNotInTheHistory)
+{
+    FakeChoosers choosers;
+    choosers.fileAnswers.push_back(QPath("two.txt"));
+    CCompareDialog &w = Open();
+    w.FirstPathBox()->SetText(QPath("one.txt"));
+    auto *browse = w.findChildren<QPushButton *>().value(0);
+    for (QPushButton *button : w.findChildren<QPushButton *>()) {
+        if (ControlId(button) == kIdBrowseFirst)
+            browse = button;
+    }
+    QTest::mouseClick(browse, Qt::LeftButton);
+    ASSERT_EQ(choosers.fileRequests.size(), 1u);
+    EXPECT_EQ(choosers.fileRequests[0].title, "Select file to be compared:");
+    EXPECT_EQ(choosers.fileRequests[0].initialDirectory, QString::fromStdString(dir.path().string()));
+    EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("two.txt"));
+    EXPECT_EQ(w.FirstPathBox()->count(), 0);
+
+    QTest::mouseClick(browse, Qt::LeftButton); // cancelled: unchanged
+    EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("two.txt"));
 }
 
 } // namespace

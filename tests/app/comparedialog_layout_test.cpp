@@ -177,3 +177,48 @@ TEST_F(MainWindowTest, GutterClickScrollsToTheLineAtThatHeight)
 
 } // namespace
 } // namespace lindo::test
+
+namespace lindo::test {
+namespace {
+
+// One unmatched line of a thousand in a gutter of 500 pixels: half a pixel
+// per line, so its mark is k + 1 = 2 rows high at its proportional place.
+TEST_F(MainWindowTest, GutterMarkRowsFollowTheProportionalRule)
+{
+    std::string first;
+    std::string second;
+    for (int n = 0; n < 1000; ++n) {
+        first += "line " + std::to_string(n) + "\n";
+        second += (n == 600 ? std::string("changed") : "line " + std::to_string(n)) + "\n";
+    }
+    WriteFile(dir / "a.txt", first);
+    WriteFile(dir / "b.txt", second);
+    CCompareDialog &w = Open();
+    CompareFiles("a.txt", "b.txt");
+    // Make the left pane's client area exactly 532 high, so the span is 500
+    // (measured after the comparison, which brings the scroll bars).
+    const int frameAndBars = w.GetView(1)->height() - w.GetView(1)->viewport()->height();
+    const int outerExtra = w.frameGeometry().height() - w.height();
+    w.resize(w.width(), 532 + frameAndBars + 107 - outerExtra);
+    QApplication::processEvents();
+    ASSERT_EQ(w.GetView(1)->viewport()->height() - 32, 500);
+
+    const QImage image = w.grab().toImage();
+    const int top = w.GetView(1)->geometry().top() + 16;
+    const float base = static_cast<float>((600 * 500) / 1000) - 0.5f * 0.5f;
+    QList<int> expectedRows;
+    for (int j = 1; j <= 2; ++j)
+        expectedRows.push_back(static_cast<int>(static_cast<float>(j + top) + base));
+    QList<int> markedRows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixelColor(3, y) == QColor(Qt::black))
+            markedRows.push_back(y);
+    }
+    EXPECT_EQ(markedRows, expectedRows);
+    for (int x : {2, 3, 4})
+        EXPECT_EQ(image.pixelColor(x, expectedRows[0]), QColor(Qt::black)) << x;
+    EXPECT_NE(image.pixelColor(5, expectedRows[0]), QColor(Qt::black));
+}
+
+} // namespace
+} // namespace lindo::test
