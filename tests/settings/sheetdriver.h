@@ -1,21 +1,27 @@
 #pragma once
 
-// Drives property sheets as a user does: clicks tabs and buttons.
+// Drives property sheets as a user does: clicks tabs and buttons, and runs
+// the Settings command's modal sheet with a test acting from inside its loop.
 
 #include "app/settingsnames.h"
 #include "controls/controlid.h"
 #include "settings/propertysheet.h"
+#include "settings/settingscommand.h"
+#include "settings/settingscommandhost.h"
 #include "settings/settingssheet.h"
 #include "support/testfiles.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace lindo::test {
@@ -69,6 +75,27 @@ inline void ClickOk(CPropertySheet &sheet)
 inline void ClickCancel(CPropertySheet &sheet)
 {
     ClickButton(sheet, propertysheet::kIdCancel);
+}
+
+// Runs the Settings command; `during` acts on the open sheet from inside its
+// modal loop and is expected to close it. A sheet left open is cancelled (and
+// the test fails) so that no test can hang.
+inline bool RunSettings(SettingsCommandHost &host,
+                        const std::function<void(CSettingsSheet &)> &during)
+{
+    QTimer::singleShot(0, host.Window(), [&host, &during] {
+        QPointer<CSettingsSheet> sheet = host.Window()->findChild<CSettingsSheet *>();
+        if (!sheet) {
+            ADD_FAILURE() << "no Settings sheet is open";
+            return;
+        }
+        during(*sheet);
+        if (sheet && sheet->isVisible()) {
+            ADD_FAILURE() << "the test left the sheet open";
+            sheet->reject();
+        }
+    });
+    return RunSettingsCommand(host);
 }
 
 } // namespace lindo::test
