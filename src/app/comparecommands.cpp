@@ -11,6 +11,7 @@
 #include "engine/pathtext.h"
 #include "merge/mergetargetdialog.h"
 #include "settings/aboutdialog.h"
+#include "settings/settingscommand.h"
 #include "view/diffview.h"
 
 #include <QAction>
@@ -237,7 +238,7 @@ bool CCompareDialog::CloseFolderDialog()
 
 void CCompareDialog::OnSettings()
 {
-    // The Settings sheet lands with its own change.
+    RunSettingsCommand(*this);
 }
 
 void CCompareDialog::closeEvent(QCloseEvent *event)

@@ -250,3 +250,48 @@ TEST_F(MainWindowTest, BrowsePutsTheChosenFileInTheBoxButNotInTheHistory)
 
 } // namespace
 } // namespace lindo::test
+
+#include "support/modaldialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+
+namespace lindo::test {
+namespace {
+
+TEST_F(MainWindowTest, SettingsConfirmedAppliesToTheEngineAndTheNextComparison)
+{
+    CCompareDialog &w = Open();
+    SettingsStore().WriteNumber("FoldersExStrEnabled", 0);
+    ModalDialogDriver driver([](QDialog &sheet) {
+        // Untick "Auto select" on the first page, then OK.
+        for (QCheckBox *box : sheet.findChildren<QCheckBox *>()) {
+            if (box->text().startsWith("Auto select"))
+                box->setChecked(false);
+        }
+        sheet.accept();
+    });
+    Trigger(kCmdSettings);
+    EXPECT_TRUE(driver.Handled());
+    EXPECT_EQ(w.Engine().autoSelect, 0);
+    EXPECT_EQ(w.Engine().exceptionStringsEnabled, 0);
+    EXPECT_EQ(SettingsStore().ReadText("MergePath").value_or("<none>"), ""); // confirmed: the merge folder is stored
+    CompareFiles("one.txt", "two.txt");
+    for (const DiffSection &section : w.Engine().Sections(2))
+        EXPECT_FALSE(section.IsSelected());
+}
+
+TEST_F(MainWindowTest, SettingsCancelledStillTakesTheStoredFolderSwitch)
+{
+    CCompareDialog &w = Open();
+    SettingsStore().WriteNumber("FoldersExStrEnabled", 0);
+    w.Engine().exceptionStringsEnabled = 1;
+    ModalDialogDriver driver([](QDialog &sheet) { sheet.reject(); });
+    Trigger(kCmdSettings);
+    EXPECT_TRUE(driver.Handled());
+    EXPECT_EQ(w.Engine().exceptionStringsEnabled, 0);
+    EXPECT_FALSE(SettingsStore().ReadText("MergePath").has_value());
+}
+
+} // namespace
+} // namespace lindo::test

@@ -173,8 +173,9 @@ TEST_P(PagePlacementTest, ControlSitsAtItsTemplatePlaceWithItsText)
     EXPECT_EQ(control->parentWidget(), page);
     EXPECT_EQ(control->geometry(),
               DluRect(row.dlu.x(), row.dlu.y(), row.dlu.width(), row.dlu.height()));
-    if (row.text)
+    if (row.text) {
         EXPECT_EQ(ControlText(control), row.text);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
