@@ -68,7 +68,6 @@ void CMergedDialog::OnCreate()
 
     SetControlId(&m_wndText, kIdText);
     m_wndText.setGeometry(10, 10, 90, 40); // the layout replaces it
-    m_wndText.SetTextLimit(kTextLimit);
     m_wndText.m_pOwner = this;
 
     CreateToolBar();

@@ -39,7 +39,6 @@ constexpr int kTemplateWidth = 278;
 constexpr int kTemplateHeight = 246;
 // The line status keeps this many pixels from the right edge.
 constexpr int kLineStatusRightGap = 4;
-constexpr int kTextLimit = 0xFFFFFF;
 
 inline const QString kTitle = QStringLiteral("Merged");
 inline const QString kLineStatusTemplateText = QStringLiteral("Static");

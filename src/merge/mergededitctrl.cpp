@@ -3,9 +3,7 @@
 #include "merge/bytetext.h"
 #include "merge/mergeddialog.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -39,12 +37,6 @@ bool IsLineBreakKey(const QKeyEvent *event)
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-bool InsertsText(const QKeyEvent *event)
-{
-    const QString text = event->text();
-    return IsLineBreakKey(event) || (!text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t'));
-}
-
 } // namespace
 
 CMergedEditCtrl::CMergedEditCtrl(QWidget *parent) : QPlainTextEdit(parent)
@@ -69,7 +61,6 @@ void CMergedEditCtrl::StreamIn(std::string bytes)
     clear();
     m_pending = std::move(bytes);
     m_pendingAt = 0;
-    m_streamedLength = 0;
     StreamNextSlice();
     moveCursor(QTextCursor::Start);
     if (IsStreamingIn())
@@ -93,21 +84,10 @@ void CMergedEditCtrl::StreamNextSlice()
         if (lineFeed != std::string_view::npos)
             length = lineFeed + 1;
     }
-    QString text = BytesToText(rest.substr(0, length));
-    m_pendingAt += length;
-
-    const qsizetype room = m_textLimit - m_streamedLength;
-    if (text.size() > room) {
-        qsizetype cut = std::max<qsizetype>(room, 0);
-        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
-            --cut;
-        text.truncate(cut);
-        m_pendingAt = m_pending.size(); // the rest lies beyond the limit
-    }
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    m_streamedLength += text.size();
+    end.insertText(BytesToText(rest.substr(0, length)));
+    m_pendingAt += length;
 
     if (m_pendingAt >= m_pending.size()) {
         m_streamTimer.stop();
@@ -136,20 +116,9 @@ bool CMergedEditCtrl::StreamOut(const std::function<bool(std::string_view)> &sin
     return piece.empty() || sink(piece);
 }
 
-int CMergedEditCtrl::RoomLeft() const
-{
-    const QTextCursor cursor = textCursor();
-    const int selected = cursor.selectionEnd() - cursor.selectionStart();
-    // characterCount includes the paragraph separator after the last line.
-    return m_textLimit - (document()->characterCount() - 1) + selected;
-}
-
 void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
 {
-    if (InsertsText(event) && RoomLeft() < 1) {
-        QApplication::beep();
-        event->accept();
-    } else if (IsLineBreakKey(event) && (event->modifiers() & Qt::ShiftModifier)) {
+    if (IsLineBreakKey(event) && (event->modifiers() & Qt::ShiftModifier)) {
         // Shift+Enter would put a soft break inside a line; here every
         // break starts a line of its own.
         QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
@@ -168,23 +137,6 @@ void CMergedEditCtrl::mousePressEvent(QMouseEvent *event)
     QPlainTextEdit::mousePressEvent(event);
     if (event->button() == Qt::LeftButton && m_pOwner)
         m_pOwner->UpdateLineStatus();
-}
-
-void CMergedEditCtrl::insertFromMimeData(const QMimeData *source)
-{
-    const QString text = source->text();
-    const int room = std::max(RoomLeft(), 0);
-    if (text.size() <= room) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
-    }
-    QApplication::beep();
-    qsizetype cut = room;
-    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
-        --cut;
-    QMimeData shortened;
-    shortened.setText(text.left(cut));
-    QPlainTextEdit::insertFromMimeData(&shortened);
 }
 
 void CMergedEditCtrl::paintEvent(QPaintEvent *event)

@@ -7,6 +7,9 @@
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
 // used at once. Until the last slice is in, edits cannot be undone.
+//
+// The text is never cut to a length: whatever is taken in can be written
+// back whole, and typing is never refused.
 
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -37,11 +40,6 @@ public:
     // Told after every key press and left-button press; may be null.
     CMergedDialog *m_pOwner = nullptr;
 
-    // The most characters (a line break counts as one) the text may hold:
-    // loading cuts the text there, typing and pasting stop there.
-    void SetTextLimit(int limit) { m_textLimit = limit; }
-    int TextLimit() const { return m_textLimit; }
-
     // Replaces the whole text with the text of these bytes.
     void StreamIn(std::string bytes);
     bool IsStreamingIn() const { return !m_pending.empty(); }
@@ -60,17 +58,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void StreamNextSlice();
-    int RoomLeft() const;
     void PaintByteMarks(QPainter &painter, const QTextBlock &block, QPointF origin) const;
 
-    int m_textLimit = 0x7FFFFFFF;
-    std::string m_pending;         // bytes not yet taken in
-    std::size_t m_pendingAt = 0;   // how far they were taken in
-    qsizetype m_streamedLength = 0; // characters taken in so far
+    std::string m_pending;       // bytes not yet taken in
+    std::size_t m_pendingAt = 0; // how far they were taken in
     QTimer m_streamTimer;
 };
 
