@@ -81,15 +81,6 @@ TEST_F(MergedWindowTest, TakesASnapshotThatLaterComparisonsDoNotReach)
     EXPECT_NE(owner.MergeBytes(), first);
 }
 
-TEST_F(MergedWindowTest, ToggleClosesWithoutSavingThePosition)
-{
-    Open(kFirst, kSecond);
-    owner.ToggleMergedWindow();
-    EXPECT_EQ(owner.window, nullptr);
-    EXPECT_EQ(owner.closeCalls, 1);
-    EXPECT_EQ(StoredPosition(), std::nullopt);
-}
-
 TEST_F(MergedWindowTest, CloseBoxSavesThePositionAndAsksTheOwnerToClose)
 {
     CMergedDialog &window = Open(kFirst, kSecond);
@@ -109,18 +100,26 @@ TEST_F(MergedWindowTest, CloseBoxSavesThePositionAndAsksTheOwnerToClose)
     EXPECT_EQ(OuterRect(*owner.window), before);
 }
 
-TEST_F(MergedWindowTest, PositionIsOnlySavedByTheCloseBox)
+TEST_F(MergedWindowTest, ToggleClosesWithoutSavingThePosition)
 {
     CMergedDialog &first = Open(kFirst, kSecond);
-    PlaceWindow(first, WindowRect{100, 100, 600, 600});
+    PlaceWindow(first, WindowRect{10, 20, 300, 400});
     DrainEvents();
-    first.close();
+    owner.ToggleMergedWindow();
+    EXPECT_EQ(owner.window, nullptr);
+    EXPECT_EQ(owner.closeCalls, 1);
+    EXPECT_EQ(StoredPosition(), std::nullopt);
+
+    // A position saved by the close box survives later toggles.
+    CMergedDialog &second = Open(kFirst, kSecond);
+    PlaceWindow(second, WindowRect{100, 100, 600, 600});
+    DrainEvents();
+    second.close();
     DrainEvents();
     const std::optional<WindowRect> saved = StoredPosition();
     ASSERT_TRUE(saved);
-
-    CMergedDialog &second = Open(kFirst, kSecond);
-    PlaceWindow(second, WindowRect{10, 20, 300, 400});
+    CMergedDialog &third = Open(kFirst, kSecond);
+    PlaceWindow(third, WindowRect{10, 20, 300, 400});
     DrainEvents();
     owner.ToggleMergedWindow();
     EXPECT_EQ(StoredPosition(), saved);
@@ -165,13 +164,16 @@ TEST_F(MergedWindowTest, LineStatusFollowsKeysAndClicks)
     EXPECT_EQ(LineStatus().text(), "Ln 1");
 }
 
-TEST_F(MergedWindowTest, EmptyMergeShowsAnEmptyTextOnLineZero)
+TEST_F(MergedWindowTest, EmptyMergeShowsAnEmptyTextOnLineZeroAndSavesAnEmptyFile)
 {
     owner.engine.autoSelect = 0;
     Open("a\n", "b\n");
     EXPECT_EQ(owner.MergeBytes(), "");
     EXPECT_TRUE(TextArea().document()->isEmpty());
     EXPECT_EQ(LineStatus().text(), "Ln 0");
+    WriteFile(dir / "merged.txt", "old");
+    ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "");
 }
 
 TEST_F(MergedWindowTest, LongLinesAreNotWrapped)
