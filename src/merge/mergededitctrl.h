@@ -28,7 +28,7 @@ namespace mergededit {
 inline const QString kFontFace = QStringLiteral("Courier New");
 constexpr qreal kFontPoints = 8.5;
 // Bytes taken in per slice; a slice ends after a line feed.
-constexpr std::size_t kSliceBytes = 128 * 1024;
+constexpr std::size_t kSliceBytes = 64 * 1024;
 } // namespace mergededit
 
 class CMergedEditCtrl : public QPlainTextEdit {
