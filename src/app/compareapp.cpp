@@ -5,6 +5,7 @@
 #include "app/prompt.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QIcon>
 #include <QTimer>
 
@@ -22,7 +23,13 @@ int CCompareApp::Run(int argc, char **argv, const QStringList &files)
         // Compare once the window is on screen, so a failure's box has its owner.
         QTimer::singleShot(0, &dialog, &CCompareDialog::OnCompare);
     }
-    dialog.exec(); // the result is not used
+    // The window runs until it is done, but not as an application-modal
+    // dialog: that would shut the Merged and Folder Comparison windows off
+    // from all input.
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    dialog.show();
+    loop.exec(); // the result is not used
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "app/settingsnames.h"
 #include "app/settingsstore.h"
 #include "engine/pathtext.h"
+#include "merge/mergeddialog.h"
 #include "merge/mergetargetdialog.h"
 #include "settings/aboutdialog.h"
 #include "settings/settingscommand.h"
@@ -211,7 +212,14 @@ int CCompareDialog::ReadFoldersShowSame()
 
 void CCompareDialog::OnMergeToScreen()
 {
-    // The Merged window lands with its own change.
+    if (m_pMergedDialog) {
+        CloseMergedWindow();
+        return;
+    }
+    // A top-level window of its own, not owned by this one; it takes its text now.
+    m_pMergedDialog = std::make_unique<CMergedDialog>(*this);
+    m_pMergedDialog->show();
+    UpdateCommandStates();
 }
 
 void CCompareDialog::CloseMergedWindow()

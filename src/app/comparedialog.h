@@ -23,6 +23,7 @@ class QToolBar;
 namespace lindo {
 
 class CDiffView;
+class CMergedDialog;
 class CPathComboBox;
 
 class CCompareDialog : public QDialog,
@@ -75,6 +76,7 @@ public:
     CPathComboBox *FirstPathBox() const { return m_comboFirst; }
     CPathComboBox *SecondPathBox() const { return m_comboSecond; }
     QToolBar *ToolBar() const { return m_toolBar; }
+    CMergedDialog *MergedDialog() const { return m_pMergedDialog.get(); }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -111,7 +113,7 @@ private:
     QLabel *m_status = nullptr;
     // Companions: top-level windows of their own, destroyed only by the two close operations.
     std::unique_ptr<QWidget> m_pFolderDialog;
-    std::unique_ptr<QWidget> m_pMergedDialog;
+    std::unique_ptr<CMergedDialog> m_pMergedDialog;
 };
 
 } // namespace lindo

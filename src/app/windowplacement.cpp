@@ -42,6 +42,7 @@ QList<QRect> ScreenAreas()
 
 WindowRect OuterRect(const QWidget *window)
 {
+    window->winId(); // a native window knows its frame, on platforms that tell it early
     const QRect frame = window->frameGeometry();
     return WindowRect{frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()};
 }
@@ -70,6 +71,7 @@ QRect KeepOnScreen(const QRect &outer, const QList<QRect> &screens)
 void PlaceWindow(QWidget *window, const WindowRect &rect)
 {
     const QRect outer = KeepOnScreen(ToQRect(rect), ScreenAreas());
+    window->winId();
     // The frame's thickness, as far as the platform tells it now.
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();

@@ -90,6 +90,10 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         return Failure(EISDIR);
+    // A file its user may not write is refused, even where its folder would
+    // let a new file take its place.
+    if (exists && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+        return Failure(errno);
     if (exists && !S_ISREG(existing.st_mode)) {
         m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         return m_fd < 0 ? Failure(errno) : std::nullopt;

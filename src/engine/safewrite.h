@@ -5,7 +5,8 @@
 // once everything was written and flushed. A symbolic link is followed to the
 // file it names (the link stays a link), the target's permissions are kept,
 // and a target that is not a regular file (a device, a pipe) is written
-// directly, since it cannot be replaced by renaming.
+// directly, since it cannot be replaced by renaming. An existing target the
+// caller may not write is refused, not replaced.
 
 #include "engine/fileerror.h"
 

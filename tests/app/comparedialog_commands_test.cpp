@@ -295,3 +295,63 @@ TEST_F(MainWindowTest, SettingsCancelledStillTakesTheStoredFolderSwitch)
 
 } // namespace
 } // namespace lindo::test
+
+#include "merge/mergeddialog.h"
+
+#include <QPlainTextEdit>
+
+namespace lindo::test {
+namespace {
+
+TEST_F(MainWindowTest, MergeToScreenTogglesTheMergedWindow)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    Trigger(kCmdMergeToScreen);
+    ASSERT_NE(w.MergedDialog(), nullptr);
+    EXPECT_TRUE(w.CommandAction(kCmdMergeToScreen)->isChecked());
+    EXPECT_TRUE(w.MergedDialog()->isVisible());
+    EXPECT_EQ(w.MergedDialog()->parentWidget(), nullptr); // a top-level window of its own
+    const auto *text = w.MergedDialog()->findChild<QPlainTextEdit *>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().startsWith("alpha\nBETA\n"));
+
+    Trigger(kCmdMergeToScreen);
+    EXPECT_EQ(w.MergedDialog(), nullptr);
+    EXPECT_FALSE(w.CommandAction(kCmdMergeToScreen)->isChecked());
+}
+
+TEST_F(MainWindowTest, AMergedWindowHiddenByEscapeStillCountsAsOpen)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    Trigger(kCmdMergeToScreen);
+    QTest::keyClick(w.MergedDialog(), Qt::Key_Escape);
+    ASSERT_NE(w.MergedDialog(), nullptr);
+    EXPECT_FALSE(w.MergedDialog()->isVisible());
+    EXPECT_TRUE(w.CommandAction(kCmdMergeToScreen)->isChecked());
+    Trigger(kCmdMergeToScreen); // the toggle destroys it
+    EXPECT_EQ(w.MergedDialog(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheMergedWindowsCloseBoxReleasesItAndTheCloseSequenceClosesIt)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    Trigger(kCmdMergeToScreen);
+    w.MergedDialog()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(w.MergedDialog(), nullptr);
+    EXPECT_FALSE(w.CommandAction(kCmdMergeToScreen)->isChecked());
+    WindowRect saved{};
+    SettingsStore().ReadRect("MergedWindowPos", saved);
+    EXPECT_NE(saved, WindowRect{});
+
+    Trigger(kCmdMergeToScreen);
+    w.close();
+    EXPECT_EQ(w.MergedDialog(), nullptr);
+    EXPECT_FALSE(w.isVisible());
+}
+
+} // namespace
+} // namespace lindo::test

@@ -3,6 +3,7 @@
 
 #include "enginetestutil.h"
 #include "support/testfiles.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,20 @@ TEST_F(MergeToFile, FullDeviceReportsDiskFull)
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0], "Disk full while accessing /dev/full.");
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+TEST_F(MergeToFile, ReadOnlyFileIsRefusedEvenInAWritableFolder)
+{
+    WriteFile(dir / "out.txt", "old contents");
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir / "out.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string target = (dir / "out.txt").string();
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        const bool written = engine.WriteMergeFile(target);
+        return !written && reporter.messages == std::vector<std::string>{"Access to " + target + " was denied."};
+    }));
+    EXPECT_EQ(ReadFile(dir / "out.txt"), "old contents");
+    EXPECT_EQ(FolderContents(dir.path()), (std::vector<std::string>{"first.txt", "out.txt", "second.txt"}));
 }
 
 TEST_F(MergeToFile, ReadOnlyFolderKeepsTheOldFile)

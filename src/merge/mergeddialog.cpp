@@ -1,0 +1,228 @@
+#include "merge/mergeddialog.h"
+
+#include "app/prompt.h"
+#include "app/settingsnames.h"
+#include "app/settingsstore.h"
+#include "app/windowplacement.h"
+#include "controls/controlid.h"
+#include "controls/dialogunits.h"
+#include "engine/diffengine.h"
+#include "engine/safewrite.h"
+#include "merge/filechoosers.h"
+#include "merge/mergedwindowowner.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include <optional>
+#include <sstream>
+
+namespace lindo {
+
+using namespace merged;
+
+namespace {
+
+constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                         | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+
+// The text area overlaps the bar's bottom border by this much.
+constexpr int kTextOverlapsBar = 2;
+
+std::string EightBit(const QString &text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+} // namespace
+
+QString TooltipOf(const QString &buttonString)
+{
+    const qsizetype newline = buttonString.indexOf(u'\n');
+    return newline < 0 ? QString() : buttonString.mid(newline + 1, kMaxTooltipLength);
+}
+
+CMergedDialog::CMergedDialog(MergedWindowOwner &owner)
+    : QDialog(nullptr, kWindowFlags)
+    , m_hIcon(kIconPath)
+    , m_wndText(this)
+    , m_pOwner(&owner)
+    , m_wndToolBar(this)
+{
+    OnCreate();
+    CreateTemplateControls();
+    OnInitDialog();
+}
+
+CMergedDialog::~CMergedDialog() = default;
+
+void CMergedDialog::OnCreate()
+{
+    setWindowTitle(kTitle);
+    ApplyDialogFont(this);
+    resize(DluSize(kTemplateWidth, kTemplateHeight));
+    setWindowIcon(m_hIcon);
+
+    SetControlId(&m_wndText, kIdText);
+    m_wndText.setGeometry(10, 10, 90, 40); // the layout replaces it
+    m_wndText.m_pOwner = this;
+
+    CreateToolBar();
+    LoadMergedText();
+}
+
+void CMergedDialog::CreateToolBar()
+{
+    SetControlId(&m_wndToolBar, kToolBarControlId);
+    m_wndToolBar.setMovable(false);
+    m_wndToolBar.setFloatable(false);
+    m_wndToolBar.setIconSize(kButtonImageSize);
+    const auto addButton = [this](int id, const QString &buttonString, const QString &imagePath,
+                                  void (CMergedDialog::*handler)()) {
+        QAction *action = m_wndToolBar.addAction(QIcon(imagePath), buttonString.section(u'\n', 0, 0));
+        action->setToolTip(TooltipOf(buttonString));
+        SetControlId(m_wndToolBar.widgetForAction(action), id);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    addButton(kIdSave, kSaveString, kSaveImagePath, &CMergedDialog::OnSave);
+    addButton(kIdSaveAs, kSaveAsString, kSaveAsImagePath, &CMergedDialog::OnSaveAs);
+
+    // Make room for the bar: what exists moves down by its height and the
+    // window grows by as much, so the template's area stays below the bar.
+    const int barHeight = m_wndToolBar.sizeHint().height();
+    m_wndToolBar.setGeometry(0, 0, width(), barHeight);
+    m_wndText.move(m_wndText.pos() + QPoint(0, barHeight));
+    resize(width(), height() + barHeight);
+}
+
+void CMergedDialog::CreateTemplateControls()
+{
+    m_editPlaceholder = new QLineEdit(this);
+    SetControlId(m_editPlaceholder, kIdPlaceholder);
+    m_editPlaceholder->setGeometry(DluRect(7, 227, 40, 12));
+    m_editPlaceholder->hide();
+
+    m_staticLineStatus = new QLabel(kLineStatusTemplateText, this);
+    SetControlId(m_staticLineStatus, kIdLineStatus);
+    m_staticLineStatus->setTextFormat(Qt::PlainText);
+    m_staticLineStatus->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_staticLineStatus->setGeometry(DluRect(171, 231, 100, 8));
+}
+
+void CMergedDialog::OnInitDialog()
+{
+    RestoreWindowPos();
+    RepositionControls();
+    UpdateLineStatus();
+    m_wndText.setFocus();
+}
+
+void CMergedDialog::DoDataExchange()
+{
+    m_staticLineStatus->setText(m_strLineStatus);
+}
+
+void CMergedDialog::LoadMergedText()
+{
+    DiffEngine &engine = m_pOwner->Engine();
+    engine.BuildMergeList();
+    std::ostringstream memory(std::ios::out | std::ios::binary);
+    engine.WriteMergeText(memory);
+    m_wndText.StreamIn(std::move(memory).str());
+}
+
+bool CMergedDialog::SaveMergedText(const QString &path)
+{
+    // The old file is replaced only once the new text is wholly written, so
+    // a failure part way leaves it as it was.
+    SafeFileWriter writer(EightBit(path));
+    if (writer.Open()) {
+        Ask(this, kErrorCaption, kCouldNotCreate + path, PromptIcon::Stop);
+        return false;
+    }
+    std::optional<FileErrorCause> failure;
+    m_wndText.StreamOut([&](std::string_view bytes) {
+        failure = writer.Write(bytes);
+        return !failure;
+    });
+    if (!failure)
+        failure = writer.Commit();
+    if (failure) {
+        Ask(this, kErrorCaption, QString::fromLocal8Bit(FileErrorMessage(*failure, EightBit(path))),
+            PromptIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+void CMergedDialog::UpdateLineStatus()
+{
+    m_strLineStatus = kLineStatusFormat.arg(m_wndText.CaretLine());
+    DoDataExchange();
+}
+
+void CMergedDialog::RepositionControls()
+{
+    const int barHeight = m_wndToolBar.height();
+    const QSize status = m_staticLineStatus->size();
+    m_wndText.setGeometry(0, barHeight - kTextOverlapsBar, width(),
+                          height() - status.height() - barHeight + 1);
+    m_staticLineStatus->move(width() - status.width() - kLineStatusRightGap, height() - status.height());
+    for (QWidget *control : {static_cast<QWidget *>(&m_wndText), static_cast<QWidget *>(m_staticLineStatus)}) {
+        control->show();
+        control->raise();
+    }
+}
+
+void CMergedDialog::RestoreWindowPos()
+{
+    // Placed before it is first shown, so showing brings it to the top.
+    RestoreWindowRect(this, QString::fromLatin1(settings::kMergedWindowPos));
+}
+
+void CMergedDialog::SaveWindowPos()
+{
+    SaveWindowRect(this, QString::fromLatin1(settings::kMergedWindowPos));
+}
+
+void CMergedDialog::OnSave()
+{
+    SaveMergedText(m_pOwner->DefaultMergeTarget());
+}
+
+void CMergedDialog::OnSaveAs()
+{
+    QString path = m_pOwner->DefaultMergeTarget();
+    if (ChooseFile(path, kSaveAsTitle, this))
+        SaveMergedText(path);
+}
+
+void CMergedDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_wndToolBar.setGeometry(0, 0, width(), m_wndToolBar.height());
+    if (m_editPlaceholder)
+        RepositionControls();
+}
+
+void CMergedDialog::closeEvent(QCloseEvent *event)
+{
+    SaveWindowPos();
+    QDialog::closeEvent(event);
+    // The owner deletes this window; it does so from the event loop, once the
+    // close under way has let go of the window.
+    MergedWindowOwner *owner = m_pOwner;
+    QMetaObject::invokeMethod(this, [owner] { owner->CloseMergedWindow(); }, Qt::QueuedConnection);
+}
+
+void CMergedDialog::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        UpdateLineStatus();
+    QDialog::mouseReleaseEvent(event);
+}
+
+} // namespace lindo

@@ -1,0 +1,101 @@
+#pragma once
+
+// "Merged": a modeless window showing the merge output of the comparison as
+// it was when the window opened, as editable text that can be saved.
+//
+// The owner (the main window) creates it on the heap, shows it with show()
+// and is the only one to delete it: on its toggle, in its close sequence, and
+// when this window's close box asks it to through CloseMergedWindow (called
+// from the event loop, after the close has finished, so a plain delete is
+// safe there). Escape only hides the window; it still exists until then.
+
+#include "merge/mergededitctrl.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QToolBar>
+
+class QLabel;
+class QLineEdit;
+
+namespace lindo {
+
+class MergedWindowOwner;
+
+namespace merged {
+constexpr int kTemplateId = 141;
+constexpr int kIconId = 142;
+constexpr int kToolBarId = 143;
+constexpr int kToolBarControlId = 0xE800;
+constexpr int kIdText = 1;
+constexpr int kIdPlaceholder = 1010; // never shown; tells the size handler the controls exist
+constexpr int kIdLineStatus = 1034;
+constexpr int kIdSave = 32781;
+constexpr int kIdSaveAs = 32782;
+
+// The template's size in dialog units.
+constexpr int kTemplateWidth = 278;
+constexpr int kTemplateHeight = 246;
+// The line status keeps this many pixels from the right edge.
+constexpr int kLineStatusRightGap = 4;
+
+inline const QString kTitle = QStringLiteral("Merged");
+inline const QString kLineStatusTemplateText = QStringLiteral("Static");
+inline const QString kLineStatusFormat = QStringLiteral("Ln %1");
+// Button strings: the text, a newline, the tooltip.
+inline const QString kSaveString = QStringLiteral("Save\nSave");
+inline const QString kSaveAsString = QStringLiteral("Save As\nSave As");
+inline const QString kSaveAsTitle = QStringLiteral("Save As");
+inline const QString kErrorCaption = QStringLiteral("Error");
+inline const QString kCouldNotCreate = QStringLiteral("Could not create file:\n\n");
+inline const QString kIconPath = QStringLiteral(":/icons/lindo.png");
+inline const QString kSaveImagePath = QStringLiteral(":/toolbar/save.png");
+inline const QString kSaveAsImagePath = QStringLiteral(":/toolbar/saveas.png");
+constexpr QSize kButtonImageSize{16, 15};
+constexpr int kMaxTooltipLength = 79;
+} // namespace merged
+
+// The part of a button string after its first newline, at most 79 characters.
+QString TooltipOf(const QString &buttonString);
+
+class CMergedDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Builds the whole window, its text taken from the owner's engine now.
+    explicit CMergedDialog(MergedWindowOwner &owner);
+    ~CMergedDialog() override;
+
+    void LoadMergedText();
+    // Writes the text area to path; false after telling the user why not.
+    bool SaveMergedText(const QString &path);
+    void UpdateLineStatus();
+    void RepositionControls();
+    void RestoreWindowPos();
+    void SaveWindowPos();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void OnCreate();
+    void CreateToolBar();
+    void CreateTemplateControls();
+    void OnInitDialog();
+    void DoDataExchange();
+    void OnSave();
+    void OnSaveAs();
+
+    QString m_strLineStatus;
+    QIcon m_hIcon;
+    CMergedEditCtrl m_wndText;
+    MergedWindowOwner *m_pOwner;
+    QToolBar m_wndToolBar;
+    QLabel *m_staticLineStatus = nullptr; // control 1034, a child
+    QLineEdit *m_editPlaceholder = nullptr; // control 1010, a child
+};
+
+} // namespace lindo

@@ -1,0 +1,116 @@
+#pragma once
+
+// A stand-in for the main window as the Merged window sees it, and a fixture
+// that keeps the settings in a temporary folder and answers every prompt and
+// chooser.
+
+#include "controls/controlid.h"
+#include "engine/diffengine.h"
+#include "merge/mergeddialog.h"
+#include "merge/mergedwindowowner.h"
+#include "support/fakechoosers.h"
+#include "support/linktestdoubles.h"
+#include "support/testfiles.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace lindo::test {
+
+class FakeMainWindow final : public MergedWindowOwner {
+public:
+    DiffEngine &Engine() override { return engine; }
+    QString DefaultMergeTarget() override { return target; }
+    void CloseMergedWindow() override
+    {
+        ++closeCalls;
+        window.reset();
+    }
+
+    // The merge-to-screen toggle.
+    void ToggleMergedWindow()
+    {
+        if (window) {
+            CloseMergedWindow();
+            return;
+        }
+        window = std::make_unique<CMergedDialog>(*this);
+        window->show();
+    }
+
+    // Compares two texts as files with these bytes would be compared.
+    void Compare(std::string_view first, std::string_view second)
+    {
+        engine.LoadTexts(first, second);
+        engine.Compare();
+    }
+
+    // What the engine's merge output is now.
+    std::string MergeBytes()
+    {
+        engine.BuildMergeList();
+        std::ostringstream bytes;
+        engine.WriteMergeText(bytes);
+        return bytes.str();
+    }
+
+    DiffEngine engine;
+    QString target;
+    int closeCalls = 0;
+    std::unique_ptr<CMergedDialog> window;
+};
+
+class MergedWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char *old = std::getenv(kVariable))
+            m_oldSettings = old;
+        setenv(kVariable, (dir / "settings.ini").c_str(), 1);
+        owner.target = QString::fromStdString((dir / "merged.txt").string());
+    }
+
+    void TearDown() override
+    {
+        owner.window.reset();
+        if (m_oldSettings)
+            setenv(kVariable, m_oldSettings->c_str(), 1);
+        else
+            unsetenv(kVariable);
+    }
+
+    // Opens the window on a comparison and lets it take in all its text.
+    CMergedDialog &Open(std::string_view first, std::string_view second)
+    {
+        owner.Compare(first, second);
+        owner.ToggleMergedWindow();
+        TextArea().FinishStreamingIn();
+        return *owner.window;
+    }
+
+    CMergedEditCtrl &TextArea() { return *FindControl<CMergedEditCtrl>(owner.window.get(), merged::kIdText); }
+    QLabel &LineStatus() { return *FindControl<QLabel>(owner.window.get(), merged::kIdLineStatus); }
+    QToolButton &Button(int id) { return *FindControl<QToolButton>(owner.window.get(), id); }
+
+    // Runs what the event loop has queued, such as the close box's call to the owner.
+    static void DrainEvents() { QCoreApplication::processEvents(); }
+
+    static constexpr char kVariable[] = "LINDO_SETTINGS_FILE";
+    TempDir dir;
+    FakeMainWindow owner;
+    RecordingPrompter prompter;
+    FakeChoosers choosers;
+
+private:
+    std::optional<std::string> m_oldSettings;
+};
+
+} // namespace lindo::test
