@@ -9,6 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
+
+#include "merge/mergeddialog.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,5 +53,18 @@ int main(int argc, char **argv)
     Save(window, folder, "main-large-third-change");
     window.resize(420, 300);
     Save(window, folder, "main-small");
+
+    // The Merged window beside the main window: the whole screen.
+    window.resize(700, 500);
+    window.move(0, 0);
+    window.OnMergeToScreen();
+    if (QWidget *merged = window.MergedDialog()) {
+        merged->move(window.frameGeometry().right() + 10, 0);
+        for (int n = 0; n < 20; ++n)
+            QApplication::processEvents();
+        const QString path = folder + "/main-with-merged.png";
+        QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+        std::printf("%s\n", qPrintable(path));
+    }
     return 0;
 }

@@ -48,6 +48,9 @@ CMergedEditCtrl::CMergedEditCtrl(QWidget *parent) : QPlainTextEdit(parent)
     font.setFixedPitch(true);
     setFont(font);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab stops every half inch, as the platform's text controls have them,
+    // rather than Qt's much wider default.
+    setTabStopDistance(logicalDpiX() / 2.0);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_streamTimer.setInterval(0);
     connect(&m_streamTimer, &QTimer::timeout, this, &CMergedEditCtrl::StreamNextSlice);
