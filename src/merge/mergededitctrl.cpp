@@ -121,6 +121,10 @@ bool CMergedEditCtrl::StreamOut(const std::function<bool(std::string_view)> &sin
 
 void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
 {
+    // A key acts on the whole text: a caret at the end of what has arrived so
+    // far is not the end of the text, and typing there would put the text
+    // before the rest of it.
+    FinishStreamingIn();
     if (IsLineBreakKey(event) && (event->modifiers() & Qt::ShiftModifier)) {
         // Shift+Enter would put a soft break inside a line; here every
         // break starts a line of its own.
@@ -133,6 +137,12 @@ void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
     }
     if (m_pOwner)
         m_pOwner->UpdateLineStatus();
+}
+
+void CMergedEditCtrl::insertFromMimeData(const QMimeData *source)
+{
+    FinishStreamingIn();
+    QPlainTextEdit::insertFromMimeData(source);
 }
 
 void CMergedEditCtrl::mousePressEvent(QMouseEvent *event)

@@ -6,7 +6,8 @@
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
-// used at once. Until the last slice is in, edits cannot be undone.
+// used at once. The first key or paste takes in the rest at once, so an edit
+// always lands where it would in the whole text.
 //
 // The text is never cut to a length: whatever is taken in can be written
 // back whole, and typing is never refused.
@@ -56,6 +57,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

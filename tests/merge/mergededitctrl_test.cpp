@@ -64,6 +64,17 @@ TEST(MergedTextArea, EditsDuringStreamingAreKeptAndSavingTakesTheWholeText)
     EXPECT_FALSE(text.IsStreamingIn());
 }
 
+TEST(MergedTextArea, TypingAtTheEndDuringStreamingLandsAtTheEndOfTheWholeText)
+{
+    CMergedEditCtrl text;
+    const std::string bytes = ManyLines(30000);
+    text.StreamIn(bytes);
+    ASSERT_TRUE(text.IsStreamingIn());
+    QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&text, "last");
+    EXPECT_EQ(Bytes(text), bytes + "last");
+}
+
 TEST(MergedTextArea, NewTextReplacesTheOldOneAndIsNotUndoable)
 {
     CMergedEditCtrl text;
