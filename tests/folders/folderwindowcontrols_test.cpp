@@ -1,4 +1,4 @@
-// The Folder Comparison window's pieces: its layout and how it follows
+// The Folder Comparison window's controls: its layout and how it follows
 // resizing, the folder boxes with dropped paths and the folder chooser, and
 // finding a path's spelling on disk.
 
