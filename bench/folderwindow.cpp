@@ -1,0 +1,135 @@
+// The Folder Comparison window outside the main program, for looking at it
+// and timing it.
+//
+//   folderwindow shots <output folder>   a small tree of every state, compared
+//                                        with identical files shown; one PNG
+//                                        per scene
+//   folderwindow time <folder1> <folder2>  one run of Go over the two folders;
+//                                        prints the rows and the seconds
+//
+// Run it under a real X server (xvfb-run -a) or with QT_QPA_PLATFORM=offscreen.
+// Settings go to a temporary file unless LINDO_SETTINGS_FILE is set.
+
+#include "engine/diffengine.h"
+#include "folders/foldercomparedialog.h"
+#include "folders/folderlistctrl.h"
+#include "folders/folderpathcombobox.h"
+#include "folders/folderwindowowner.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <sys/stat.h>
+#include <fcntl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+class StandaloneOwner final : public lindo::FolderWindowOwner {
+public:
+    explicit StandaloneOwner(int showSame) : m_showSame(showSame) {}
+    lindo::DiffEngine &Engine() override { return m_engine; }
+    void CompareFiles(const QString &, const QString &) override {}
+    bool CloseFolderDialog() override { return true; }
+    int ReadFoldersShowSame() override { return m_showSame; }
+    QWidget *Window() override { return &m_window; }
+
+private:
+    lindo::DiffEngine m_engine;
+    QWidget m_window;
+    int m_showSame;
+};
+
+void Put(const QString &path, const char *bytes, long seconds)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    utimensat(AT_FDCWD, path.toLocal8Bit().constData(), times, 0);
+}
+
+// Both trees under `root`: one file of every state, some in subfolders.
+void BuildSmallTrees(const QString &root)
+{
+    const long t = 1600000000;
+    const auto both = [&](const char *name, const char *one, long t1, const char *two, long t2) {
+        Put(root + "/one/" + name, one, t1);
+        Put(root + "/two/" + name, two, t2);
+    };
+    both("readme.txt", "same", t, "same", t);
+    both("src/main.cpp", "int main() {}", t, "int main() {}", t + 60);
+    both("src/util.cpp", "new", t + 60, "old", t);
+    both("src/util.h", "old", t, "new", t + 60);
+    both("docs/guide.txt", "one", t, "two", t);
+    Put(root + "/one/docs/draft.txt", "only here", t);
+    Put(root + "/two/docs/notes.txt", "only there", t);
+    Put(root + "/two/res/icon.png", "png", t);
+}
+
+bool Save(QWidget &window, const QString &folder, const char *name)
+{
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+int Shots(const QString &out)
+{
+    QTemporaryDir trees;
+    BuildSmallTrees(trees.path());
+    QDir().mkpath(out);
+    StandaloneOwner owner(1);
+    lindo::CFolderCompareDialog window(owner);
+    window.show();
+    bool saved = Save(window, out, "folders-empty");
+    window.StartComparison(trees.path() + "/one", trees.path() + "/two");
+    saved &= Save(window, out, "folders-results");
+    window.Results()->topLevelItem(2)->setSelected(true);
+    window.resize(window.width() + 200, window.height() - 80);
+    saved &= Save(window, out, "folders-wide");
+    return saved ? 0 : 1;
+}
+
+int Time(const QString &folder1, const QString &folder2)
+{
+    StandaloneOwner owner(0);
+    lindo::CFolderCompareDialog window(owner);
+    window.show();
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    window.StartComparison(folder1, folder2);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("rows %d seconds %.3f status \"%s\"\n", window.Results()->GetItemCount(), seconds,
+                qPrintable(window.StatusText()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir settings;
+    if (!std::getenv("LINDO_SETTINGS_FILE"))
+        setenv("LINDO_SETTINGS_FILE", qPrintable(settings.filePath("settings.ini")), 1);
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == "shots")
+        return Shots(args[2]);
+    if (args.size() == 4 && args[1] == "time")
+        return Time(args[2], args[3]);
+    std::fprintf(stderr, "usage: folderwindow shots <output folder>\n       folderwindow time <folder1> <folder2>\n");
+    return 2;
+}
