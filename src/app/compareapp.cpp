@@ -11,15 +11,15 @@
 
 namespace lindo {
 
-int CCompareApp::Run(int argc, char **argv, const QStringList &files)
+int CCompareApp::Run(int argc, char **argv, Start start, const QStringList &paths)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lindo.png")));
     CCompareDialog dialog;
-    if (files.size() == 2) {
-        dialog.FirstPathBox()->SetText(files[0]);
-        dialog.SecondPathBox()->SetText(files[1]);
+    if (start == Start::CompareFiles && paths.size() == 2) {
+        dialog.FirstPathBox()->SetText(paths[0]);
+        dialog.SecondPathBox()->SetText(paths[1]);
         // Compare once the window is on screen, so a failure's box has its owner.
         QTimer::singleShot(0, &dialog, &CCompareDialog::OnCompare);
     }
@@ -29,6 +29,8 @@ int CCompareApp::Run(int argc, char **argv, const QStringList &files)
     QEventLoop loop;
     QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
     dialog.show();
+    if (start == Start::CompareFolders && paths.size() == 2)
+        dialog.CompareFolders(paths[0], paths[1]);
     loop.exec(); // the result is not used
     return 0;
 }

@@ -9,8 +9,10 @@ namespace lindo {
 
 class CCompareApp {
 public:
-    // `files`: empty, or two paths to put into the path boxes and compare at once.
-    static int Run(int argc, char **argv, const QStringList &files);
+    enum class Start { Empty, CompareFiles, CompareFolders };
+    // `paths`: nothing, or two files to compare at once, or two folders to
+    // compare in the Folder Comparison window.
+    static int Run(int argc, char **argv, Start start = Start::Empty, const QStringList &paths = {});
 };
 
 } // namespace lindo

@@ -9,6 +9,7 @@
 #include "app/settingsnames.h"
 #include "app/settingsstore.h"
 #include "engine/pathtext.h"
+#include "folders/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
 #include "merge/mergetargetdialog.h"
 #include "settings/aboutdialog.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QToolBar>
 
 #include <filesystem>
@@ -88,7 +90,7 @@ void CCompareDialog::UpdateCommandStates()
 void CCompareDialog::OnCompare()
 {
     WaitCursor wait;
-    SetStatusText(kStatusComparing);
+    SetStatusText(mainwindow::kStatusComparing);
     const QString first = m_comboFirst->GetText();
     const QString second = m_comboSecond->GetText();
     // A failed load has been reported by the engine already; the rest goes on.
@@ -105,7 +107,7 @@ void CCompareDialog::OnCompare()
     QCoreApplication::processEvents();
     m_pViewLeft->UpdateScrollSizes();
     m_pViewRight->UpdateScrollSizes();
-    SetStatusText(kStatusReady);
+    SetStatusText(mainwindow::kStatusReady);
 }
 
 void CCompareDialog::CompareFiles(const QString &path1, const QString &path2)
@@ -232,15 +234,37 @@ void CCompareDialog::CloseMergedWindow()
 
 void CCompareDialog::OnCompareFolders()
 {
-    // The Folder Comparison window lands with its own change.
+    if (m_pFolderDialog) {
+        CloseFolderDialog(); // while a scan runs this only asks it to stop
+        return;
+    }
+    // A top-level window of its own, not owned by this one.
+    m_pFolderDialog = std::make_unique<CFolderCompareDialog>(*this);
+    m_pFolderDialog->show();
+    UpdateCommandStates();
+}
+
+void CCompareDialog::CompareFolders(const QString &folder1, const QString &folder2)
+{
+    if (!m_pFolderDialog)
+        OnCompareFolders();
+    // The run is synchronous and drains events: start it from the event loop.
+    QTimer::singleShot(0, m_pFolderDialog.get(), [window = m_pFolderDialog.get(), folder1, folder2] {
+        window->StartComparison(folder1, folder2);
+    });
 }
 
 bool CCompareDialog::CloseFolderDialog()
 {
     if (!m_pFolderDialog)
         return true;
+    if (m_pFolderDialog->IsRunning()) {
+        // It stops at its next step and then runs its own close steps.
+        m_pFolderDialog->RequestAbort();
+        return false;
+    }
     m_pFolderDialog.reset();
-    UpdateCommandStates();
+    UpdateCommandStates(); // this call may come from the event loop, not from a toolbar button
     return true;
 }
 

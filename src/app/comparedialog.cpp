@@ -10,6 +10,7 @@
 #include "controls/controlid.h"
 #include "controls/dialogunits.h"
 #include "merge/filechoosers.h"
+#include "folders/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
 #include "view/diffview.h"
 

@@ -5,6 +5,7 @@
 // comparison engine and the two companion windows (Merged, Folder Comparison).
 
 #include "engine/diffengine.h"
+#include "folders/folderwindowowner.h"
 #include "merge/mergedwindowowner.h"
 #include "settings/settingscommandhost.h"
 #include "view/diffviewhost.h"
@@ -23,6 +24,7 @@ class QToolBar;
 namespace lindo {
 
 class CDiffView;
+class CFolderCompareDialog;
 class CMergedDialog;
 class CPathComboBox;
 
@@ -30,6 +32,7 @@ class CCompareDialog : public QDialog,
                        public DiffViewHost,
                        public MergedWindowOwner,
                        public SettingsCommandHost,
+                       public FolderWindowOwner,
                        private FileErrorReporter {
     Q_OBJECT
 public:
@@ -40,8 +43,8 @@ public:
     CDiffView *GetView(int side) override;
 
     // Services the companion windows and the settings call back into.
-    void CompareFiles(const QString &path1, const QString &path2);
-    bool CloseFolderDialog();
+    void CompareFiles(const QString &path1, const QString &path2) override;
+    bool CloseFolderDialog() override;
     void CloseMergedWindow() override;
     QString GetMergeDirectory() override;
     QString MakeMergeTarget(const QString &directory);
@@ -77,6 +80,9 @@ public:
     CPathComboBox *SecondPathBox() const { return m_comboSecond; }
     QToolBar *ToolBar() const { return m_toolBar; }
     CMergedDialog *MergedDialog() const { return m_pMergedDialog.get(); }
+    CFolderCompareDialog *FolderDialog() const { return m_pFolderDialog.get(); }
+    // Opens the Folder Comparison window (when it is not open) and runs it on two folders.
+    void CompareFolders(const QString &folder1, const QString &folder2);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -112,7 +118,7 @@ private:
     QPushButton *m_browseSecond = nullptr;
     QLabel *m_status = nullptr;
     // Companions: top-level windows of their own, destroyed only by the two close operations.
-    std::unique_ptr<QWidget> m_pFolderDialog;
+    std::unique_ptr<CFolderCompareDialog> m_pFolderDialog;
     std::unique_ptr<CMergedDialog> m_pMergedDialog;
 };
 

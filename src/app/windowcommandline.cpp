@@ -32,16 +32,15 @@ bool IsFolder(const char *path)
 int RunWindowCommandLine(int argc, char **argv)
 {
     if (argc == 1)
-        return CCompareApp::Run(argc, argv, {});
+        return CCompareApp::Run(argc, argv);
     if (argv[1] == std::string_view("--folders"))
         return argc == 4 ? RunFolderCommand(argv[2], argv[3]) : UsageError();
     if (argc != 3)
         return UsageError();
-    if (IsFolder(argv[1]) && IsFolder(argv[2])) {
-        std::cerr << "lindo: comparing two folders needs the Folder Comparison window, which this build does not have.\n";
-        return kExitFailure;
-    }
-    return CCompareApp::Run(argc, argv, {QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])});
+    const QStringList paths{QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};
+    const bool folders = IsFolder(argv[1]) && IsFolder(argv[2]);
+    return CCompareApp::Run(argc, argv, folders ? CCompareApp::Start::CompareFolders : CCompareApp::Start::CompareFiles,
+                            paths);
 }
 
 } // namespace lindo

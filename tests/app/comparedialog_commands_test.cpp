@@ -355,3 +355,78 @@ TEST_F(MainWindowTest, TheMergedWindowsCloseBoxReleasesItAndTheCloseSequenceClos
 
 } // namespace
 } // namespace lindo::test
+
+#include "folders/foldercomparedialog.h"
+#include "folders/folderlistctrl.h"
+
+namespace lindo::test {
+namespace {
+
+TEST_F(MainWindowTest, CompareFoldersTogglesTheFolderWindow)
+{
+    CCompareDialog &w = Open();
+    Trigger(kCmdCompareFolders);
+    ASSERT_NE(w.FolderDialog(), nullptr);
+    EXPECT_TRUE(w.CommandAction(kCmdCompareFolders)->isChecked());
+    EXPECT_EQ(w.FolderDialog()->parentWidget(), nullptr);
+    Trigger(kCmdCompareFolders);
+    EXPECT_EQ(w.FolderDialog(), nullptr);
+    EXPECT_FALSE(w.CommandAction(kCmdCompareFolders)->isChecked());
+}
+
+TEST_F(MainWindowTest, TheFolderWindowsCloseBoxReleasesIt)
+{
+    CCompareDialog &w = Open();
+    Trigger(kCmdCompareFolders);
+    w.FolderDialog()->close();
+    for (int turn = 0; turn < 5; ++turn)
+        QApplication::processEvents();
+    EXPECT_EQ(w.FolderDialog(), nullptr);
+    EXPECT_FALSE(w.CommandAction(kCmdCompareFolders)->isChecked());
+}
+
+TEST_F(MainWindowTest, ClosingWithTheFolderWindowOpenAsksFirst)
+{
+    CCompareDialog &w = Open();
+    Trigger(kCmdCompareFolders);
+    prompter.answers.push_back(PromptAnswer::No);
+    w.close();
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "The folder compare dialog is still open.\n\nAre you sure you want to quit?");
+    EXPECT_EQ(prompter.requests[0].caption, "lindo");
+    EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompter.requests[0].icon, PromptIcon::None);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_NE(w.FolderDialog(), nullptr);
+    EXPECT_FALSE(SettingsStore().ReadText("FilePath1").has_value()); // nothing saved on No
+
+    prompter.answers.push_back(PromptAnswer::Yes);
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.FolderDialog(), nullptr);
+    EXPECT_TRUE(SettingsStore().ReadText("FilePath1").has_value());
+}
+
+TEST_F(MainWindowTest, FoldersFromTheCommandLineAreComparedAndAPairOpensHere)
+{
+    WriteFile(dir / "left" / "same.txt", "x\n");
+    WriteFile(dir / "left" / "changed.txt", "old\n");
+    WriteFile(dir / "right" / "same.txt", "x\n");
+    WriteFile(dir / "right" / "changed.txt", "new\n");
+    CCompareDialog &w = Open();
+    w.CompareFolders(QPath("left"), QPath("right"));
+    for (int turn = 0; turn < 20 && w.FolderDialog()->Results()->topLevelItemCount() == 0; ++turn)
+        QApplication::processEvents();
+    CFolderListCtrl *results = w.FolderDialog()->Results();
+    ASSERT_EQ(results->topLevelItemCount(), 1); // "The same" rows are off by default
+    results->topLevelItem(0)->setSelected(true);
+    w.FolderDialog()->OnDoubleClick();
+    for (int turn = 0; turn < 5; ++turn)
+        QApplication::processEvents();
+    EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("left") + "/changed.txt");
+    EXPECT_EQ(w.SecondPathBox()->GetText(), QPath("right") + "/changed.txt");
+    EXPECT_TRUE(w.Engine().IsCompared());
+}
+
+} // namespace
+} // namespace lindo::test

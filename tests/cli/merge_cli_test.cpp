@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace lindo::test {
 namespace {
 
@@ -93,15 +91,6 @@ TEST_F(CommandLine, PipesFromProcessSubstitutionWork)
         RunCommand("bash -c " + ShellQuote(Lindo("--merge <(printf 'x\\ny\\n') <(printf 'y\\nz\\n')")));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "x\r\ny\r\nz\r\n");
-}
-
-TEST_F(CommandLine, TwoFoldersAreHandedToTheWindowProgram)
-{
-    std::filesystem::create_directories(dir / "left");
-    std::filesystem::create_directories(dir / "right");
-    const RunResult result = RunCommand(Lindo(P("left") + " " + P("right")));
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("Folder Comparison window"), std::string::npos);
 }
 
 TEST_F(CommandLine, UsageErrorsExitWithTwoAndHelpWithZero)
