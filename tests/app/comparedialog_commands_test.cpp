@@ -430,3 +430,27 @@ TEST_F(MainWindowTest, FoldersFromTheCommandLineAreComparedAndAPairOpensHere)
 
 } // namespace
 } // namespace lindo::test
+
+#include "settings/aboutdialog.h"
+
+namespace lindo::test {
+namespace {
+
+TEST_F(MainWindowTest, AboutShowsTheAboutBoxModally)
+{
+    Open();
+    QString title;
+    bool wasAbout = false;
+    ModalDialogDriver driver([&](QDialog &dialog) {
+        title = dialog.windowTitle();
+        wasAbout = qobject_cast<CAboutDialog *>(&dialog) != nullptr;
+        dialog.accept();
+    });
+    Trigger(kCmdAbout);
+    EXPECT_TRUE(driver.Handled());
+    EXPECT_TRUE(wasAbout);
+    EXPECT_EQ(title, "About Lindo");
+}
+
+} // namespace
+} // namespace lindo::test
