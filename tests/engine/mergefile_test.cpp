@@ -4,6 +4,7 @@
 #include "enginetestutil.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -138,13 +139,18 @@ TEST_F(MergeToFile, ReadOnlyFileIsRefusedEvenInAWritableFolder)
 
 TEST_F(MergeToFile, ReadOnlyFolderKeepsTheOldFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
+    fs::permissions(dir.path(), fs::perms::all); // reachable for an ordinary user
     WriteFile(dir / "ro" / "out.txt", "old contents");
-    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(engine.WriteMergeFile((dir / "ro" / "out.txt").string()));
-    ASSERT_EQ(reporter.messages.size(), 1u);
+    fs::permissions(dir / "ro" / "out.txt", fs::perms::all);
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
+                                    | fs::perms::others_exec);
+    // As root permissions stop nothing: the write is tried as an ordinary user.
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        return !engine.WriteMergeFile((dir / "ro" / "out.txt").string()) && reporter.messages.size() == 1
+               && reporter.messages[0] == "Access to " + (dir / "ro" / "out.txt").string() + " was denied.";
+    }));
     EXPECT_EQ(ReadFile(dir / "ro" / "out.txt"), "old contents");
+    EXPECT_EQ(FolderContents(dir / "ro"), std::vector<std::string>{"out.txt"});
 }
 
 } // namespace
