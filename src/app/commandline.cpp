@@ -112,9 +112,9 @@ bool IsOption(std::string_view arg)
     return arg.size() > 1 && arg.front() == '-';
 }
 
-// Replaces this process by the window program, which sits beside this one
-// (in the build tree) or in libexec/lindo (where it is installed).
-int RunWindowProgram(char **argv)
+// Replaces this process by one of the program's other halves, which sit
+// beside this one (in the build tree) or in libexec/lindo (once installed).
+int RunProgram(const char *program, char **argv)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -122,9 +122,9 @@ int RunWindowProgram(char **argv)
     if (ec)
         self = fs::absolute(argv[0], ec);
     const fs::path folder = self.parent_path();
-    for (const fs::path &candidate : {folder / kWindowProgram, folder / ".." / "libexec" / "lindo" / kWindowProgram})
+    for (const fs::path &candidate : {folder / program, folder / ".." / "libexec" / "lindo" / program})
         ::execv(candidate.c_str(), argv);
-    std::cerr << "lindo: cannot start " << kWindowProgram << ": " << std::strerror(errno) << '\n';
+    std::cerr << "lindo: cannot start " << program << ": " << std::strerror(errno) << '\n';
     return kExitFailure;
 }
 
@@ -135,7 +135,7 @@ int RunCommandLine(int argc, char **argv)
     std::ios::sync_with_stdio(false);
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty())
-        return RunWindowProgram(argv);
+        return RunProgram(kWindowProgram, argv);
     const std::string_view mode = args[0];
     if (mode == "--help" || mode == "-h") {
         std::cout << kUsage;
@@ -149,9 +149,11 @@ int RunCommandLine(int argc, char **argv)
         return RunMerge(args);
     if (mode == "--sections")
         return RunSections(args);
-    // The folder scan reads the settings store, which needs Qt.
-    if (mode == "--folders" || (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1])))
-        return RunWindowProgram(argv);
+    // The folder scan reads the settings store, which needs QtCore.
+    if (mode == "--folders")
+        return RunProgram(kFoldersProgram, argv);
+    if (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1]))
+        return RunProgram(kWindowProgram, argv);
     return UsageError();
 }
 

@@ -207,9 +207,7 @@ void CCompareDialog::EnsureMergeFolder(const QString &folderText)
 
 int CCompareDialog::ReadFoldersShowSame()
 {
-    return SettingsStore()
-        .ReadNumber(QString::fromLatin1(settings::kFoldersShowSame))
-        .value_or(settings::kDefaultFoldersShowSame);
+    return m_foldersShowSame.Read();
 }
 
 void CCompareDialog::OnMergeToScreen()

@@ -4,6 +4,8 @@
 // comparison panes with their change gutters, and a status line. It owns the
 // comparison engine and the two companion windows (Merged, Folder Comparison).
 
+#include "app/freshsetting.h"
+#include "app/settingsnames.h"
 #include "engine/diffengine.h"
 #include "folders/folderwindowowner.h"
 #include "merge/mergedwindowowner.h"
@@ -120,6 +122,9 @@ private:
     // Companions: top-level windows of their own, destroyed only by the two close operations.
     std::unique_ptr<CFolderCompareDialog> m_pFolderDialog;
     std::unique_ptr<CMergedDialog> m_pMergedDialog;
+    // Read at every identical pair of a folder scan: afresh whenever the file changed.
+    FreshSettingNumber m_foldersShowSame{QString::fromLatin1(settings::kFoldersShowSame),
+                                         settings::kDefaultFoldersShowSame};
 };
 
 } // namespace lindo

@@ -1,5 +1,6 @@
 #include "app/foldercommand.h"
 
+#include "app/freshsetting.h"
 #include "app/settingsnames.h"
 #include "app/settingsstore.h"
 #include "engine/diffengine.h"
@@ -31,10 +32,7 @@ public:
     bool PumpMessages() override { return false; }
     std::string FolderPath(int side) override { return m_folders[side == 1 ? 0 : 1]; }
 
-    int ReadFoldersShowSame() override
-    {
-        return m_store.ReadNumber(settings::kFoldersShowSame).value_or(settings::kDefaultFoldersShowSame);
-    }
+    int ReadFoldersShowSame() override { return m_showSame.Read(); }
 
     void OfferRow(const std::string &relativePath, FolderState state) override
     {
@@ -47,7 +45,7 @@ public:
 private:
     std::string m_folders[2];
     FolderRowList m_rows;
-    SettingsStore m_store;
+    FreshSettingNumber m_showSame{QString::fromLatin1(settings::kFoldersShowSame), settings::kDefaultFoldersShowSame};
 };
 
 // The exception strings and their switch, as the main window and the

@@ -26,5 +26,7 @@ inline constexpr int kExitFailure = 2;
 // The windowed half of the program, started by `lindo` for everything that
 // needs Qt, so the headless modes load no user-interface libraries at all.
 inline constexpr char kWindowProgram[] = "lindo-window";
+// The headless folder comparison, which needs the settings store but no windows.
+inline constexpr char kFoldersProgram[] = "lindo-folders";
 
 } // namespace lindo

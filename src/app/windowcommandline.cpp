@@ -1,7 +1,6 @@
 #include "app/windowcommandline.h"
 
 #include "app/compareapp.h"
-#include "app/foldercommand.h"
 #include "app/usage.h"
 
 #include <QString>
@@ -33,8 +32,6 @@ int RunWindowCommandLine(int argc, char **argv)
 {
     if (argc == 1)
         return CCompareApp::Run(argc, argv);
-    if (argv[1] == std::string_view("--folders"))
-        return argc == 4 ? RunFolderCommand(argv[2], argv[3]) : UsageError();
     if (argc != 3)
         return UsageError();
     const QStringList paths{QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};

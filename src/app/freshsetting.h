@@ -1,0 +1,47 @@
+#pragma once
+
+// One number value that is read afresh whenever the settings file has changed
+// since the last read. The folder scan asks for "FoldersShowSame" at every
+// pair of identical files, tens of thousands of times a run; a look at the
+// file's identity and times costs one system call, a read through the store
+// several. A value another process stores meanwhile (the store replaces the
+// whole file, so its identity changes) is seen at the very next read.
+
+#include "app/settingsstore.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace lindo {
+
+class FreshSettingNumber {
+public:
+    FreshSettingNumber(QString name, std::int32_t fallback);
+
+    // The stored number, or the fallback when nothing usable is stored.
+    std::int32_t Read();
+
+private:
+    struct FileStamp {
+        bool exists = false;
+        unsigned long long device = 0;
+        unsigned long long inode = 0;
+        long long size = 0;
+        long long modifiedSeconds = 0;
+        long long modifiedNanoseconds = 0;
+        long long changedSeconds = 0;
+        long long changedNanoseconds = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+    static FileStamp StampOf(const QString &path);
+
+    QString m_name;
+    std::int32_t m_fallback;
+    QString m_path;                   // the file the value was last read from
+    std::optional<FileStamp> m_stamp; // its state then; nothing before the first read
+    std::int32_t m_value = 0;
+};
+
+} // namespace lindo
