@@ -38,11 +38,19 @@ public:
     std::int64_t WriteTime() const { return static_cast<std::int64_t>(m_status.st_mtime); }
 
     // Fills the buffer up to its size, fewer bytes only at the end of the
-    // file; -1 when a read fails.
+    // file; -1 when a read fails. A file ends where it ended when it was
+    // opened: once that many bytes are in, no further read is made to find
+    // the end (one system call less per file, which a scan of many small
+    // files feels). Files that report no size at all (those under /proc)
+    // are read to their end.
     ssize_t ReadBlock(std::vector<char> &buffer)
     {
         std::size_t filled = 0;
         while (filled < buffer.size() && !m_atEnd) {
+            if (m_status.st_size > 0 && m_consumed + static_cast<off_t>(filled) >= m_status.st_size) {
+                m_atEnd = true;
+                break;
+            }
             const ssize_t got = read(m_fd, buffer.data() + filled, buffer.size() - filled);
             if (got < 0 && errno == EINTR)
                 continue;
@@ -52,12 +60,14 @@ public:
                 m_atEnd = true; // asking again would only cost another call
             filled += static_cast<std::size_t>(got);
         }
+        m_consumed += static_cast<off_t>(filled);
         return static_cast<ssize_t>(filled);
     }
 
 private:
     int m_fd = -1;
     bool m_atEnd = false;
+    off_t m_consumed = 0; // bytes read so far
     struct stat m_status {};
 };
 

@@ -32,8 +32,15 @@ TEST(FreshSettingNumber, SeesEveryChangeAtTheNextRead)
     other.WriteText("MergePath", "/elsewhere"); // another value changes nothing of this one
     EXPECT_EQ(showSame.Read(), 7);
 
+    // Rewritten in place by hand, not replaced: seen through its size and times.
+    WriteFile(file, "[General]\nFoldersShowSame=12\n");
+    EXPECT_EQ(showSame.Read(), 12);
+
     std::filesystem::remove(file);
     EXPECT_EQ(showSame.Read(), 0);
+    EXPECT_EQ(showSame.Read(), 0);
+    other.WriteNumber("FoldersShowSame", 5); // created again
+    EXPECT_EQ(showSame.Read(), 5);
 
     // Another file named by the environment is another store.
     const std::string second = (dir / "second.ini").string();

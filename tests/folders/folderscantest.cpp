@@ -234,6 +234,16 @@ TEST(FolderScanClassify, ReadFailurePartWayCountsAsDifferentAndInconsistent)
               FileComparer::Outcome::Different);
 }
 
+TEST(FolderScanClassify, FilesThatReportNoSizeAreReadToTheirEnd)
+{
+    if (!fs::exists("/proc/self/status"))
+        GTEST_SKIP() << "no /proc on this system";
+    // Both report a size of 0 although they hold text.
+    FileComparer comparer;
+    EXPECT_EQ(comparer.Compare("/proc/self/status", "/proc/self/stat").outcome, FileComparer::Outcome::Different);
+    EXPECT_EQ(comparer.Compare("/proc/self/cmdline", "/proc/self/cmdline").outcome, FileComparer::Outcome::Same);
+}
+
 TEST(FolderScanClassify, UnreadableFileOnEitherSide)
 {
     TwoTrees trees;
