@@ -121,10 +121,11 @@ bool CMergedEditCtrl::StreamOut(const std::function<bool(std::string_view)> &sin
 
 void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
 {
-    // A key acts on the whole text: a caret at the end of what has arrived so
-    // far is not the end of the text, and typing there would put the text
-    // before the rest of it.
-    FinishStreamingIn();
+    // The end of what has arrived so far is not the end of the text: typing
+    // there would land before the rest of it. Only then is the rest taken in
+    // at once; keys elsewhere in the text stay as quick as ever.
+    if (textCursor().atEnd())
+        FinishStreamingIn();
     if (IsLineBreakKey(event) && (event->modifiers() & Qt::ShiftModifier)) {
         // Shift+Enter would put a soft break inside a line; here every
         // break starts a line of its own.
@@ -135,13 +136,20 @@ void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
     } else {
         QPlainTextEdit::keyPressEvent(event);
     }
+    // A key that moved the caret to the end (Ctrl+End, paging down) means
+    // the end of the whole text.
+    if (IsStreamingIn() && textCursor().atEnd()) {
+        FinishStreamingIn();
+        moveCursor(QTextCursor::End);
+    }
     if (m_pOwner)
         m_pOwner->UpdateLineStatus();
 }
 
 void CMergedEditCtrl::insertFromMimeData(const QMimeData *source)
 {
-    FinishStreamingIn();
+    if (textCursor().atEnd())
+        FinishStreamingIn();
     QPlainTextEdit::insertFromMimeData(source);
 }
 

@@ -6,8 +6,9 @@
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
-// used at once. The first key or paste takes in the rest at once, so an edit
-// always lands where it would in the whole text.
+// used at once. A key or paste at the end of what has arrived, or a key that
+// moves there, takes in the rest at once, so an edit always lands where it
+// would in the whole text.
 //
 // The text is never cut to a length: whatever is taken in can be written
 // back whole, and typing is never refused.

@@ -71,8 +71,22 @@ TEST(MergedTextArea, TypingAtTheEndDuringStreamingLandsAtTheEndOfTheWholeText)
     text.StreamIn(bytes);
     ASSERT_TRUE(text.IsStreamingIn());
     QTest::keyClick(&text, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_FALSE(text.IsStreamingIn());
     QTest::keyClicks(&text, "last");
     EXPECT_EQ(Bytes(text), bytes + "last");
+}
+
+TEST(MergedTextArea, TypingNearTheStartDuringStreamingLeavesTheRestArriving)
+{
+    CMergedEditCtrl text;
+    const std::string bytes = ManyLines(30000);
+    text.StreamIn(bytes);
+    QTest::keyClick(&text, Qt::Key_Down);
+    QTest::keyClicks(&text, "x");
+    EXPECT_TRUE(text.IsStreamingIn());
+    text.FinishStreamingIn();
+    const std::size_t secondLine = bytes.find("\r\n") + 2;
+    EXPECT_EQ(Bytes(text), bytes.substr(0, secondLine) + "x" + bytes.substr(secondLine));
 }
 
 TEST(MergedTextArea, NewTextReplacesTheOldOneAndIsNotUndoable)
