@@ -6,11 +6,13 @@
 
 #include "engine/fileerror.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lindo::test {
@@ -101,5 +103,34 @@ inline void OpenToEveryone(const std::filesystem::path &folder)
 {
     chmod(folder.c_str(), 0777);
 }
+
+// A fresh folder in memory where the system has one (else in the temporary
+// folder), removed with everything in it: for tests that make many files or
+// many writes close together, which should not wait for a disk.
+class MemoryFolder {
+public:
+    MemoryFolder()
+    {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        std::string pattern = (base / "lindo-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            m_path = pattern;
+    }
+    ~MemoryFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    MemoryFolder(const MemoryFolder &) = delete;
+    MemoryFolder &operator=(const MemoryFolder &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; } // empty when none could be made
+    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 } // namespace lindo::test

@@ -182,21 +182,25 @@ TEST_F(ScanFaults, NamesWithNewlinesInvalidUtf8AndCaseOnlyDifferences)
     EXPECT_GE(host.offers, 4);
 }
 
-TEST_F(ScanFaults, AHundredThousandFilesInOneFolder)
+TEST(ScanFaultsLarge, AHundredThousandFilesInOneFolder)
 {
     constexpr int kFiles = 100000;
-    fs::create_directories(Side(1));
-    fs::create_directories(Side(2));
+    const MemoryFolder dir;
+    ASSERT_FALSE(dir.path().empty());
+    fs::create_directories(dir / "one");
+    fs::create_directories(dir / "two");
     for (int n = 0; n < kFiles; ++n) {
         const std::string name = "f" + std::to_string(n);
-        const int fd = open((Side(1) / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const int fd = open((dir / "one" / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         ASSERT_GE(fd, 0);
         close(fd);
     }
-    Put(Side(2) / "f7", "");
-    Put(Side(2) / "extra", "");
-    ScanHost host(Side(1), Side(2));
-    const Rows rows = Scan(host);
+    Put(dir / "two" / "f7", "");
+    Put(dir / "two" / "extra", "");
+    ScanHost host(dir / "one", dir / "two");
+    FolderScan scan(host);
+    scan.Run((dir / "one").string(), (dir / "two").string());
+    const Rows &rows = host.rows;
     EXPECT_EQ(rows.size(), static_cast<std::size_t>(kFiles + 1));
     EXPECT_EQ(rows.at("/f7"), "The same");
     EXPECT_EQ(rows.at("/f99999"), "Only in folder1");

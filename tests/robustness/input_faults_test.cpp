@@ -284,16 +284,19 @@ TEST(InputFaultsLarge, ATenMegabyteLineIsOneLineAndMergesWhole)
 
 TEST(InputFaultsLarge, FiveMillionShortLines)
 {
-    TempDir dir;
+    const MemoryFolder dir;
+    ASSERT_FALSE(dir.path().empty());
     constexpr int kLines = 5000000;
+    constexpr int kBlock = 1000;
+    std::string block;
+    for (int n = 0; n < kBlock; ++n)
+        block += std::to_string(n) + '\n';
     std::string one;
-    one.reserve(kLines * 7);
-    for (int n = 0; n < kLines; ++n) {
-        one += std::to_string(n % 100000);
-        one += '\n';
-    }
+    one.reserve(block.size() * (kLines / kBlock));
+    for (int n = 0; n < kLines / kBlock; ++n)
+        one += block;
     std::string two = one;
-    two.replace(two.find("\n4999\n") + 1, 4, "edit");
+    two.replace(two.find("\n499\n") + 1, 3, "new");
     WriteFile(dir / "one", one);
     WriteFile(dir / "two", two);
     DiffEngine engine;
@@ -301,8 +304,8 @@ TEST(InputFaultsLarge, FiveMillionShortLines)
     ASSERT_EQ(engine.Lines(1).size(), static_cast<std::size_t>(kLines));
     ASSERT_EQ(engine.Lines(2).size(), static_cast<std::size_t>(kLines));
     engine.Compare();
-    // Every line occurs fifty times: no anchor, nothing links, and the merge
-    // is the first file followed by the second.
+    // Every line occurs thousands of times: no anchor, nothing links, and
+    // the merge is the first file followed by the second.
     ASSERT_EQ(engine.Sections(1).size(), 1u);
     ASSERT_EQ(engine.Sections(2).size(), 1u);
     engine.BuildMergeList();

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,31 +37,6 @@ pid_t StartWriter(const QString &path, int writer)
     }
     _exit(0);
 }
-
-// A fresh folder in memory where the system has one: the writes should come
-// close together, not wait for a disk. Removed with everything in it.
-class MemoryFolder {
-public:
-    MemoryFolder()
-    {
-        std::string pattern = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
-                              / "lindo-test-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            m_path = pattern;
-    }
-    ~MemoryFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    MemoryFolder(const MemoryFolder &) = delete;
-    MemoryFolder &operator=(const MemoryFolder &) = delete;
-    fs::path operator/(const char *name) const { return m_path / name; }
-    const fs::path &path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 TEST(SettingsFaults, TwoProcessesWritingAtOnceLoseNothingAndTearNothing)
 {
