@@ -156,8 +156,9 @@ std::optional<QVariant> SettingsStore::ReadValue(const QString &name) const
     const QString path = FilePath();
     // A missing file has no values; saying so costs one look at the file
     // system instead of the three QSettings makes (the folder scan reads a
-    // value for every identical pair of files).
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    // value for every identical pair of files). Only a regular file is read:
+    // QSettings would wait for ever on a pipe and read a device without end.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
     const QSettings file(path, QSettings::IniFormat);
     // A file that cannot be read counts as no file at all. A file with damaged

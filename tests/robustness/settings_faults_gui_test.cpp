@@ -78,6 +78,12 @@ const StoreCase kStoreCases[] = {
          return folder / "settings.ini";
      },
      AfterClose::Kept},
+    {"APipeInItsPlace",
+     [](const fs::path &folder) {
+         mkfifo((folder / "settings.ini").c_str(), 0644);
+         return folder / "settings.ini";
+     },
+     AfterClose::Kept},
     {"TenMegabytesOfGarbage",
      [](const fs::path &folder) { return Written(folder / "settings.ini", Garbage(10 << 20)); },
      AfterClose::Saved},
