@@ -199,8 +199,9 @@ void SettingsStore::WriteValue(const QString &name, const QVariant &value) const
         file.setValue(name, value);
     }
     if (before >= 0 && ModifiedMilliseconds(encodedPath) <= before) {
+        const qint64 later = before + 1;
         const timespec times[2] = {{0, UTIME_OMIT},
-                                   {static_cast<time_t>((before + 1) / 1000), static_cast<long>((before + 1) % 1000) * 1000000}};
+                                   {static_cast<time_t>(later / 1000), static_cast<long>(later % 1000) * 1000000}};
         ::utimensat(AT_FDCWD, encodedPath.constData(), times, 0);
     }
 }
