@@ -10,7 +10,13 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 
 namespace lindo {
@@ -87,6 +93,40 @@ bool CanReplace(const QString &path)
     return probe.open();
 }
 
+// The file's last-write time as QSettings compares it: whole milliseconds;
+// -1 when there is no file.
+qint64 ModifiedMilliseconds(const QByteArray &path)
+{
+    struct stat status;
+    if (::stat(path.constData(), &status) != 0)
+        return -1;
+    return qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+}
+
+// Holds an exclusive lock on a folder while it lives; no lock (and no wait)
+// when the folder cannot be opened.
+class FolderLock {
+public:
+    explicit FolderLock(const QString &folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 SettingsStore::SettingsStore(QString filePath)
@@ -116,8 +156,9 @@ std::optional<QVariant> SettingsStore::ReadValue(const QString &name) const
     const QString path = FilePath();
     // A missing file has no values; saying so costs one look at the file
     // system instead of the three QSettings makes (the folder scan reads a
-    // value for every identical pair of files).
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    // value for every identical pair of files). Only a regular file is read:
+    // QSettings would wait for ever on a pipe and read a device without end.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
     const QSettings file(path, QSettings::IniFormat);
     // A file that cannot be read counts as no file at all. A file with damaged
@@ -141,10 +182,28 @@ void SettingsStore::WriteValue(const QString &name, const QVariant &value) const
     // write is attempted only when it can succeed.
     if (path.isEmpty() || !CanReplace(path))
         return;
-    // QSettings writes the whole file to a temporary beside it and renames it
-    // into place when it is closed; a failure leaves the old file untouched.
-    QSettings file(path, QSettings::IniFormat);
-    file.setValue(name, value);
+    // QSettings keeps the copy of the file it last read and trusts it while
+    // the file's size and its time, to the millisecond, are unchanged. A
+    // write by another process within the same millisecond that keeps the
+    // size would go unseen: this process would read the old values, and
+    // write them back over the other's. So every write leaves the file with
+    // a later time than the one it replaced, and the writers of all
+    // processes take turns, so that no two of them leave the same time.
+    const FolderLock turn(QFileInfo(path).absolutePath());
+    const QByteArray encodedPath = QFile::encodeName(path);
+    const qint64 before = ModifiedMilliseconds(encodedPath);
+    {
+        // QSettings writes the whole file to a temporary beside it and renames
+        // it into place when it goes away; a failure leaves the old file untouched.
+        QSettings file(path, QSettings::IniFormat);
+        file.setValue(name, value);
+    }
+    if (before >= 0 && ModifiedMilliseconds(encodedPath) <= before) {
+        const qint64 later = before + 1;
+        const timespec times[2] = {{0, UTIME_OMIT},
+                                   {static_cast<time_t>(later / 1000), static_cast<long>(later % 1000) * 1000000}};
+        ::utimensat(AT_FDCWD, encodedPath.constData(), times, 0);
+    }
 }
 
 std::optional<QString> SettingsStore::ReadText(const QString &name) const

@@ -88,11 +88,16 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
     m_target = FollowLinks(m_path);
     struct stat existing {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
+    // Only a target that is not there yet may be created; any other reason
+    // the name leads nowhere (a loop of links, a folder we may not search) is
+    // the failure, or the new file would take the place of a link.
+    if (!exists && errno != ENOENT)
+        return Failure(errno);
     if (exists && S_ISDIR(existing.st_mode))
         return Failure(EISDIR);
-    // A file its user may not write is refused, even where its folder would
-    // let a new file take its place.
-    if (exists && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+    // A file its owner made read-only is not replaced behind their back,
+    // even though the folder would let us rename over it.
+    if (exists && S_ISREG(existing.st_mode) && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
         return Failure(errno);
     if (exists && !S_ISREG(existing.st_mode)) {
         m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);

@@ -4,9 +4,9 @@
 // go to a fresh file beside the target, which is renamed over the target only
 // once everything was written and flushed. A symbolic link is followed to the
 // file it names (the link stays a link), the target's permissions are kept,
-// and a target that is not a regular file (a device, a pipe) is written
-// directly, since it cannot be replaced by renaming. An existing target the
-// caller may not write is refused, not replaced.
+// a target we may not write to is refused (even where the folder would allow
+// the rename), and a target that is not a regular file (a device, a pipe) is
+// written directly, since it cannot be replaced by renaming.
 
 #include "engine/fileerror.h"
 

@@ -1,0 +1,293 @@
+// Two byte texts read into lines exactly as files are, compared and merged;
+// every property the rest of the program relies on is checked afterwards,
+// and the result must agree with the plain step-by-step transcription the
+// engine tests use as their reference.
+//
+// Input: the first text, one 0x1E byte, the second text. Without a 0x1E byte
+// the input is compared with itself.
+
+#include "engine/diffengine.h"
+#include "engine/textreader.h"
+#include "fuzzcheck.h"
+#include "referenceengine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace lindo;
+
+constexpr char kSeparator = '\x1e';
+
+int OtherSide(int side)
+{
+    return side == 1 ? 2 : 1;
+}
+
+void CheckLinks(const DiffEngine &engine)
+{
+    for (int side = 1; side <= 2; ++side) {
+        const DiffLines &lines = engine.Lines(side);
+        const DiffLines &other = engine.Lines(OtherSide(side));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const int link = lines[i].link;
+            FUZZ_CHECK(link >= -1 && link < static_cast<int>(other.size()));
+            if (link < 0)
+                continue;
+            FUZZ_CHECK(other[static_cast<std::size_t>(link)].link == static_cast<int>(i));
+            FUZZ_CHECK(other[static_cast<std::size_t>(link)].text == lines[i].text);
+        }
+    }
+}
+
+// Sections of one side: cover every line in order, one state bit each, the
+// right kind of line in each, no two unmatched sections side by side.
+void CheckCover(const DiffEngine &engine, int side)
+{
+    const DiffLines &lines = engine.Lines(side);
+    const auto &sections = engine.Sections(side);
+    const std::uint32_t ownUnmatched = side == 1 ? UnmatchedFirst : UnmatchedSecond;
+    int next = 0;
+    bool previousUnmatched = false;
+    for (std::size_t s = 0; s < sections.size(); ++s) {
+        const DiffSection &section = sections[s];
+        FUZZ_CHECK(section.file == &lines);
+        FUZZ_CHECK(section.first == next && section.last >= section.first);
+        FUZZ_CHECK(section.last < static_cast<int>(lines.size()));
+        const std::uint32_t state = section.flags & (Matched | UnmatchedFirst | UnmatchedSecond);
+        FUZZ_CHECK(state == Matched || state == ownUnmatched);
+        FUZZ_CHECK((section.flags & ~(Matched | UnmatchedFirst | UnmatchedSecond | Selected)) == 0);
+        const bool unmatched = state != Matched;
+        FUZZ_CHECK(!(unmatched && previousUnmatched));
+        for (int line = section.first; line <= section.last; ++line) {
+            FUZZ_CHECK((lines[static_cast<std::size_t>(line)].link < 0) == unmatched);
+            FUZZ_CHECK(engine.SectionOfLine(side, line) == static_cast<int>(s));
+        }
+        previousUnmatched = unmatched;
+        next = section.last + 1;
+    }
+    FUZZ_CHECK(next == static_cast<int>(lines.size()));
+    FUZZ_CHECK(engine.SectionOfLine(side, -1) == -1);
+    FUZZ_CHECK(engine.SectionOfLine(side, static_cast<int>(lines.size())) == -1);
+}
+
+void CheckPairing(const DiffEngine &engine, int side)
+{
+    const DiffLines &lines = engine.Lines(side);
+    const auto &sections = engine.Sections(side);
+    const auto &others = engine.Sections(OtherSide(side));
+    const int otherCount = static_cast<int>(others.size());
+    for (std::size_t s = 0; s < sections.size(); ++s) {
+        const DiffSection &section = sections[s];
+        FUZZ_CHECK(section.partner >= -1 && section.partner < otherCount);
+        if (section.IsMatched()) {
+            for (int line = section.first; line < section.last; ++line)
+                FUZZ_CHECK(lines[static_cast<std::size_t>(line + 1)].link
+                           == lines[static_cast<std::size_t>(line)].link + 1);
+            FUZZ_CHECK(section.partner >= 0);
+            const DiffSection &partner = others[static_cast<std::size_t>(section.partner)];
+            FUZZ_CHECK(partner.IsMatched());
+            FUZZ_CHECK(partner.partner == static_cast<int>(s));
+            FUZZ_CHECK(partner.first == lines[static_cast<std::size_t>(section.first)].link);
+            FUZZ_CHECK(partner.last == lines[static_cast<std::size_t>(section.last)].link);
+            FUZZ_CHECK(section.above == -1);
+            continue;
+        }
+        if (section.partner >= 0) {
+            // The pairing is not always mutual: after a moved block two
+            // unmatched sections of side 1 can name the same side-2 section,
+            // which names only the later one.
+            const DiffSection &partner = others[static_cast<std::size_t>(section.partner)];
+            FUZZ_CHECK(!partner.IsMatched());
+            FUZZ_CHECK(partner.partner >= 0);
+            FUZZ_CHECK(section.above == -1);
+        } else {
+            FUZZ_CHECK(section.above >= -1 && section.above <= otherCount);
+            // Neither paired nor placed only as its side's single section.
+            FUZZ_CHECK(section.above >= 0 || sections.size() == 1);
+        }
+    }
+}
+
+void CheckAutoSelection(const DiffEngine &engine)
+{
+    for (const DiffSection &section : engine.Sections(2))
+        FUZZ_CHECK(section.IsSelected());
+    for (const DiffSection &section : engine.Sections(1)) {
+        const bool onlyInFirst = (section.flags & UnmatchedFirst) && section.partner == -1;
+        FUZZ_CHECK(section.IsSelected() == onlyInFirst);
+    }
+}
+
+// Every selected section is in the merge list exactly once, each side's in
+// line order, and nothing else is; the merge text is their lines with CR LF.
+void CheckMerge(const DiffEngine &engine, const std::set<std::string_view> &inputLines)
+{
+    std::map<const DiffLines *, int> side;
+    side[&engine.Lines(1)] = 1;
+    side[&engine.Lines(2)] = 2;
+    int lastFirst[3] = {-1, -1, -1};
+    std::size_t selected = 0;
+    for (int s = 1; s <= 2; ++s) {
+        for (const DiffSection &section : engine.Sections(s))
+            selected += section.IsSelected() ? 1 : 0;
+    }
+    FUZZ_CHECK(engine.MergeList().size() == selected);
+    std::string expected;
+    for (const DiffSection &section : engine.MergeList()) {
+        FUZZ_CHECK(section.IsSelected());
+        const auto found = side.find(section.file);
+        FUZZ_CHECK(found != side.end());
+        const int s = found->second;
+        FUZZ_CHECK(section.first > lastFirst[s]);
+        lastFirst[s] = section.last;
+        const int index = engine.SectionOfLine(s, section.first);
+        FUZZ_CHECK(index >= 0);
+        const DiffSection &original = engine.Sections(s)[static_cast<std::size_t>(index)];
+        FUZZ_CHECK(original.first == section.first && original.last == section.last);
+        expected += DiffEngine::SectionText(section, true);
+    }
+    std::ostringstream stream;
+    engine.WriteMergeText(stream);
+    const std::string merged = stream.str();
+    FUZZ_CHECK(merged == expected);
+
+    // Cut the output back into lines: each must be a line of one of the inputs.
+    std::string_view rest(merged);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        FUZZ_CHECK(end != std::string_view::npos && end > 0 && rest[end - 1] == '\r');
+        FUZZ_CHECK(inputLines.count(rest.substr(0, end - 1)) == 1);
+        rest.remove_prefix(end + 1);
+    }
+}
+
+void CheckComparison(DiffEngine &engine, const std::set<std::string_view> &inputLines)
+{
+    CheckLinks(engine);
+    for (int side = 1; side <= 2; ++side) {
+        CheckCover(engine, side);
+        CheckPairing(engine, side);
+    }
+    CheckAutoSelection(engine);
+    engine.BuildMergeList();
+    CheckMerge(engine, inputLines);
+
+    // Any other selection the user can toggle must merge just as soundly.
+    for (int side = 1; side <= 2; ++side) {
+        for (DiffSection &section : engine.Sections(side))
+            section.flags ^= Selected;
+    }
+    engine.BuildMergeList();
+    CheckMerge(engine, inputLines);
+}
+
+void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std::string_view text2)
+{
+    const reference::Result expected = reference::Run(std::string(text1), std::string(text2));
+    for (int side = 1; side <= 2; ++side) {
+        const std::vector<int> &links = side == 1 ? expected.links1 : expected.links2;
+        const std::vector<reference::Section> &sections = side == 1 ? expected.sections1 : expected.sections2;
+        const DiffLines &lines = engine.Lines(side);
+        FUZZ_CHECK(lines.size() == links.size());
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            FUZZ_CHECK(lines[i].link == links[i]);
+        const auto &actual = engine.Sections(side);
+        FUZZ_CHECK(actual.size() == sections.size());
+        for (std::size_t s = 0; s < actual.size(); ++s) {
+            const reference::Section mine{side, actual[s].first, actual[s].last, actual[s].partner,
+                                          actual[s].above, actual[s].flags};
+            FUZZ_CHECK(mine == sections[s]);
+        }
+    }
+    DiffEngine merged;
+    merged.LoadTexts(text1, text2);
+    merged.Compare();
+    merged.BuildMergeList();
+    std::ostringstream stream;
+    merged.WriteMergeText(stream);
+    FUZZ_CHECK(stream.str() == expected.merge);
+}
+
+std::vector<std::string_view> LinesOf(std::string_view text)
+{
+    DiffLines lines;
+    ReadLines(text, lines);
+    std::vector<std::string_view> texts;
+    for (const DiffLine &line : lines)
+        texts.push_back(line.text);
+    return texts;
+}
+
+// Two equal inputs with a line that occurs once link every line, and merge
+// to that input with CR LF line ends.
+void CheckSelfMerge(std::string_view text)
+{
+    const std::vector<std::string_view> lines = LinesOf(text);
+    std::map<std::string_view, int> counts;
+    for (std::string_view line : lines)
+        ++counts[line];
+    bool hasUniqueLine = false;
+    for (const auto &[line, count] : counts)
+        hasUniqueLine = hasUniqueLine || count == 1;
+    if (!hasUniqueLine)
+        return;
+    DiffEngine engine;
+    engine.LoadTexts(text, text);
+    engine.Compare();
+    for (const DiffLine &line : engine.Lines(1))
+        FUZZ_CHECK(line.link >= 0);
+    engine.BuildMergeList();
+    std::ostringstream stream;
+    engine.WriteMergeText(stream);
+    std::string expected;
+    for (std::string_view line : lines) {
+        expected += line;
+        expected += "\r\n";
+    }
+    FUZZ_CHECK(stream.str() == expected);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const std::size_t cut = input.find(kSeparator);
+    const std::string_view text1 = input.substr(0, cut);
+    const std::string_view text2 = cut == std::string_view::npos ? input : input.substr(cut + 1);
+
+    DiffEngine engine;
+    engine.LoadTexts(text1, text2);
+    FUZZ_CHECK(engine.Lines(1).size() == LinesOf(text1).size());
+    FUZZ_CHECK(engine.Lines(2).size() == LinesOf(text2).size());
+    engine.Compare();
+    FUZZ_CHECK(engine.IsCompared());
+    CheckAgainstReference(engine, text1, text2);
+
+    // Views into the input itself: they outlive every load below.
+    std::set<std::string_view> inputLines;
+    for (std::string_view text : {text1, text2}) {
+        for (std::string_view line : LinesOf(text))
+            inputLines.insert(line);
+    }
+    CheckComparison(engine, inputLines);
+
+    // The same engine again, sides swapped: nothing of the last run may remain.
+    engine.LoadTexts(text2, text1);
+    FUZZ_CHECK(engine.Sections(1).empty() && engine.Sections(2).empty());
+    engine.Compare();
+    CheckComparison(engine, inputLines);
+
+    CheckSelfMerge(text1);
+    if (text2 != text1)
+        CheckSelfMerge(text2);
+    return 0;
+}
