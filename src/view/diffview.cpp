@@ -283,9 +283,17 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
     }
 }
 
+QColor CDiffView::MarkColour() const
+{
+    // The classic desktop's button face was a mid grey that stood out on a
+    // white pane; Qt's button role is nearly white in today's styles, so the
+    // marks take the mid tone of the palette instead.
+    return QColor(palette().color(QPalette::Mid).rgb()); // as the 8-bit pixels will show it
+}
+
 void CDiffView::DrawSectionMarks(QPainter &painter, const QRect &area)
 {
-    const QColor face = palette().color(QPalette::Button);
+    const QColor face = MarkColour();
     const auto &sections = engine->Sections(side);
     const bool showBars = engine->showSelections != 0;
     const int clientWidth = viewport()->width();

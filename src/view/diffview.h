@@ -107,6 +107,8 @@ public:
     // What the pane is painted on: white, or the palette's base colour when
     // that is light, so the default text colours stay readable on any theme.
     QColor BackgroundColour() const;
+    // What separators and selection bars are drawn in.
+    QColor MarkColour() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

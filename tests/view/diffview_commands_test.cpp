@@ -283,7 +283,7 @@ TEST_F(DiffViewCommands, DoubleClickTogglesTheSelectionAndItsBar)
     host.Compare(kExample1, kExample2);
     CDiffView &left = host.Left();
     const int lh = left.LineHeight();
-    const QColor face = left.palette().color(QPalette::Button);
+    const QColor face = left.MarkColour();
     const auto barShown = [&] { return test::GrabViewport(left).pixelColor(4, lh + lh / 2) == face; };
     ASSERT_FALSE(host.engine.Sections(1)[1].IsSelected());
     ASSERT_FALSE(barShown());
@@ -331,7 +331,7 @@ TEST_F(DiffViewCommands, SelectionTogglesEvenWithBarsHidden)
     QTest::mouseDClick(right.viewport(), Qt::LeftButton, {}, OnLine(right, 2));
     EXPECT_FALSE(host.engine.Sections(2)[1].IsSelected());
     EXPECT_NE(test::GrabViewport(right).pixelColor(4, 2 * right.LineHeight() + 5),
-              right.palette().color(QPalette::Button));
+              right.MarkColour());
 }
 
 } // namespace

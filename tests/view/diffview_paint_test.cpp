@@ -26,7 +26,7 @@ constexpr char kExample2[] = "a\n}\ne\n}\n";
 
 QColor Face(const CDiffView &view)
 {
-    return view.palette().color(QPalette::Button);
+    return view.MarkColour();
 }
 
 bool RowIs(const QImage &image, int y, const QColor &colour)
