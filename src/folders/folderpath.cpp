@@ -31,30 +31,9 @@ std::string CurrentFolder()
 
 } // namespace
 
-bool EndsWithSeparator(std::string_view path)
-{
-    return !path.empty() && path.back() == kPathSeparator;
-}
-
-std::string JoinPath(std::string_view folder, std::string_view relative)
-{
-    std::string joined;
-    joined.reserve(folder.size() + 1 + relative.size());
-    joined += folder;
-    const bool relativeHasSeparator = !relative.empty() && relative.front() == kPathSeparator;
-    if (EndsWithSeparator(folder)) {
-        if (relativeHasSeparator)
-            relative.remove_prefix(1);
-    } else if (!relativeHasSeparator) {
-        joined += kPathSeparator;
-    }
-    joined += relative;
-    return joined;
-}
-
 std::string SearchFolder(const std::string &typed)
 {
-    if (typed.empty() || typed.front() == kPathSeparator)
+    if (typed.empty() || IsPathSeparator(typed.front()))
         return typed;
     const std::string current = CurrentFolder();
     if (current.empty())

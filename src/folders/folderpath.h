@@ -1,21 +1,15 @@
 #pragma once
 
-// Every splitting and joining of folder paths the folder comparison does, for
-// this platform's separator. Paths are byte strings in the local encoding.
+// What the folder comparison does with folder paths beyond the shared path
+// text helpers (separator, JoinPath). Paths are byte strings in the local
+// encoding.
+
+#include "engine/pathtext.h"
 
 #include <string>
 #include <string_view>
 
 namespace lindo {
-
-inline constexpr char kPathSeparator = '/';
-
-bool EndsWithSeparator(std::string_view path);
-
-// The folder path and the relative path with exactly one separator at the
-// seam: a relative path starting with a separator loses it when the folder
-// ends with one, and gains one when neither has it.
-std::string JoinPath(std::string_view folder, std::string_view relative);
 
 // The folder as the scan searches it, in absolute form: a relative path is
 // taken from the current folder, and a trailing separator as typed is kept.

@@ -19,7 +19,7 @@ namespace lindo {
 namespace {
 
 using test::FakeLinkLauncher;
-using test::RecordingPrompter;
+using test::ScriptedPrompter;
 
 const QString kTarget = QStringLiteral("https://lindo.example.org/");
 
@@ -83,7 +83,7 @@ protected:
     }
 
     FakeLinkLauncher launcher;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     CHyperLink *link = nullptr;
     QLineEdit *elsewhere = nullptr;
 

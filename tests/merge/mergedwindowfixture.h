@@ -106,7 +106,7 @@ protected:
     static constexpr char kVariable[] = "LINDO_SETTINGS_FILE";
     TempDir dir;
     FakeMainWindow owner;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     FakeChoosers choosers;
 
 private:

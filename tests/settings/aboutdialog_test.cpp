@@ -22,7 +22,7 @@ namespace lindo {
 namespace {
 
 using test::FakeLinkLauncher;
-using test::RecordingPrompter;
+using test::ScriptedPrompter;
 
 QLabel *StaticWithText(const QWidget &dialog, const QString &text)
 {
@@ -36,7 +36,7 @@ QLabel *StaticWithText(const QWidget &dialog, const QString &text)
 class AboutDialogTest : public testing::Test {
 protected:
     FakeLinkLauncher launcher;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     CAboutDialog dialog;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// Stand-ins for the desktop and for message boxes, for tests of links: they
-// record what would have been opened, started or shown, and answer as told.
+// A stand-in for the desktop, for tests of links: it records what would have
+// been opened or started, and answers as told. Message boxes are answered by
+// ScriptedPrompter.
 
-#include "app/prompt.h"
+#include "support/scriptedprompter.h"
 #include "controls/linklauncher.h"
 
 #include <QStringList>
@@ -47,20 +48,5 @@ public:
     std::vector<QStringList> startedCommands;
 };
 
-class RecordingPrompter final : public Prompter {
-public:
-    RecordingPrompter() { Prompter::Install(this); }
-    ~RecordingPrompter() override { Prompter::Install(nullptr); }
-    RecordingPrompter(const RecordingPrompter &) = delete;
-    RecordingPrompter &operator=(const RecordingPrompter &) = delete;
-
-    PromptAnswer Ask(const PromptRequest &request) override
-    {
-        requests.push_back(request);
-        return PromptAnswer::Ok;
-    }
-
-    std::vector<PromptRequest> requests;
-};
 
 } // namespace lindo::test

@@ -4,6 +4,7 @@
 
 #include "panehost.h"
 #include "support/modaldialog.h"
+#include "support/scriptedprompter.h"
 
 #include "app/prompt.h"
 #include "controls/controlid.h"
@@ -17,6 +18,8 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QTest>
+#include "support/scriptedprompter.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -32,15 +35,6 @@ using test::PaneHost;
 constexpr char kExample1[] = "}\na\n}\nb\n}\n";
 constexpr char kExample2[] = "a\n}\ne\n}\n";
 
-class RecordingPrompter : public Prompter {
-public:
-    PromptAnswer Ask(const PromptRequest &request) override
-    {
-        requests.push_back(request);
-        return PromptAnswer::Ok;
-    }
-    std::vector<PromptRequest> requests;
-};
 
 // Collects the areas painted on a widget.
 class PaintSpy : public QObject {
@@ -57,9 +51,6 @@ public:
 
 class DiffViewCommands : public testing::Test {
 protected:
-    void SetUp() override { Prompter::Install(&prompter); }
-    void TearDown() override { Prompter::Install(nullptr); }
-
     // A context menu request at a viewport point of the pane.
     static void RightClick(CDiffView &pane, QPoint at)
     {
@@ -72,7 +63,7 @@ protected:
         return QPoint(40, line * pane.LineHeight() - pane.ScrollPosition().y() + pane.LineHeight() / 2);
     }
 
-    RecordingPrompter prompter;
+    test::ScriptedPrompter prompter;
 };
 
 TEST_F(DiffViewCommands, HitTestFindsTheSectionUnderAPointAndNothingBelowTheLastLine)
