@@ -103,15 +103,17 @@ qint64 ModifiedMilliseconds(const QByteArray &path)
     return qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
 }
 
-// Holds an exclusive lock on a folder while it lives; no lock (and no wait)
-// when the folder cannot be opened.
+// Holds a lock on a folder while it lives: shared for readers, exclusive for
+// writers. No lock (and no wait) when the folder cannot be opened.
 class FolderLock {
 public:
-    explicit FolderLock(const QString &folder)
+    enum Mode { Shared = LOCK_SH, Exclusive = LOCK_EX };
+
+    FolderLock(const QString &folder, Mode mode)
         : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
         if (m_fd >= 0) {
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            while (::flock(m_fd, mode) != 0 && errno == EINTR) {
             }
         }
     }
@@ -160,6 +162,12 @@ std::optional<QVariant> SettingsStore::ReadValue(const QString &name) const
     // QSettings would wait for ever on a pipe and read a device without end.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
+    // QSettings reads the file and only then looks up its size and time by
+    // name, and trusts its copy while those stay the same. A write landing
+    // between the two would leave the old values filed under the new file's
+    // size and time, seen by every later read until the next write. Reading
+    // while no writer holds the folder keeps the two about the same file.
+    const FolderLock turn(QFileInfo(path).absolutePath(), FolderLock::Shared);
     const QSettings file(path, QSettings::IniFormat);
     // A file that cannot be read counts as no file at all. A file with damaged
     // lines still gives the values on its sound lines; the damaged ones read
@@ -189,7 +197,7 @@ void SettingsStore::WriteValue(const QString &name, const QVariant &value) const
     // write them back over the other's. So every write leaves the file with
     // a later time than the one it replaced, and the writers of all
     // processes take turns, so that no two of them leave the same time.
-    const FolderLock turn(QFileInfo(path).absolutePath());
+    const FolderLock turn(QFileInfo(path).absolutePath(), FolderLock::Exclusive);
     const QByteArray encodedPath = QFile::encodeName(path);
     const qint64 before = ModifiedMilliseconds(encodedPath);
     {

@@ -251,6 +251,20 @@ TEST_F(SettingsCommandTest, SwitchedOffExceptionsAreStoredAndPutIntoTheEngine)
     EXPECT_EQ(Stored(settings::kFoldersShowSame), 0);
 }
 
+TEST_F(SettingsCommandTest, OkStoresTheTwoFolderSwitchesEachUnderItsOwnName)
+{
+    store.WriteNumber(settings::kFoldersShowSame, 1);
+    const bool confirmed = RunSettings(host, [&](CSettingsSheet &sheet) {
+        ShowPage(sheet, 2);
+        QTest::mouseClick(Check(sheet, 2, folderspage::kIdUseExceptions), Qt::LeftButton);
+        ClickOk(sheet);
+    });
+    ASSERT_TRUE(confirmed);
+    EXPECT_EQ(Stored(settings::kFoldersShowSame), 1);
+    EXPECT_EQ(Stored(settings::kFoldersExStrEnabled), 0);
+    EXPECT_EQ(host.engine.exceptionStringsEnabled, 0);
+}
+
 TEST_F(SettingsCommandTest, AutoSelectTakesEffectOnlyAtTheNextComparison)
 {
     host.engine.LoadTexts("a\nb\nc\n", "a\nx\nc\nd\n");

@@ -313,6 +313,35 @@ TEST_F(DiffViewCommands, DoubleClickedDifferentSectionJoinsTheMergeBeforeTheOthe
     EXPECT_EQ(merged.str(), "}\r\na\r\n}\r\nb\r\ne\r\n}\r\n");
 }
 
+// Forty common lines, one changed line (section 1), forty common lines; the
+// left pane scrolled so that the changed line sits in the middle of the view.
+TEST_F(DiffViewCommands, ClicksOnAScrolledPaneActOnTheSectionUnderThePointer)
+{
+    PaneHost host;
+    host.Compare(Lines(Concat({Numbered("c", 0, 40), {"one"}, Numbered("d", 0, 40)})),
+                 Lines(Concat({Numbered("c", 0, 40), {"two"}, Numbered("d", 0, 40)})));
+    CDiffView &left = host.Left();
+    left.ScrollToPosition(QPoint(0, 32 * left.LineHeight()));
+    ASSERT_EQ(left.ScrollPosition().y(), 32 * left.LineHeight());
+
+    RightClick(left, OnLine(left, 40));
+    EXPECT_EQ(left.CurrentSection(), 1);
+    left.SectionMenu()->hide();
+    RightClick(left, OnLine(left, 35));
+    EXPECT_EQ(left.CurrentSection(), 0);
+    left.SectionMenu()->hide();
+
+    const bool aboveSelected = host.engine.Sections(1)[0].IsSelected();
+    ASSERT_FALSE(host.engine.Sections(1)[1].IsSelected());
+    QTest::mouseDClick(left.viewport(), Qt::LeftButton, {}, OnLine(left, 40));
+    EXPECT_TRUE(host.engine.Sections(1)[1].IsSelected());
+    EXPECT_EQ(host.engine.Sections(1)[0].IsSelected(), aboveSelected) << "the section above is left alone";
+    host.engine.BuildMergeList();
+    std::ostringstream merged;
+    host.engine.WriteMergeText(merged);
+    EXPECT_NE(merged.str().find("c39\r\none\r\ntwo\r\nd0\r\n"), std::string::npos);
+}
+
 TEST_F(DiffViewCommands, SelectionTogglesEvenWithBarsHidden)
 {
     PaneHost host;
