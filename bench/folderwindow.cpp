@@ -11,10 +11,10 @@
 // Settings go to a temporary file unless LINDO_SETTINGS_FILE is set.
 
 #include "engine/diffengine.h"
-#include "folders/foldercomparedialog.h"
-#include "folders/folderlistctrl.h"
-#include "folders/folderpathcombobox.h"
-#include "folders/folderwindowowner.h"
+#include "folderwindow/foldercomparedialog.h"
+#include "folderwindow/folderlistctrl.h"
+#include "folderwindow/folderpathcombobox.h"
+#include "folderwindow/folderwindowowner.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "app/comparedialog.h"
 #include "app/comparedialogids.h"
-#include "app/pathcombobox.h"
+#include "uikit/pathcombobox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,10 +4,10 @@
 //
 //   mergedwindow [lines]     (default 1000000; offscreen unless QT_QPA_PLATFORM is set)
 
-#include "controls/controlid.h"
 #include "engine/diffengine.h"
 #include "merge/mergeddialog.h"
 #include "merge/mergedwindowowner.h"
+#include "uikit/controlid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 
 #include "panepair.h"
 
-#include "merge/sectionpropertiesdialog.h"
+#include "view/sectionpropertiesdialog.h"
 
 #include <QApplication>
 #include <QDir>

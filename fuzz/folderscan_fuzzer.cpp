@@ -13,9 +13,9 @@
 // newline, so names carry odd bytes but stay names.
 
 #include "engine/diffengine.h"
-#include "folders/folderpath.h"
-#include "folders/folderrowlist.h"
-#include "folders/folderscan.h"
+#include "folderscan/folderpath.h"
+#include "folderscan/folderrowlist.h"
+#include "folderscan/folderscan.h"
 #include "fuzzcheck.h"
 
 #include <fcntl.h>

@@ -2,9 +2,9 @@
 // value name: nothing may crash, and each read must either give nothing (so
 // the caller's default applies) or a value of the promised shape.
 
-#include "app/settingsnames.h"
-#include "app/settingsstore.h"
 #include "fuzzcheck.h"
+#include "settingsstore/settingsnames.h"
+#include "settingsstore/settingsstore.h"
 
 #include <QByteArray>
 #include <QDir>

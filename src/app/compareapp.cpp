@@ -1,8 +1,8 @@
 #include "app/compareapp.h"
 
 #include "app/comparedialog.h"
-#include "app/pathcombobox.h"
-#include "app/prompt.h"
+#include "uikit/pathcombobox.h"
+#include "uikit/prompt.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -3,17 +3,17 @@
 
 #include "app/comparedialog.h"
 
+#include "app/aboutdialog.h"
 #include "app/comparedialogids.h"
-#include "app/pathcombobox.h"
-#include "app/prompt.h"
-#include "app/settingsnames.h"
-#include "app/settingsstore.h"
 #include "engine/pathtext.h"
-#include "folders/foldercomparedialog.h"
+#include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
 #include "merge/mergetargetdialog.h"
-#include "settings/aboutdialog.h"
-#include "settings/settingscommand.h"
+#include "settingssheet/settingscommand.h"
+#include "settingsstore/settingsnames.h"
+#include "settingsstore/settingsstore.h"
+#include "uikit/pathcombobox.h"
+#include "uikit/prompt.h"
 #include "view/diffview.h"
 
 #include <QAction>

@@ -4,12 +4,12 @@
 // comparison panes with their change gutters, and a status line. It owns the
 // comparison engine and the two companion windows (Merged, Folder Comparison).
 
-#include "app/freshsetting.h"
-#include "app/settingsnames.h"
 #include "engine/diffengine.h"
-#include "folders/folderwindowowner.h"
+#include "folderwindow/folderwindowowner.h"
 #include "merge/mergedwindowowner.h"
-#include "settings/settingscommandhost.h"
+#include "settingssheet/settingscommandhost.h"
+#include "settingsstore/freshsetting.h"
+#include "settingsstore/settingsnames.h"
 #include "view/diffviewhost.h"
 
 #include <QDialog>

@@ -1,13 +1,13 @@
 #include "app/foldercommand.h"
 
-#include "app/freshsetting.h"
-#include "app/settingsnames.h"
-#include "app/settingsstore.h"
 #include "engine/diffengine.h"
 #include "engine/fileerror.h"
-#include "folders/folderpath.h"
-#include "folders/folderrowlist.h"
-#include "folders/folderscan.h"
+#include "folderscan/folderpath.h"
+#include "folderscan/folderrowlist.h"
+#include "folderscan/folderscan.h"
+#include "settingsstore/freshsetting.h"
+#include "settingsstore/settingsnames.h"
+#include "settingsstore/settingsstore.h"
 
 #include <dirent.h>
 

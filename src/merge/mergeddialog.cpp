@@ -1,15 +1,15 @@
 #include "merge/mergeddialog.h"
 
-#include "app/prompt.h"
-#include "app/settingsnames.h"
-#include "app/settingsstore.h"
-#include "app/windowplacement.h"
-#include "controls/controlid.h"
-#include "controls/dialogunits.h"
 #include "engine/diffengine.h"
 #include "engine/safewrite.h"
-#include "merge/filechoosers.h"
 #include "merge/mergedwindowowner.h"
+#include "settingsstore/settingsnames.h"
+#include "settingsstore/settingsstore.h"
+#include "uikit/controlid.h"
+#include "uikit/dialogunits.h"
+#include "uikit/filechoosers.h"
+#include "uikit/prompt.h"
+#include "uikit/windowplacement.h"
 
 #include <QAction>
 #include <QCloseEvent>

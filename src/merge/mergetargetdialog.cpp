@@ -1,8 +1,8 @@
 #include "merge/mergetargetdialog.h"
 
-#include "controls/controlid.h"
-#include "controls/dialogunits.h"
-#include "merge/filechoosers.h"
+#include "uikit/controlid.h"
+#include "uikit/dialogunits.h"
+#include "uikit/filechoosers.h"
 
 #include <QLabel>
 #include <QLineEdit>

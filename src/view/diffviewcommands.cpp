@@ -3,9 +3,9 @@
 
 #include "view/diffview.h"
 
-#include "app/prompt.h"
 #include "engine/diffengine.h"
-#include "merge/sectionpropertiesdialog.h"
+#include "uikit/prompt.h"
+#include "view/sectionpropertiesdialog.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

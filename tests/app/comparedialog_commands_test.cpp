@@ -1,10 +1,10 @@
 // The main window's commands: comparing typed and dropped paths, failures,
 // change navigation, merging to a file, and the merge target services.
 
-#include "controls/controlid.h"
 #include "mainwindowfixture.h"
 #include "merge/mergetargetdialog.h"
 #include "support/modaldialog.h"
+#include "uikit/controlid.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -356,8 +356,8 @@ TEST_F(MainWindowTest, TheMergedWindowsCloseBoxReleasesItAndTheCloseSequenceClos
 } // namespace
 } // namespace lindo::test
 
-#include "folders/foldercomparedialog.h"
-#include "folders/folderlistctrl.h"
+#include "folderwindow/foldercomparedialog.h"
+#include "folderwindow/folderlistctrl.h"
 
 namespace lindo::test {
 namespace {
@@ -431,7 +431,7 @@ TEST_F(MainWindowTest, FoldersFromTheCommandLineAreComparedAndAPairOpensHere)
 } // namespace
 } // namespace lindo::test
 
-#include "settings/aboutdialog.h"
+#include "app/aboutdialog.h"
 
 namespace lindo::test {
 namespace {

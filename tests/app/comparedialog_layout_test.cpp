@@ -1,9 +1,9 @@
 // The main window's geometry: pane rectangles, the layout of the path boxes,
 // browse buttons and status text, the change gutters and their clicks.
 
-#include "controls/controlid.h"
-#include "controls/dialogunits.h"
 #include "mainwindowfixture.h"
+#include "uikit/controlid.h"
+#include "uikit/dialogunits.h"
 
 #include <QLabel>
 #include <QPushButton>

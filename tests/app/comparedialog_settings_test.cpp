@@ -1,8 +1,8 @@
 // What the main window keeps between runs: loading at start-up, saving in
 // the close sequence, nothing saved on Escape, and misplaced rectangles.
 
-#include "app/windowplacement.h"
 #include "mainwindowfixture.h"
+#include "uikit/windowplacement.h"
 
 #include <QScreen>
 #include <QtTest/QTest>

@@ -5,10 +5,10 @@
 
 #include "app/comparedialog.h"
 #include "app/comparedialogids.h"
-#include "app/pathcombobox.h"
-#include "app/settingsstore.h"
+#include "settingsstore/settingsstore.h"
 #include "support/scriptedprompter.h"
 #include "support/testfiles.h"
+#include "uikit/pathcombobox.h"
 #include "view/diffview.h"
 
 #include <QAction>

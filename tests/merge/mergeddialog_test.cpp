@@ -3,10 +3,10 @@
 
 #include "mergedwindowfixture.h"
 
-#include "app/settingsnames.h"
-#include "app/settingsstore.h"
-#include "app/windowplacement.h"
-#include "controls/dialogunits.h"
+#include "settingsstore/settingsnames.h"
+#include "settingsstore/settingsstore.h"
+#include "uikit/dialogunits.h"
+#include "uikit/windowplacement.h"
 
 #include <QTextBlock>
 #include <QToolBar>

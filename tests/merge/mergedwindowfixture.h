@@ -4,13 +4,13 @@
 // that keeps the settings in a temporary folder and answers every prompt and
 // chooser.
 
-#include "controls/controlid.h"
 #include "engine/diffengine.h"
 #include "merge/mergeddialog.h"
 #include "merge/mergedwindowowner.h"
 #include "support/fakechoosers.h"
 #include "support/linktestdoubles.h"
 #include "support/testfiles.h"
+#include "uikit/controlid.h"
 
 #include <QCoreApplication>
 #include <QLabel>

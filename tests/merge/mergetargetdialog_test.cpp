@@ -1,9 +1,9 @@
 // The merge target prompt and the shared file choosers.
 
-#include "controls/controlid.h"
-#include "merge/filechoosers.h"
 #include "merge/mergetargetdialog.h"
 #include "support/fakechoosers.h"
+#include "uikit/controlid.h"
+#include "uikit/filechoosers.h"
 
 #include <QLineEdit>
 #include <QPushButton>

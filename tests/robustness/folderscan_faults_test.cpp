@@ -5,8 +5,8 @@
 
 #include "engine/diffengine.h"
 #include "faultsupport.h"
-#include "folders/folderrowlist.h"
-#include "folders/folderscan.h"
+#include "folderscan/folderrowlist.h"
+#include "folderscan/folderscan.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
 

@@ -4,8 +4,8 @@
 // or, where the file cannot be written, leaves it exactly as it was.
 
 #include "app/mainwindowfixture.h"
-#include "app/settingsnames.h"
 #include "faultsupport.h"
+#include "settingsstore/settingsnames.h"
 
 #include <QElapsedTimer>
 

@@ -2,8 +2,8 @@
 // no write of either is lost, a reader never sees a half-written file, and a
 // value another process wrote is seen at the next read, however soon.
 
-#include "app/settingsstore.h"
 #include "faultsupport.h"
+#include "settingsstore/settingsstore.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>

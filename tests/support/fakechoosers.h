@@ -3,7 +3,7 @@
 // Answers the program's file, folder and colour choosers in tests, and
 // records what they were asked. Installed for the lifetime of the object.
 
-#include "app/choosers.h"
+#include "uikit/choosers.h"
 
 #include <deque>
 #include <vector>

@@ -5,7 +5,7 @@
 // ScriptedPrompter.
 
 #include "support/scriptedprompter.h"
-#include "controls/linklauncher.h"
+#include "uikit/linklauncher.h"
 
 #include <QStringList>
 #include <QUrl>

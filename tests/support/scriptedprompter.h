@@ -4,7 +4,7 @@
 // records what was asked. Installed for the lifetime of the object; with no
 // answer queued, a box is answered as if its first button were pressed.
 
-#include "app/prompt.h"
+#include "uikit/prompt.h"
 
 #include <deque>
 #include <vector>

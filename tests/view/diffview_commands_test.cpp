@@ -6,9 +6,9 @@
 #include "support/modaldialog.h"
 #include "support/scriptedprompter.h"
 
-#include "app/prompt.h"
-#include "controls/controlid.h"
-#include "merge/sectionpropertiesdialog.h"
+#include "uikit/controlid.h"
+#include "uikit/prompt.h"
+#include "view/sectionpropertiesdialog.h"
 
 #include <QApplication>
 #include <QClipboard>

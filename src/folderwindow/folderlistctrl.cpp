@@ -1,0 +1,95 @@
+#include "folderwindow/folderlistctrl.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <iterator>
+
+namespace lindo {
+
+namespace {
+
+constexpr int kImageSize = 16;
+
+// The pictures of the states, by state value, then the overlay mark.
+constexpr const char *kImageFiles[] = {
+    ":/folders/same.png",     ":/folders/only-in-1.png", ":/folders/only-in-2.png",
+    ":/folders/newer-1.png",  ":/folders/newer-2.png",   ":/folders/same-time.png",
+    ":/folders/same-time.png",
+};
+static_assert(std::size(kImageFiles) == CFolderListCtrl::kOverlayImage + 1);
+
+} // namespace
+
+CFolderListCtrl::CFolderListCtrl(const DiffEngine &engine, QWidget *parent)
+    : QTreeWidget(parent)
+    , m_rows(engine)
+{
+    setRootIsDecorated(false);
+    setSortingEnabled(false); // rows stay in the order they were admitted
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setIconSize(QSize(kImageSize, kImageSize));
+    setTextElideMode(Qt::ElideRight);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    BuildImageList();
+}
+
+CFolderListCtrl::~CFolderListCtrl() = default;
+
+void CFolderListCtrl::BuildImageList()
+{
+    for (const char *file : kImageFiles)
+        m_images.emplace_back(QString::fromLatin1(file));
+}
+
+QIcon CFolderListCtrl::WithOverlay(const QIcon &icon) const
+{
+    QPixmap picture = icon.pixmap(kImageSize, kImageSize);
+    QPainter painter(&picture);
+    Image(kOverlayImage).paint(&painter, picture.rect());
+    painter.end();
+    return QIcon(picture);
+}
+
+int CFolderListCtrl::AddRow(const std::string &relativePath, FolderState state, bool overlay)
+{
+    const int row = m_rows.AddRow(relativePath, state);
+    if (row < 0)
+        return -1;
+    auto *item = new QTreeWidgetItem(
+        {QString::fromLocal8Bit(relativePath), QString::fromLocal8Bit(FolderStateText(state))});
+    const QIcon &picture = Image(static_cast<int>(state));
+    item->setIcon(0, overlay ? WithOverlay(picture) : picture);
+    addTopLevelItem(item);
+    return row;
+}
+
+void CFolderListCtrl::DeleteAllItems()
+{
+    clear();
+    m_rows.Clear();
+}
+
+std::vector<int> CFolderListCtrl::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CFolderListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
+
+} // namespace lindo

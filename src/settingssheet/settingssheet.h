@@ -1,0 +1,21 @@
+#pragma once
+
+// The Settings sheet: the program's options on four pages (General, Merge,
+// Folders, Colours), run modally by the main window's Settings command.
+
+#include "settingssheet/propertysheet.h"
+
+namespace lindo {
+
+namespace settingssheet {
+inline const QString kCaption = QStringLiteral("Settings");
+} // namespace settingssheet
+
+class CSettingsSheet : public CPropertySheet {
+    Q_OBJECT
+
+public:
+    CSettingsSheet(const QString &caption, QWidget *parent, int startPage = 0);
+};
+
+} // namespace lindo

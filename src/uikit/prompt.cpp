@@ -1,0 +1,97 @@
+#include "uikit/prompt.h"
+
+#include <QMessageBox>
+
+namespace lindo {
+
+namespace {
+
+class MessageBoxPrompter final : public Prompter {
+public:
+    PromptAnswer Ask(const PromptRequest &request) override
+    {
+        QMessageBox box(IconOf(request.icon), request.caption, request.text,
+                        ButtonsOf(request.buttons), request.parent);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Cancel:
+            return PromptAnswer::Cancel;
+        default:
+            return PromptAnswer::Ok;
+        }
+    }
+
+private:
+    static QMessageBox::Icon IconOf(PromptIcon icon)
+    {
+        switch (icon) {
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Exclamation:
+            return QMessageBox::Warning;
+        case PromptIcon::Stop:
+            return QMessageBox::Critical;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::None:
+            break;
+        }
+        return QMessageBox::NoIcon;
+    }
+
+    static QMessageBox::StandardButtons ButtonsOf(PromptButtons buttons)
+    {
+        switch (buttons) {
+        case PromptButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::Ok:
+            break;
+        }
+        return QMessageBox::Ok;
+    }
+};
+
+MessageBoxPrompter &DefaultPrompter()
+{
+    static MessageBoxPrompter prompter;
+    return prompter;
+}
+
+Prompter *&InstalledPrompter()
+{
+    static Prompter *installed = nullptr;
+    return installed;
+}
+
+} // namespace
+
+Prompter &Prompter::Current()
+{
+    Prompter *installed = InstalledPrompter();
+    return installed ? *installed : DefaultPrompter();
+}
+
+void Prompter::Install(Prompter *prompter)
+{
+    InstalledPrompter() = prompter;
+}
+
+PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text, PromptIcon icon,
+                 PromptButtons buttons)
+{
+    return Prompter::Current().Ask(PromptRequest{parent, caption, text, icon, buttons});
+}
+
+QString ApplicationTitle()
+{
+    return QStringLiteral("lindo");
+}
+
+} // namespace lindo

@@ -1,0 +1,54 @@
+// A number read afresh whenever the settings file changed: every change made
+// through a store (of this or another process) shows at the very next read.
+
+#include "settingsstore/freshsetting.h"
+#include "settingsstore/settingsstore.h"
+#include "support/testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace lindo::test {
+namespace {
+
+TEST(FreshSettingNumber, SeesEveryChangeAtTheNextRead)
+{
+    TempDir dir;
+    const std::string file = (dir / "settings.ini").string();
+    setenv("LINDO_SETTINGS_FILE", file.c_str(), 1);
+    FreshSettingNumber showSame("FoldersShowSame", 0);
+    EXPECT_EQ(showSame.Read(), 0); // no file: the fallback
+
+    const SettingsStore other;
+    other.WriteNumber("FoldersShowSame", 1);
+    EXPECT_EQ(showSame.Read(), 1);
+    EXPECT_EQ(showSame.Read(), 1);
+    for (int value : {0, 1, 0, 7}) { // changes in quick succession
+        other.WriteNumber("FoldersShowSame", value);
+        EXPECT_EQ(showSame.Read(), value);
+    }
+    other.WriteText("MergePath", "/elsewhere"); // another value changes nothing of this one
+    EXPECT_EQ(showSame.Read(), 7);
+
+    // Rewritten in place by hand, not replaced: seen through its size and times.
+    WriteFile(file, "[General]\nFoldersShowSame=12\n");
+    EXPECT_EQ(showSame.Read(), 12);
+
+    std::filesystem::remove(file);
+    EXPECT_EQ(showSame.Read(), 0);
+    EXPECT_EQ(showSame.Read(), 0);
+    other.WriteNumber("FoldersShowSame", 5); // created again
+    EXPECT_EQ(showSame.Read(), 5);
+
+    // Another file named by the environment is another store.
+    const std::string second = (dir / "second.ini").string();
+    SettingsStore(QString::fromStdString(second)).WriteNumber("FoldersShowSame", 3);
+    setenv("LINDO_SETTINGS_FILE", second.c_str(), 1);
+    EXPECT_EQ(showSame.Read(), 3);
+    unsetenv("LINDO_SETTINGS_FILE");
+}
+
+} // namespace
+} // namespace lindo::test
