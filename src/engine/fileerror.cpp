@@ -8,6 +8,9 @@ namespace lindo {
 namespace {
 
 constexpr std::size_t kMaxMessageLength = 1022;
+// Stands for the file in a message when the user named none: an empty %1
+// would read " was not found.", which says nothing.
+constexpr std::string_view kNoFileName = "(no file name)";
 
 std::string_view TemplateOf(FileErrorCause cause)
 {
@@ -106,7 +109,7 @@ std::string FileErrorMessage(FileErrorCause cause, std::string_view path)
     std::string message(TemplateOf(cause));
     const std::size_t at = message.find("%1");
     if (at != std::string::npos)
-        message.replace(at, 2, AbsolutePathText(path));
+        message.replace(at, 2, path.empty() ? std::string(kNoFileName) : AbsolutePathText(path));
     if (message.size() > kMaxMessageLength)
         message.resize(kMaxMessageLength);
     return message;

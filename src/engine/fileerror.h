@@ -30,7 +30,8 @@ enum class FileErrorCause {
 FileErrorCause CauseFromErrno(int error);
 
 // The user's message for a cause, %1 replaced by the absolute form of path
-// and the whole cut to at most 1022 characters.
+// ("(no file name)" when path is empty) and the whole cut to at most 1022
+// characters.
 std::string FileErrorMessage(FileErrorCause cause, std::string_view path);
 
 // The absolute, lexically normalised form of a path as typed.

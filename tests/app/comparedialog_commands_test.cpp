@@ -62,6 +62,17 @@ TEST_F(MainWindowTest, FailedLoadReportsAndKeepsThePreviousComparison)
     EXPECT_EQ(w.StatusText(), "Ready");
 }
 
+TEST_F(MainWindowTest, AnEmptyPathBoxIsNamedInTheMessage)
+{
+    CCompareDialog &w = Open();
+    QApplication::setActiveWindow(&w);
+    QTest::keyClicks(w.SecondPathBox()->lineEdit(), QPath("two.txt"));
+    QTest::keyClick(&w, Qt::Key_F5);
+    QApplication::processEvents();
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "(no file name) was not found.");
+}
+
 TEST_F(MainWindowTest, EnterInAPathBoxDoesNothing)
 {
     CCompareDialog &w = Open();

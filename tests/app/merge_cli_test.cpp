@@ -71,6 +71,13 @@ TEST_F(CommandLine, FileFailureSaysWhyAndExitsWithTwo)
     EXPECT_EQ(result.err, (dir / "missing").string() + " was not found.\n");
 }
 
+TEST_F(CommandLine, AnEmptyFileNameIsNamedInTheMessage)
+{
+    const RunResult result = RunCommand(Lindo("--merge '' " + P("w2")));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "(no file name) was not found.\n");
+}
+
 TEST_F(CommandLine, UnwritableTargetSaysWhyAndExitsWithTwo)
 {
     const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2") + " -o /dev/full"));
