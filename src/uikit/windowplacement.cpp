@@ -114,7 +114,9 @@ void RestoreWindowRect(QWidget *window, const QString &valueName)
     WindowRect rect = OuterRect(window);
     const WindowRect before = rect;
     SettingsStore().ReadRect(valueName, rect);
-    if (rect == before)
+    // An empty or inverted rectangle would give a window of no size, which
+    // the user could neither see nor grab: such a value counts as missing.
+    if (rect == before || rect.right <= rect.left || rect.bottom <= rect.top)
         return;
     PlaceWindow(window, rect);
     if (!window->isVisible())

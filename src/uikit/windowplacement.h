@@ -19,8 +19,9 @@ WindowRect OuterRect(const QWidget *window);
 // bringing a rectangle that lies off every screen onto the nearest one.
 void PlaceWindow(QWidget *window, const WindowRect &rect);
 
-// Reads the value over the window's current outer rectangle (a missing value
-// leaves it as it is) and places the window there.
+// Reads the value over the window's current outer rectangle (a missing value,
+// or one that leaves it empty or inverted, leaves it as it is) and places the
+// window there.
 void RestoreWindowRect(QWidget *window, const QString &valueName);
 void SaveWindowRect(const QWidget *window, const QString &valueName);
 

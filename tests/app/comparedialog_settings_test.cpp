@@ -106,6 +106,31 @@ TEST_F(MainWindowTest, ARectangleOffEveryScreenIsBroughtBack)
     EXPECT_EQ(w.frameGeometry().size(), QSize(600, 450));
 }
 
+struct StoredRectCase {
+    const char *name;
+    WindowRect stored;
+};
+
+void PrintTo(const StoredRectCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class UnusableStoredRectangle : public MainWindowTest, public testing::WithParamInterface<StoredRectCase> {};
+
+TEST_P(UnusableStoredRectangle, CountsAsMissing)
+{
+    const QSize templateSize = Open().frameGeometry().size();
+    SettingsStore().WriteRect("WindowPos", GetParam().stored);
+    EXPECT_EQ(Open().frameGeometry().size(), templateSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowPlacement, UnusableStoredRectangle,
+                         testing::Values(StoredRectCase{"Inverted", {300, 300, 100, 100}},
+                                         StoredRectCase{"NoWidth", {300, 300, 300, 700}},
+                                         StoredRectCase{"NoHeight", {300, 300, 900, 300}}),
+                         [](const testing::TestParamInfo<StoredRectCase> &info) { return std::string(info.param.name); });
+
 struct PlacementCase {
     const char *name;
     QRect outer;
