@@ -96,7 +96,10 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
     if (exists && S_ISDIR(existing.st_mode))
         return Failure(EISDIR);
     // A file its owner made read-only is not replaced behind their back,
-    // even though the folder would let us rename over it.
+    // even though the folder would let us rename over it; the superuser,
+    // whom the access check always lets through, is no exception.
+    if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0)
+        return Failure(EACCES);
     if (exists && S_ISREG(existing.st_mode) && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
         return Failure(errno);
     if (exists && !S_ISREG(existing.st_mode)) {

@@ -5,8 +5,9 @@
 // once everything was written and flushed. A symbolic link is followed to the
 // file it names (the link stays a link), the target's permissions are kept,
 // a target we may not write to is refused (even where the folder would allow
-// the rename), and a target that is not a regular file (a device, a pipe) is
-// written directly, since it cannot be replaced by renaming.
+// the rename), and so is a file with no write permission at all, whoever we
+// are. A target that is not a regular file (a device, a pipe) is written
+// directly, since it cannot be replaced by renaming.
 
 #include "engine/fileerror.h"
 

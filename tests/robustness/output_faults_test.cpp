@@ -136,6 +136,13 @@ const OutputCase kOutputCases[] = {
     {"PathThroughAFile", [](const fs::path &dir) { return (dir / "first.txt" / "out.txt").string(); },
      "%1 contains an invalid path."},
     {"FullDevice", [](const fs::path &) { return std::string("/dev/full"); }, "Disk full while accessing %1."},
+    {"ReadOnlyFileWhoeverRuns",
+     [](const fs::path &dir) {
+         WriteFile(dir / "out.txt", kOld);
+         chmod((dir / "out.txt").c_str(), 0444);
+         return (dir / "out.txt").string();
+     },
+     "Access to %1 was denied."},
 };
 
 class OutputFaults : public testing::TestWithParam<OutputCase> {};
