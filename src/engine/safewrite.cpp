@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,11 +41,16 @@ std::string RandomSuffix()
     return suffix;
 }
 
+std::filesystem::path FolderOf(const std::filesystem::path &target)
+{
+    return target.has_parent_path() ? target.parent_path() : ".";
+}
+
 // Creates a new file beside target; the umask applies to its permissions.
 int CreateSibling(const std::string &target, std::string &created)
 {
     const std::filesystem::path targetPath(target);
-    const std::filesystem::path folder = targetPath.has_parent_path() ? targetPath.parent_path() : ".";
+    const std::filesystem::path folder = FolderOf(targetPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Keep the name short enough for long target names.
         std::string name = "." + targetPath.filename().string().substr(0, 200) + ".lindo-" + RandomSuffix();
@@ -60,6 +66,40 @@ int CreateSibling(const std::string &target, std::string &created)
 std::optional<FileErrorCause> Failure(int error)
 {
     return CauseFromErrno(error);
+}
+
+// In a sticky folder (/tmp) only the file's owner, the folder's owner or the
+// superuser may rename over a file, even one that others may write to.
+bool StickyFolderRefusesRename(const std::string &target, const struct stat &file)
+{
+    struct stat folder {};
+    if (::stat(FolderOf(target).c_str(), &folder) != 0 || !(folder.st_mode & S_ISVTX))
+        return false;
+    const uid_t self = ::geteuid();
+    return self != 0 && self != file.st_uid && self != folder.st_uid;
+}
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Flushes and closes fd; false when either fails (a file system that cannot
+// flush this kind of file is no failure).
+bool FlushAndClose(int fd)
+{
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    const bool closed = ::close(fd) == 0;
+    return flushed && closed;
 }
 
 } // namespace
@@ -79,6 +119,7 @@ void SafeFileWriter::Discard()
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
     m_temporary.clear();
+    m_gathered.clear();
 }
 
 std::optional<FileErrorCause> SafeFileWriter::Open()
@@ -95,22 +136,28 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
         return Failure(errno);
     if (exists && S_ISDIR(existing.st_mode))
         return Failure(EISDIR);
-    // A file its owner made read-only is not replaced behind their back,
-    // even though the folder would let us rename over it; the superuser,
-    // whom the access check always lets through, is no exception.
-    if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0)
-        return Failure(EACCES);
-    if (exists && S_ISREG(existing.st_mode) && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
-        return Failure(errno);
     if (exists && !S_ISREG(existing.st_mode)) {
+        m_way = Way::Direct;
         m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         return m_fd < 0 ? Failure(errno) : std::nullopt;
+    }
+    if (exists) {
+        // A file its owner made read-only is not replaced behind their back,
+        // even though the folder would let us rename over it; the superuser,
+        // whom the access check always lets through, is no exception.
+        if ((existing.st_mode & 0222) == 0)
+            return Failure(EACCES);
+        if (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+            return Failure(errno);
+        if (existing.st_nlink > 1 || StickyFolderRefusesRename(m_target, existing))
+            return OpenInPlace();
     }
     m_fd = CreateSibling(m_target, m_temporary);
     if (m_fd < 0) {
         const int error = errno;
         m_temporary.clear();
-        return Failure(error);
+        // A writable file in a folder we may not add to is still writable.
+        return exists ? OpenInPlace() : Failure(error);
     }
     if (exists) {
         ::fchmod(m_fd, existing.st_mode & 07777);
@@ -121,34 +168,75 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
     return std::nullopt;
 }
 
+std::optional<FileErrorCause> SafeFileWriter::OpenInPlace()
+{
+    m_way = Way::InPlace;
+    m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+    struct stat opened {};
+    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
+        return Failure(errno);
+    m_oldSize = opened.st_size;
+    return std::nullopt;
+}
+
 std::optional<FileErrorCause> SafeFileWriter::Write(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return FileErrorCause::DiskFull;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (m_way != Way::InPlace)
+        return WriteAll(m_fd, bytes) ? std::nullopt : std::optional(FileErrorCause::DiskFull);
+    try {
+        m_gathered.append(bytes);
+    } catch (const std::bad_alloc &) {
+        return FileErrorCause::OutOfMemory;
     }
     return std::nullopt;
 }
 
 std::optional<FileErrorCause> SafeFileWriter::Commit()
 {
-    if (m_temporary.empty()) { // a device or pipe, written directly
+    switch (m_way) {
+    case Way::Direct: {
         const int result = ::close(m_fd);
         m_fd = -1;
         return result == 0 ? std::nullopt : std::optional(FileErrorCause::DiskFull);
     }
-    if (::fsync(m_fd) != 0 && errno != EINVAL) {
-        Discard();
-        return FileErrorCause::DiskFull;
+    case Way::InPlace:
+        return CommitInPlace();
+    case Way::Replace:
+        break;
     }
-    const int closed = ::close(m_fd);
+    return CommitReplacement();
+}
+
+std::optional<FileErrorCause> SafeFileWriter::CommitInPlace()
+{
+    const auto size = static_cast<off_t>(m_gathered.size());
+    // Room for every byte first: a disk too full for the new contents then
+    // fails here, with the old contents still whole.
+    if (size > 0) {
+        const int reserved = ::posix_fallocate(m_fd, 0, size);
+        if (reserved != 0) {
+            // A reservation that ran out part way may have lengthened the file.
+            struct stat now {};
+            if (::fstat(m_fd, &now) == 0 && now.st_size > m_oldSize) {
+                const int restored = ::ftruncate(m_fd, m_oldSize);
+                (void)restored;
+            }
+            Discard();
+            return Failure(reserved);
+        }
+    }
+    const bool written = WriteAll(m_fd, m_gathered) && ::ftruncate(m_fd, size) == 0;
+    m_gathered.clear();
+    const bool closed = FlushAndClose(m_fd);
     m_fd = -1;
-    if (closed != 0) {
+    return written && closed ? std::nullopt : std::optional(FileErrorCause::DiskFull);
+}
+
+std::optional<FileErrorCause> SafeFileWriter::CommitReplacement()
+{
+    const bool flushed = FlushAndClose(m_fd);
+    m_fd = -1;
+    if (!flushed) {
         Discard();
         return FileErrorCause::DiskFull;
     }

@@ -95,6 +95,20 @@ fs::path Inputs(const fs::path &dir)
     return dir;
 }
 
+// Merges the folder's two inputs into target; the messages reported.
+std::vector<std::string> MergeInto(const fs::path &dir, const std::string &target)
+{
+    DiffEngine engine;
+    RecordingReporter reporter;
+    engine.SetReporter(&reporter);
+    if (!engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()))
+        return {"inputs not loaded"};
+    engine.Compare();
+    engine.BuildMergeList();
+    engine.WriteMergeFile(target);
+    return reporter.messages;
+}
+
 const OutputCase kOutputCases[] = {
     {"NewFile", [](const fs::path &dir) { return (dir / "out.txt").string(); }, nullptr, "out.txt"},
     {"ExistingFileIsReplacedWhole",
@@ -158,11 +172,11 @@ INSTANTIATE_TEST_SUITE_P(Targets, OutputFaults, testing::ValuesIn(kOutputCases),
 
 // Cases where only the file modes stop the write, so they run as an ordinary user.
 const OutputCase kUserCases[] = {
-    {"ReadOnlyFolder",
+    {"NewFileInAReadOnlyFolder",
      [](const fs::path &dir) {
          WriteFile(dir / "ro" / "out.txt", kOld);
          chmod((dir / "ro").c_str(), 0555);
-         return (dir / "ro" / "out.txt").string();
+         return (dir / "ro" / "new.txt").string();
      },
      "Access to %1 was denied."},
     {"ReadOnlyFile",
@@ -234,6 +248,66 @@ TEST(OutputFaultsPartWay, AWriteThatFailsHalfWayKeepsTheOldFileWhole)
         setrlimit(RLIMIT_FSIZE, &limit);
         return !engine.WriteMergeFile(target)
                && reporter.messages == std::vector<std::string>{"Disk full while accessing " + target + "."};
+    }));
+    EXPECT_EQ(RecordChanges(before, RecordFolder(dir.path())), "");
+}
+
+// Replacing a file that has other names would leave them with the old text.
+TEST(OutputInPlace, AHardLinkedTargetKeepsItsOtherName)
+{
+    TempDir dir;
+    Inputs(dir.path());
+    WriteFile(dir / "out.txt", kOld);
+    fs::create_hard_link(dir / "out.txt", dir / "other-name.txt");
+    EXPECT_EQ(MergeInto(dir.path(), (dir / "out.txt").string()), std::vector<std::string>{});
+    EXPECT_EQ(ReadFile(dir / "out.txt"), kMerged);
+    EXPECT_EQ(ReadFile(dir / "other-name.txt"), kMerged);
+    EXPECT_EQ(RecordFolder(dir.path()).size(), 4u); // no new file left beside them
+}
+
+// As in /tmp: the folder lets anyone add files but only a file's owner
+// rename over it, and the file is someone else's (when the suite runs as
+// root; otherwise it is our own and is simply replaced).
+TEST(OutputInPlace, AnotherUsersWritableFileInAStickyFolder)
+{
+    TempDir dir;
+    Inputs(dir.path());
+    WriteFile(dir / "tmp" / "out.txt", kOld);
+    chmod((dir / "tmp" / "out.txt").c_str(), 0666);
+    chmod((dir / "tmp").c_str(), 01777);
+    OpenToEveryone(dir.path());
+    const std::string target = (dir / "tmp" / "out.txt").string();
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return MergeInto(dir.path(), target).empty(); }));
+    EXPECT_EQ(ReadFile(target), kMerged);
+    EXPECT_EQ(RecordFolder(dir / "tmp").size(), 1u);
+}
+
+// Written in place (its folder takes no new file), a merge too big for the
+// room left fails before it overwrites anything.
+TEST(OutputInPlace, AFullDiskFailsBeforeAnyOldByteIsTouched)
+{
+    TempDir dir;
+    std::string big;
+    for (int n = 0; n < 50000; ++n)
+        big += "line " + std::to_string(n) + "\n";
+    WriteFile(dir / "first.txt", big);
+    WriteFile(dir / "second.txt", "");
+    WriteFile(dir / "ro" / "out.txt", kOld);
+    chmod((dir / "ro" / "out.txt").c_str(), 0666);
+    chmod((dir / "ro").c_str(), 0555);
+    OpenToEveryone(dir.path());
+    const FolderRecord before = RecordFolder(dir.path());
+    const std::string target = (dir / "ro" / "out.txt").string();
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool reported = MergeInto(dir.path(), target)
+                              == std::vector<std::string>{"Disk full while accessing " + target + "."};
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return reported;
     }));
     EXPECT_EQ(RecordChanges(before, RecordFolder(dir.path())), "");
 }
