@@ -222,6 +222,7 @@ TEST_F(MainWindowTest, CompareFilesPutsThePathsInTheBoxesAndCompares)
 } // namespace lindo::test
 
 #include "support/fakechoosers.h"
+#include "support/keyboard.h"
 
 namespace lindo::test {
 namespace {
@@ -246,6 +247,15 @@ TEST_F(MainWindowTest, BrowsePutsTheChosenFileInTheBoxButNotInTheHistory)
 
     QTest::mouseClick(browse, Qt::LeftButton); // cancelled: unchanged
     EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("two.txt"));
+}
+
+TEST_F(MainWindowTest, EnterOnAFocusedBrowseButtonBrowses)
+{
+    FakeChoosers choosers;
+    CCompareDialog &w = Open();
+    auto *browse = FindControl<QPushButton>(&w, kIdBrowseSecond);
+    EXPECT_EQ(TabToAndPressEnter(browse), std::vector<QAbstractButton *>{browse});
+    EXPECT_EQ(choosers.fileRequests.size(), 1u);
 }
 
 } // namespace
