@@ -275,6 +275,9 @@ void CCompareDialog::resizeEvent(QResizeEvent *event)
 void CCompareDialog::SetStatusText(const QString &text)
 {
     m_status->setText(text);
+    // Painted at once: a comparison holds the event loop until it ends, and
+    // "Comparing files..." must be on screen while it runs.
+    m_status->repaint();
 }
 
 QString CCompareDialog::StatusText() const

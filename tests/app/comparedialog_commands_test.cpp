@@ -6,6 +6,7 @@
 #include "support/modaldialog.h"
 #include "uikit/controlid.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -60,6 +61,33 @@ TEST_F(MainWindowTest, FailedLoadReportsAndKeepsThePreviousComparison)
     EXPECT_EQ(w.Engine().Sections(1).size(), sections);
     EXPECT_EQ(History(w.SecondPathBox()), (QStringList{QPath("missing.txt"), QPath("two.txt")}));
     EXPECT_EQ(w.StatusText(), "Ready");
+}
+
+// Records the text a label was last painted with.
+class LastPaintedText : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            text = static_cast<QLabel *>(watched)->text();
+        return false;
+    }
+    QString text;
+};
+
+TEST_F(MainWindowTest, ComparingFilesIsOnScreenWhileTheFilesAreRead)
+{
+    CCompareDialog &w = Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    LastPaintedText painted;
+    FindControl<QLabel>(&w, kIdStatus)->installEventFilter(&painted);
+    // A missing file is reported from inside the load, in the middle of the
+    // comparison, before the event loop has run again.
+    QString shownWhileReading;
+    prompter.onAsk = [&](const PromptRequest &) { shownWhileReading = painted.text; };
+    CompareFiles("one.txt", "missing.txt");
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(shownWhileReading, "Comparing files...");
 }
 
 TEST_F(MainWindowTest, EnterInAPathBoxDoesNothing)
