@@ -5,6 +5,7 @@
 #include "uikit/dialogunits.h"
 #include "uikit/linklauncher.h"
 #include "uikit/prompt.h"
+#include "uikit/templatecontrols.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,27 +17,6 @@
 #include <QUrlQuery>
 
 namespace lindo {
-
-namespace {
-
-QLabel *AddStatic(QWidget *parent, const char *text, const QRect &rect)
-{
-    auto *label = new QLabel(QString::fromLatin1(text), parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(rect);
-    return label;
-}
-
-QPushButton *AddButton(QWidget *parent, int id, const char *text, const QRect &rect)
-{
-    auto *button = new QPushButton(QString::fromLatin1(text), parent);
-    SetControlId(button, id);
-    button->setGeometry(rect);
-    return button;
-}
-
-} // namespace
 
 CAboutDialog::CAboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -75,7 +55,7 @@ void CAboutDialog::CreateControls()
     m_editVersion->setPalette(colours);
     m_editVersion->setGeometry(DluRect(72, 7, 110, 12));
 
-    AddStatic(this, kAboutCreatedByText, DluRect(72, 17, 37, 8));
+    AddStatic(this, QString::fromLatin1(kAboutCreatedByText), DluRect(72, 17, 37, 8));
 
     // The links were made before the other controls; raising each in its
     // template place keeps the template's stacking, in which the version
@@ -90,17 +70,16 @@ void CAboutDialog::CreateControls()
     m_linkWeb.setGeometry(DluRect(72, 27, 110, 8));
     m_linkWeb.raise();
 
-    AddStatic(this, kAboutFreeText, DluRect(72, 45, 110, 11));
-    AddStatic(this, kAboutCommentsText, DluRect(72, 55, 102, 8));
+    AddStatic(this, QString::fromLatin1(kAboutFreeText), DluRect(72, 45, 110, 11));
+    AddStatic(this, QString::fromLatin1(kAboutCommentsText), DluRect(72, 55, 102, 8));
 
-    QPushButton *mail = AddButton(this, kAboutMailButtonId, kAboutMailButtonText,
+    QPushButton *mail = AddButton(this, kAboutMailButtonId, QString::fromLatin1(kAboutMailButtonText),
                                   DluRect(111, 69, 32, 14));
-    mail->setAutoDefault(false);
     mail->hide();
     connect(mail, &QPushButton::clicked, this, &CAboutDialog::OnMailMe);
 
-    QPushButton *ok = AddButton(this, kAboutOkButtonId, kAboutOkText, DluRect(150, 69, 32, 14));
-    ok->setDefault(true);
+    QPushButton *ok = AddDefaultButton(this, kAboutOkButtonId, QString::fromLatin1(kAboutOkText),
+                                       DluRect(150, 69, 32, 14));
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

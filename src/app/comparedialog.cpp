@@ -11,6 +11,7 @@
 #include "uikit/filechoosers.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
+#include "uikit/templatecontrols.h"
 #include "uikit/windowplacement.h"
 #include "view/diffview.h"
 
@@ -103,14 +104,10 @@ void CCompareDialog::CreateControls()
     m_comboSecond = new CPathComboBox(this);
     SetControlId(m_comboSecond, kIdSecondPath);
 
-    m_browseFirst = new QPushButton(QStringLiteral("..."), this);
-    SetControlId(m_browseFirst, kIdBrowseFirst);
-    m_browseSecond = new QPushButton(QStringLiteral("..."), this);
-    SetControlId(m_browseSecond, kIdBrowseSecond);
-    for (QPushButton *browse : {m_browseFirst, m_browseSecond}) {
-        browse->setAutoDefault(false);
-        browse->resize(DluToPixelsX(kBrowseButtonWidthDlu), kPathBottom - kPathTop);
-    }
+    // Moved into place by the layout.
+    const QRect browseRect(0, 0, DluToPixelsX(kBrowseButtonWidthDlu), kPathBottom - kPathTop);
+    m_browseFirst = AddButton(this, kIdBrowseFirst, QStringLiteral("..."), browseRect);
+    m_browseSecond = AddButton(this, kIdBrowseSecond, QStringLiteral("..."), browseRect);
     connect(m_browseFirst, &QPushButton::clicked, this, [this] { OnBrowse(m_comboFirst); });
     connect(m_browseSecond, &QPushButton::clicked, this, [this] { OnBrowse(m_comboSecond); });
 
@@ -278,6 +275,9 @@ void CCompareDialog::resizeEvent(QResizeEvent *event)
 void CCompareDialog::SetStatusText(const QString &text)
 {
     m_status->setText(text);
+    // Painted at once: a comparison holds the event loop until it ends, and
+    // "Comparing files..." must be on screen while it runs.
+    m_status->repaint();
 }
 
 QString CCompareDialog::StatusText() const

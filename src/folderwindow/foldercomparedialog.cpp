@@ -9,6 +9,7 @@
 #include "settingsstore/settingsnames.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
+#include "uikit/templatecontrols.h"
 #include "uikit/windowplacement.h"
 
 #include <QCloseEvent>
@@ -75,17 +76,15 @@ void CFolderCompareDialog::OnInitDialog()
 
 void CFolderCompareDialog::CreateControls()
 {
-    // Created in the template's order, which is also the tab order.
+    // Created in the template's order, which is also the tab order; the
+    // rectangles come from the control rules below.
     m_comboFolder1 = new CFolderPathComboBox(this);
     SetControlId(m_comboFolder1, kIdFolder1);
-    m_btnBrowse1 = new QPushButton(kBrowseCaption, this);
-    SetControlId(m_btnBrowse1, kIdBrowse1);
+    m_btnBrowse1 = AddButton(this, kIdBrowse1, kBrowseCaption, QRect());
     m_comboFolder2 = new CFolderPathComboBox(this);
     SetControlId(m_comboFolder2, kIdFolder2);
-    m_btnBrowse2 = new QPushButton(kBrowseCaption, this);
-    SetControlId(m_btnBrowse2, kIdBrowse2);
-    m_btnGo = new QPushButton(kGoCaption, this);
-    SetControlId(m_btnGo, kIdGo);
+    m_btnBrowse2 = AddButton(this, kIdBrowse2, kBrowseCaption, QRect());
+    m_btnGo = AddDefaultButton(this, kIdGo, kGoCaption, QRect());
     m_wndResults = new CFolderListCtrl(m_pOwner->Engine(), this);
     SetControlId(m_wndResults, kIdResults);
     m_wndStatus = new QLabel(QString::fromLatin1(kStatusReady.data(), kStatusReady.size()), this);
@@ -96,9 +95,6 @@ void CFolderCompareDialog::CreateControls()
     for (const ControlRule &rule : kControlRules)
         FindControl(this, rule.id)->setGeometry(DluRect(rule.x, rule.y, rule.width, rule.height));
 
-    m_btnBrowse1->setAutoDefault(false);
-    m_btnBrowse2->setAutoDefault(false);
-    m_btnGo->setDefault(true);
     connect(m_btnBrowse1, &QPushButton::clicked, this, [this] { OnBrowse(1); });
     connect(m_btnBrowse2, &QPushButton::clicked, this, [this] { OnBrowse(2); });
     connect(m_btnGo, &QPushButton::clicked, this, &CFolderCompareDialog::OnGo);

@@ -3,6 +3,7 @@
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
+#include "uikit/templatecontrols.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,22 +26,11 @@ CMergeTargetDialog::CMergeTargetDialog(QWidget *parent) : QDialog(parent)
     SetControlId(m_editPath, kIdPath);
     m_editPath->setGeometry(DluRect(21, 18, 132, 12));
 
-    auto *browse = new QPushButton(QStringLiteral("..."), this);
-    SetControlId(browse, kIdBrowse);
-    browse->setGeometry(DluRect(155, 18, 10, 12));
-    browse->setAutoDefault(false);
+    QPushButton *browse = AddButton(this, kIdBrowse, QStringLiteral("..."), DluRect(155, 18, 10, 12));
     connect(browse, &QPushButton::clicked, this, &CMergeTargetDialog::OnBrowse);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    SetControlId(ok, kIdOk);
-    ok->setGeometry(DluRect(37, 45, 50, 14));
-    ok->setDefault(true);
+    QPushButton *ok = AddDefaultButton(this, kIdOk, QStringLiteral("OK"), DluRect(37, 45, 50, 14));
     connect(ok, &QPushButton::clicked, this, &CMergeTargetDialog::accept);
-
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    SetControlId(cancel, kIdCancel);
-    cancel->setGeometry(DluRect(95, 45, 50, 14));
-    cancel->setAutoDefault(false);
+    QPushButton *cancel = AddButton(this, kIdCancel, QStringLiteral("Cancel"), DluRect(95, 45, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CMergeTargetDialog::reject);
 }
 

@@ -1,8 +1,8 @@
 #include "settingssheet/propertysheet.h"
 
 #include "settingssheet/propertypage.h"
-#include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
+#include "uikit/templatecontrols.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -22,9 +22,9 @@ constexpr int kButtonHeightDlu = 14;
 
 QPushButton *AddSheetButton(QWidget *parent, int id, const QString &text)
 {
-    auto *button = new QPushButton(text, parent);
-    SetControlId(button, id);
-    button->setFixedSize(DluSize(kButtonWidthDlu, kButtonHeightDlu));
+    const QSize size = DluSize(kButtonWidthDlu, kButtonHeightDlu);
+    QPushButton *button = AddButton(parent, id, text, QRect(QPoint(), size));
+    button->setFixedSize(size); // the sheet's layout places it
     return button;
 }
 
@@ -43,7 +43,6 @@ CPropertySheet::CPropertySheet(const QString &caption, QWidget *parent, int star
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CPropertySheet::accept);
     QPushButton *cancel = AddSheetButton(this, kIdCancel, kCancelText);
-    cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &CPropertySheet::reject);
 
     auto *buttons = new QHBoxLayout;

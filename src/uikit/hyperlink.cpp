@@ -218,7 +218,9 @@ void CHyperLink::mouseReleaseEvent(QMouseEvent *event)
         QLabel::mouseReleaseEvent(event);
         return;
     }
-    if (m_bActive && !HasStyle(LinkOpenOnPress))
+    // The press took the mouse, so the release comes here even when the
+    // pointer was dragged off: only a release over the link opens it.
+    if (m_bActive && !HasStyle(LinkOpenOnPress) && rect().contains(event->position().toPoint()))
         OpenLinkTarget();
 }
 

@@ -33,8 +33,15 @@ QLabel *AddStatic(QWidget *parent, const QString &text, const QRect &rect, int i
 QPushButton *AddButton(QWidget *parent, int id, const QString &text, const QRect &rect)
 {
     auto *button = new QPushButton(text, parent);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true);
     return Place(button, id, rect);
+}
+
+QPushButton *AddDefaultButton(QWidget *parent, int id, const QString &text, const QRect &rect)
+{
+    QPushButton *button = AddButton(parent, id, text, rect);
+    button->setDefault(true);
+    return button;
 }
 
 QCheckBox *AddCheckBox(QWidget *parent, int id, const QString &text, const QRect &rect)

@@ -3,6 +3,7 @@
 #include "engine/diffengine.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
+#include "uikit/templatecontrols.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -118,14 +119,11 @@ void CSectionPropertiesDialog::CreateControls()
     AddReadOnlyEdit(this, kIdSectionLink, DluRect(103, 56, 51, 12));
     AddLabel(this, "Static", DluRect(55, 90, 19, 8))->hide();
 
-    auto *close = new QPushButton(QStringLiteral("Close"), this);
-    SetControlId(close, kIdSectionClose);
-    close->setGeometry(DluRect(113, 117, 50, 14));
-    close->setDefault(true);
+    QPushButton *close =
+        AddDefaultButton(this, kIdSectionClose, QStringLiteral("Close"), DluRect(113, 117, 50, 14));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    SetControlId(cancel, kIdSectionCancel);
-    cancel->setGeometry(DluRect(53, 117, 50, 14));
+    QPushButton *cancel =
+        AddButton(this, kIdSectionCancel, QStringLiteral("Cancel"), DluRect(53, 117, 50, 14));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -6,6 +6,7 @@
 #include "support/modaldialog.h"
 #include "uikit/controlid.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -71,6 +72,33 @@ TEST_F(MainWindowTest, AnEmptyPathBoxIsNamedInTheMessage)
     QApplication::processEvents();
     ASSERT_EQ(prompter.requests.size(), 1u);
     EXPECT_EQ(prompter.requests[0].text, "(no file name) was not found.");
+}
+
+// Records the text a label was last painted with.
+class LastPaintedText : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            text = static_cast<QLabel *>(watched)->text();
+        return false;
+    }
+    QString text;
+};
+
+TEST_F(MainWindowTest, ComparingFilesIsOnScreenWhileTheFilesAreRead)
+{
+    CCompareDialog &w = Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    LastPaintedText painted;
+    FindControl<QLabel>(&w, kIdStatus)->installEventFilter(&painted);
+    // A missing file is reported from inside the load, in the middle of the
+    // comparison, before the event loop has run again.
+    QString shownWhileReading;
+    prompter.onAsk = [&](const PromptRequest &) { shownWhileReading = painted.text; };
+    CompareFiles("one.txt", "missing.txt");
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(shownWhileReading, "Comparing files...");
 }
 
 TEST_F(MainWindowTest, EnterInAPathBoxDoesNothing)
@@ -233,6 +261,7 @@ TEST_F(MainWindowTest, CompareFilesPutsThePathsInTheBoxesAndCompares)
 } // namespace lindo::test
 
 #include "support/fakechoosers.h"
+#include "support/keyboard.h"
 
 namespace lindo::test {
 namespace {
@@ -257,6 +286,15 @@ TEST_F(MainWindowTest, BrowsePutsTheChosenFileInTheBoxButNotInTheHistory)
 
     QTest::mouseClick(browse, Qt::LeftButton); // cancelled: unchanged
     EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("two.txt"));
+}
+
+TEST_F(MainWindowTest, EnterOnAFocusedBrowseButtonBrowses)
+{
+    FakeChoosers choosers;
+    CCompareDialog &w = Open();
+    auto *browse = FindControl<QPushButton>(&w, kIdBrowseSecond);
+    EXPECT_EQ(TabToAndPressEnter(browse), std::vector<QAbstractButton *>{browse});
+    EXPECT_EQ(choosers.fileRequests.size(), 1u);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "folderwindowfixture.h"
 #include "settingsstore/settingsstore.h"
 #include "support/fakechoosers.h"
+#include "support/keyboard.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/windowplacement.h"
@@ -186,6 +187,20 @@ TEST_F(FolderWindowTest, BrowseAsksForAFolderFromTheBoxsText)
     EXPECT_EQ(w.FolderBox(1)->GetText(), "/chosen");
     EXPECT_EQ(w.FolderBox(2)->GetText(), "/start/two"); // cancelled
     EXPECT_EQ(w.FolderBox(1)->count(), 0);              // the history waits for a run
+}
+
+TEST_F(FolderWindowTest, EnterOnAFocusedBrowseButtonBrowsesInsteadOfGoing)
+{
+    FakeChoosers choosers;
+    CFolderCompareDialog &w = Open();
+    w.FolderBox(1)->SetText(Folder(1));
+    w.FolderBox(2)->SetText(Folder(2));
+    for (int id : {kIdBrowse1, kIdBrowse2}) {
+        auto *browse = FindControl<QPushButton>(&w, id);
+        EXPECT_EQ(TabToAndPressEnter(browse), std::vector<QAbstractButton *>{browse}) << id;
+    }
+    EXPECT_EQ(choosers.folderRequests.size(), 2u);
+    EXPECT_EQ(w.StatusText(), "Select your two folders and press Go.") << "no run started";
 }
 
 TEST_F(FolderWindowTest, ExistingSpellingMatchesEachMissingNameIgnoringCase)

@@ -2,6 +2,7 @@
 
 #include "merge/mergetargetdialog.h"
 #include "support/fakechoosers.h"
+#include "support/keyboard.h"
 #include "uikit/controlid.h"
 #include "uikit/filechoosers.h"
 
@@ -90,6 +91,37 @@ TEST(MergeTargetPrompt, BrowsedFileIsShownAndReturned)
     EXPECT_EQ(dialog.m_strPath, "/new/place/not-yet.txt");
     ASSERT_EQ(choosers.fileRequests.size(), 1u);
     EXPECT_EQ(choosers.fileRequests[0].initialDirectory, ""); // no separator: the default folder
+}
+
+TEST(MergeTargetPrompt, EnterOnTheFocusedCancelCancels)
+{
+    CMergeTargetDialog dialog;
+    dialog.m_strPath = "/merge/a.txt";
+    std::vector<QAbstractButton *> pressed;
+    const int result = RunDialog(dialog, [&] {
+        PathEdit(dialog)->setText("typed");
+        pressed = TabToAndPressEnter(Button(dialog, mergetarget::kIdCancel));
+        if (dialog.isVisible())
+            dialog.reject();
+    });
+    EXPECT_EQ(pressed, std::vector<QAbstractButton *>{Button(dialog, mergetarget::kIdCancel)});
+    EXPECT_EQ(result, QDialog::Rejected) << "the caller must not write the file";
+    EXPECT_EQ(dialog.m_strPath, "/merge/a.txt");
+}
+
+TEST(MergeTargetPrompt, EnterOnTheFocusedBrowseButtonBrowses)
+{
+    FakeChoosers choosers;
+    CMergeTargetDialog dialog;
+    dialog.m_strPath = "/merge/a.txt";
+    bool stayedOpen = false;
+    RunDialog(dialog, [&] {
+        TabToAndPressEnter(Button(dialog, mergetarget::kIdBrowse));
+        stayedOpen = dialog.isVisible();
+        dialog.reject();
+    });
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(choosers.fileRequests.size(), 1u);
 }
 
 struct ChooserCase {

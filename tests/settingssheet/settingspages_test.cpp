@@ -12,6 +12,7 @@
 #include "settingssheet/sharedengine.h"
 #include "sheetdriver.h"
 #include "support/fakechoosers.h"
+#include "support/keyboard.h"
 #include "support/qtprinters.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
@@ -128,6 +129,49 @@ TEST(PropertySheet, PagesOutliveASheetDestroyedBeforeThem)
     EXPECT_EQ(page.parentWidget(), nullptr);
     EXPECT_EQ(page.m_strPath, "/kept");
     EXPECT_EQ(FindControl<QLineEdit>(&page, mergepage::kIdPath)->text(), "/kept");
+}
+
+// ---- Enter on a focused button ----------------------------------------------------------
+
+struct EnterRow {
+    const char *name;
+    Page page;
+    int id;
+};
+
+void PrintTo(const EnterRow &row, std::ostream *out) { *out << row.name; }
+
+class EnterTest : public SettingsPagesTest, public testing::WithParamInterface<EnterRow> {};
+
+TEST_P(EnterTest, PressesThatButtonAndLeavesTheSheetOpen)
+{
+    const EnterRow &row = GetParam();
+    Open(row.page);
+    auto *button = FindControl<QAbstractButton>(sheet.GetPage(row.page), row.id);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(TabToAndPressEnter(button), std::vector<QAbstractButton *>{button});
+    EXPECT_TRUE(sheet.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheet, EnterTest,
+    testing::Values(EnterRow{"MergeBrowse", kMerge, mergepage::kIdBrowse},
+                    EnterRow{"FoldersAdd", kFolders, folderspage::kIdAdd},
+                    EnterRow{"FoldersRemove", kFolders, folderspage::kIdRemove},
+                    EnterRow{"ChangeDifferent", kColours, colourspage::kIdChangeDifferent},
+                    EnterRow{"RestoreDefaults", kColours, colourspage::kIdRestoreDefaults}),
+    [](const testing::TestParamInfo<EnterRow> &info) { return info.param.name; });
+
+TEST_F(SettingsPagesTest, EnterOnTheFocusedCancelKeepsTheEnginesExceptionList)
+{
+    Open(kFolders);
+    List().clearSelection();
+    List().topLevelItem(0)->setSelected(true);
+    ClickButton(folders, folderspage::kIdRemove);
+    TabToAndPressEnter(FindControl(&sheet, propertysheet::kIdCancel));
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_EQ(engine.exceptionStrings, (std::vector<std::string>{"alpha", "beta", "gamma"}));
 }
 
 // ---- Template places -----------------------------------------------------------------

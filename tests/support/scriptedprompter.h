@@ -7,6 +7,7 @@
 #include "uikit/prompt.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace lindo::test {
@@ -21,6 +22,8 @@ public:
     PromptAnswer Ask(const PromptRequest &request) override
     {
         requests.push_back(request);
+        if (onAsk)
+            onAsk(request);
         if (!answers.empty()) {
             const PromptAnswer answer = answers.front();
             answers.pop_front();
@@ -39,6 +42,8 @@ public:
 
     std::deque<PromptAnswer> answers;
     std::vector<PromptRequest> requests;
+    // Runs while the box is up, that is in the middle of the code that asks.
+    std::function<void(const PromptRequest &)> onAsk;
 };
 
 } // namespace lindo::test

@@ -195,6 +195,22 @@ TEST_F(HyperLinkTest, OpenOnPressOpensOnceOnPress)
     EXPECT_EQ(launcher.openedUrls.size(), 1u);
 }
 
+TEST_F(HyperLinkTest, OpensOnlyWhenTheButtonComesUpOverIt)
+{
+    Attach("Lindo");
+    ShowActive();
+    const QPoint off(link->width() + 20, 3);
+    QTest::mousePress(link, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(link, Qt::LeftButton, {}, off);
+    EXPECT_TRUE(launcher.openedUrls.empty()) << "dragged off, then released";
+
+    QTest::mousePress(link, Qt::LeftButton, {}, QPoint(3, 3));
+    MoveMouse(off);
+    MoveMouse(QPoint(4, 4));
+    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(launcher.openedUrls.size(), 1u) << "dragged off and back, then released";
+}
+
 TEST_F(HyperLinkTest, ReleaseWithoutPressOrFocusOpensNothing)
 {
     Attach("Lindo");
