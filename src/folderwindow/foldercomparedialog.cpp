@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace lindo {
 
 using namespace folderwindow;
@@ -111,8 +113,14 @@ void CFolderCompareDialog::InitResultList()
 {
     const double width = m_wndResults->width();
     m_wndResults->setHeaderLabels({kColumnRelativePath, kColumnState});
-    m_wndResults->setColumnWidth(0, static_cast<int>(width * kPathColumnShare));
-    m_wndResults->setColumnWidth(1, static_cast<int>(width * kStateColumnShare - kStateColumnTrim));
+    const int pathWidth = static_cast<int>(width * kPathColumnShare);
+    const int stateWidth = static_cast<int>(width * kStateColumnShare - kStateColumnTrim);
+    // The share of the list cut "Different - 1 is more recent" short: the
+    // State column is never narrower than its longest text, and the path
+    // column gives up what it takes, so the two still fit the list.
+    const int widened = std::max(stateWidth, m_wndResults->StateColumnWidthNeeded());
+    m_wndResults->setColumnWidth(0, std::max(pathWidth - (widened - stateWidth), 0));
+    m_wndResults->setColumnWidth(1, widened);
 }
 
 CFolderPathComboBox *CFolderCompareDialog::FolderBox(int side) const

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 
 #include <algorithm>
 #include <iterator>
@@ -47,6 +48,20 @@ void CFolderListCtrl::BuildImageList()
 {
     for (const char *file : kImageFiles)
         m_images.emplace_back(QString::fromLatin1(file));
+}
+
+int CFolderListCtrl::StateColumnWidthNeeded() const
+{
+    int widest = 0;
+    for (int state = 0; state < kFolderStateCount; ++state) {
+        const std::string_view text = FolderStateText(static_cast<FolderState>(state));
+        widest = std::max(widest, fontMetrics().horizontalAdvance(
+                                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))));
+    }
+    // The item view keeps a margin on both sides of the picture and of the
+    // text (the focus frame's margin and one pixel).
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return widest + iconSize().width() + 4 * margin;
 }
 
 QIcon CFolderListCtrl::WithOverlay(const QIcon &icon) const

@@ -37,6 +37,10 @@ public:
     // The rows currently selected, in list order.
     std::vector<int> SelectedRows() const;
 
+    // The width the State column needs to show the longest state text whole,
+    // with its picture, in the list's font and style.
+    int StateColumnWidthNeeded() const;
+
     // Picture `index` of the image list: the states' pictures, then the overlay mark.
     const QIcon &Image(int index) const { return m_images[static_cast<std::size_t>(index)]; }
     static constexpr int kOverlayImage = kFolderStateCount;
