@@ -71,17 +71,37 @@ private:
     struct stat m_status {};
 };
 
+// Whether anything but a folder (or a link to one) is at the path; a link
+// that leads nowhere is there.
+bool IsThere(const std::string &path)
+{
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0)
+        return false;
+    if (!S_ISLNK(status.st_mode))
+        return !S_ISDIR(status.st_mode);
+    return stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+}
+
 } // namespace
 
 FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2)
 {
     Result result;
+    // Existence is asked only once an open has failed, so the common case
+    // costs no extra system call.
     ReadableFile file1(path1);
-    if (!file1.IsOpen())
+    if (!file1.IsOpen()) {
+        const bool there1 = IsThere(path1);
+        if (there1 && !IsThere(path2))
+            result.outcome = Outcome::Missing2;
+        else
+            result.outcome = there1 ? Outcome::Unreadable1 : Outcome::Missing1;
         return result;
+    }
     ReadableFile file2(path2);
     if (!file2.IsOpen()) {
-        result.outcome = Outcome::Missing2;
+        result.outcome = IsThere(path2) ? Outcome::Unreadable2 : Outcome::Missing2;
         return result;
     }
     result.time1 = file1.WriteTime();

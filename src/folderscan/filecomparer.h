@@ -10,10 +10,15 @@ namespace lindo {
 
 class FileComparer {
 public:
+    // A path "is there" when it names something other than a folder (a
+    // pipe, a device or a dangling link is there, though it cannot be
+    // compared); only regular files open.
     enum class Outcome {
-        Missing1,  // the first file cannot be opened for reading
-        Missing2,  // the first opens, the second cannot
-        Same,      // equal bytes
+        Missing1,     // the first path is not there
+        Missing2,     // the first path is there, the second is not
+        Unreadable1,  // both are there, the first cannot be opened for reading
+        Unreadable2,  // both are there, the first opens, the second cannot
+        Same,         // equal bytes
         Different, // different bytes
         ReadError, // a read failed part-way; the files count as different
     };

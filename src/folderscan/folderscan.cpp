@@ -107,9 +107,18 @@ void FolderScan::ClassifyPair(std::string_view relativePath1, std::string_view r
     const std::string full2 = JoinPath(m_host.FolderPath(2), relativePath2);
     const FileComparer::Result result = m_comparer.Compare(full1, full2);
     switch (result.outcome) {
+    // A path both sides hold that one side will not let us read keeps the
+    // row it has always had, but the run says that something was not
+    // compared.
+    case FileComparer::Outcome::Unreadable1:
+        m_inconsistency = true;
+        [[fallthrough]];
     case FileComparer::Outcome::Missing1:
         Offer(relativePath1, FolderOnlyIn2);
         return;
+    case FileComparer::Outcome::Unreadable2:
+        m_inconsistency = true;
+        [[fallthrough]];
     case FileComparer::Outcome::Missing2:
         Offer(relativePath1, FolderOnlyIn1);
         return;
@@ -128,7 +137,8 @@ void FolderScan::ClassifyPair(std::string_view relativePath1, std::string_view r
     } else if (result.time2 > result.time1) {
         Offer(relativePath1, FolderNewer2);
     } else {
-        m_inconsistency = true;
+        // Equal times with other bytes are normal after a copy or a
+        // checkout, and the row's own text says so.
         Offer(relativePath1, FolderSameTime);
     }
 }

@@ -72,8 +72,8 @@ public:
 
     // Set while CompareFolders runs.
     bool IsRunning() const { return m_running; }
-    // Set when a pair was found different with equal times, or a read failed
-    // part-way through a comparison; cleared at the start of Run.
+    // Set when a path both sides hold could not be read on one of them, or a
+    // read failed part-way through a comparison; cleared at the start of Run.
     bool HadInconsistency() const { return m_inconsistency; }
     // Whether the last run was stopped by the host.
     bool WasStopped() const { return m_stopped; }

@@ -157,23 +157,45 @@ TEST(FolderScanClassify, StatesFollowContentsThenTimes)
     EXPECT_EQ(host.statuses, (Rows{"Comparing...", "Done."}));
 }
 
-TEST(FolderScanClassify, DifferentContentsWithEqualTimesAreAnInconsistency)
+TEST(FolderScanClassify, OnlyAPathBothSidesHoldButCannotReadIsAnInconsistency)
 {
     TwoTrees trees;
     trees.Put(1, "a.txt", "one");
     trees.Put(2, "a.txt", "two");
+    trees.Folder(1, "");
+    trees.Folder(2, "");
+    ASSERT_EQ(mkfifo((trees.Root(1) / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((trees.Root(2) / "pipe").c_str(), 0600), 0);
     TestHost host(trees.Folder(1), trees.Folder(2));
     FolderScan scan(host);
     scan.Run(host.folders[0], host.folders[1]);
-    EXPECT_EQ(host.rows, (Rows{"Different - same time\t/a.txt"}));
+    EXPECT_EQ(host.rows, (Rows{"Different - same time\t/a.txt", "Only in folder2\t/pipe"}));
     EXPECT_TRUE(scan.HadInconsistency());
     EXPECT_EQ(host.statuses.back(), "Done. There was a compare inconsistency");
 
-    // The flag belongs to one run.
-    trees.Put(2, "a.txt", "two", kTime + 1);
+    // Equal times with other bytes alone are no inconsistency, and the flag
+    // belongs to one run.
+    fs::remove(trees.Root(2) / "pipe");
     scan.Run(host.folders[0], host.folders[1]);
     EXPECT_FALSE(scan.HadInconsistency());
     EXPECT_EQ(host.statuses.back(), "Done.");
+}
+
+TEST(FolderScanClassify, APathOnOneSideOnlyIsOnlyThereEvenWhenItCannotBeOpened)
+{
+    TwoTrees trees;
+    trees.Folder(1, "");
+    trees.Folder(2, "");
+    ASSERT_EQ(mkfifo((trees.Root(1) / "pipe1").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((trees.Root(2) / "pipe2").c_str(), 0600), 0);
+    fs::create_symlink("nowhere", trees.Root(1) / "dangling1");
+    fs::create_symlink("nowhere", trees.Root(2) / "dangling2");
+    TestHost host(trees.Folder(1), trees.Folder(2));
+    FolderScan scan(host);
+    scan.Run(host.folders[0], host.folders[1]);
+    EXPECT_EQ(host.rows, (Rows{"Only in folder1\t/dangling1", "Only in folder2\t/dangling2",
+                               "Only in folder1\t/pipe1", "Only in folder2\t/pipe2"}));
+    EXPECT_FALSE(scan.HadInconsistency());
 }
 
 TEST(FolderScanClassify, ShowSameIsReadAtEveryIdenticalPair)
@@ -251,6 +273,8 @@ TEST(FolderScanClassify, UnreadableFileOnEitherSide)
     trees.PutBoth("locked1.txt", "text");
     trees.PutBoth("locked2.txt", "text");
     trees.PutBoth("open.txt", "text");
+    trees.Put(1, "lockedonly1.txt", "text");
+    fs::permissions(trees.Root(1) / "lockedonly1.txt", fs::perms::none);
     fs::permissions(trees.Root(1) / "locked1.txt", fs::perms::none);
     fs::permissions(trees.Root(2) / "locked2.txt", fs::perms::none);
     Rows rows;
@@ -259,7 +283,8 @@ TEST(FolderScanClassify, UnreadableFileOnEitherSide)
         TestHost host(trees.Folder(1), trees.Folder(2));
         rows = RunScan(host);
         return rows == Rows{"Only in folder2\t/locked1.txt", "Only in folder1\t/locked2.txt",
-                            "The same\t/open.txt"};
+                            "Only in folder1\t/lockedonly1.txt", "The same\t/open.txt"}
+            && host.statuses.back() == "Done. There was a compare inconsistency";
     });
     EXPECT_TRUE(ran) << "rows seen by the unprivileged scan differ (or it could not run)";
 }
