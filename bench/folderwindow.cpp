@@ -36,7 +36,7 @@ class StandaloneOwner final : public lindo::FolderWindowOwner {
 public:
     explicit StandaloneOwner(int showSame) : m_showSame(showSame) {}
     lindo::DiffEngine &Engine() override { return m_engine; }
-    void CompareFiles(const QString &, const QString &) override {}
+    void CompareFiles(const std::string &, const std::string &) override {}
     bool CloseFolderDialog() override { return true; }
     int ReadFoldersShowSame() override { return m_showSame; }
     QWidget *Window() override { return &m_window; }

@@ -91,10 +91,8 @@ void CCompareDialog::OnCompare()
 {
     WaitCursor wait;
     SetStatusText(mainwindow::kStatusComparing);
-    const QString first = m_comboFirst->GetText();
-    const QString second = m_comboSecond->GetText();
     // A failed load has been reported by the engine already; the rest goes on.
-    if (m_engine.Load(Local8Bit(first), Local8Bit(second)))
+    if (m_engine.Load(m_comboFirst->GetPath(), m_comboSecond->GetPath()))
         m_engine.Compare();
     m_comboFirst->AddToHistory();
     m_comboSecond->AddToHistory();
@@ -110,10 +108,10 @@ void CCompareDialog::OnCompare()
     SetStatusText(mainwindow::kStatusReady);
 }
 
-void CCompareDialog::CompareFiles(const QString &path1, const QString &path2)
+void CCompareDialog::CompareFiles(const std::string &path1, const std::string &path2)
 {
-    m_comboFirst->SetText(path1);
-    m_comboSecond->SetText(path2);
+    m_comboFirst->SetPath(path1);
+    m_comboSecond->SetPath(path2);
     OnCompare();
 }
 
@@ -167,7 +165,7 @@ QString CCompareDialog::MakeMergeTarget(const QString &directory)
     std::string result = Local8Bit(directory);
     if (!result.empty())
         result += kPathSeparator;
-    result += NamePart(Local8Bit(m_comboFirst->GetText()));
+    result += NamePart(m_comboFirst->GetPath());
     return QString::fromLocal8Bit(result);
 }
 

@@ -45,7 +45,7 @@ public:
     CDiffView *GetView(int side) override;
 
     // Services the companion windows and the settings call back into.
-    void CompareFiles(const QString &path1, const QString &path2) override;
+    void CompareFiles(const std::string &path1, const std::string &path2) override;
     bool CloseFolderDialog() override;
     void CloseMergedWindow() override;
     QString GetMergeDirectory() override;

@@ -26,16 +26,6 @@ using namespace folderwindow;
 
 namespace {
 
-std::string Local8Bit(const QString &text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-QString FromLocal8Bit(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "1 Object." for one row, "<n> Objects." otherwise.
 QString ObjectCountText(int rows)
 {
@@ -172,7 +162,7 @@ bool CFolderCompareDialog::RunComparison()
     // showing the previous run's count.
     UpdateCount();
     m_pumpClock.invalidate();
-    m_scan.Run(Local8Bit(m_comboFolder1->GetText()), Local8Bit(m_comboFolder2->GetText()));
+    m_scan.Run(m_comboFolder1->GetPath(), m_comboFolder2->GetPath());
     m_comboFolder1->AddToHistory();
     m_comboFolder2->AddToHistory();
     if (!m_bAbort)
@@ -224,8 +214,8 @@ void CFolderCompareDialog::OnDoubleClick()
     if (rows.size() != 1)
         return;
     const std::string &relativePath = m_wndResults->RelativePath(rows.front());
-    const QString path1 = FromLocal8Bit(ExistingSpelling(FolderPath(1), relativePath));
-    const QString path2 = FromLocal8Bit(ExistingSpelling(FolderPath(2), relativePath));
+    const std::string path1 = ExistingSpelling(FolderPath(1), relativePath);
+    const std::string path2 = ExistingSpelling(FolderPath(2), relativePath);
     // The main window's comparison handles pending events, among them a close
     // of this window: it runs from the event loop, not inside this handler.
     QWidget *mainWindow = m_pOwner->Window();
@@ -266,7 +256,7 @@ bool CFolderCompareDialog::PumpMessages()
 
 std::string CFolderCompareDialog::FolderPath(int side)
 {
-    return Local8Bit(FolderBox(side)->GetText());
+    return FolderBox(side)->GetPath();
 }
 
 int CFolderCompareDialog::ReadFoldersShowSame()

@@ -3,7 +3,7 @@
 // What the Folder Comparison window needs of the window that owns it (the
 // main window).
 
-#include <QString>
+#include <string>
 
 class QWidget;
 
@@ -16,8 +16,9 @@ public:
     virtual ~FolderWindowOwner() = default;
     // The exception strings and their switch live in the engine.
     virtual DiffEngine &Engine() = 0;
-    // Puts both paths into the path boxes and compares them.
-    virtual void CompareFiles(const QString &path1, const QString &path2) = 0;
+    // Puts both paths into the path boxes and compares them. The paths are
+    // the file names' bytes, which need not be valid text.
+    virtual void CompareFiles(const std::string &path1, const std::string &path2) = 0;
     // Destroys the Folder Comparison window unless a scan runs; then it only
     // asks the scan to stop and returns false.
     virtual bool CloseFolderDialog() = 0;

@@ -45,6 +45,23 @@ QString CPathComboBox::GetText() const
 void CPathComboBox::SetText(const QString &text)
 {
     lineEdit()->setText(text);
+    m_exactPath.clear();
+    m_exactText = QString();
+}
+
+void CPathComboBox::SetPath(const std::string &path)
+{
+    SetText(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+    m_exactPath = path;
+    m_exactText = GetText();
+}
+
+std::string CPathComboBox::GetPath() const
+{
+    const QString text = GetText();
+    if (!m_exactText.isNull() && text == m_exactText)
+        return m_exactPath;
+    return text.toLocal8Bit().toStdString();
 }
 
 void CPathComboBox::AddToHistory()
@@ -62,7 +79,9 @@ void CPathComboBox::AddToHistory()
     else if (count() >= kMaxHistory)
         removeItem(count() - 1);
     insertItem(0, text);
-    SetText(text); // the edit field shows exactly what was recorded
+    // The edit field shows exactly what was recorded, and still means the
+    // bytes SetPath gave it.
+    lineEdit()->setText(text);
 }
 
 void CPathComboBox::LoadHistory(const QString &valueName)

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QString>
 
+#include <string>
+
 namespace lindo {
 
 class CPathComboBox : public QComboBox {
@@ -19,6 +21,13 @@ public:
     QString GetText() const;
     // Replaces the edit field's text; the list is unchanged.
     void SetText(const QString &text);
+
+    // A file name is bytes, and not every byte string is text: SetPath shows
+    // the path as best it can and GetPath gives back the very bytes for as
+    // long as the edit field shows what SetPath put there. Otherwise GetPath
+    // is the edit field's text in the local 8-bit encoding.
+    void SetPath(const std::string &path);
+    std::string GetPath() const;
 
     // Puts the current text at the top of the history (no duplicates, letter
     // case aside; at most ten entries unless the list was loaded longer).
@@ -37,6 +46,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    std::string m_exactPath; // the bytes behind m_exactText
+    QString m_exactText;     // null when no SetPath text is in force
 };
 
 } // namespace lindo

@@ -251,10 +251,24 @@ TEST_F(MainWindowTest, EnsureMergeFolderCreatesEveryAncestorAndStoresTheFolder)
 TEST_F(MainWindowTest, CompareFilesPutsThePathsInTheBoxesAndCompares)
 {
     CCompareDialog &w = Open();
-    w.CompareFiles(QPath("one.txt"), QPath("two.txt"));
+    w.CompareFiles(Path("one.txt"), Path("two.txt"));
     EXPECT_TRUE(w.Engine().IsCompared());
     EXPECT_EQ(w.FirstPathBox()->GetText(), QPath("one.txt"));
     EXPECT_EQ(w.StatusText(), "Ready");
+}
+
+TEST_F(MainWindowTest, CompareFilesTakesNamesThatAreNotText)
+{
+    // Latin-1 names, as an old archive unpacks them: not valid UTF-8.
+    WriteFile(dir / "caf\xe9 1.txt", "alpha\nbeta\n");
+    WriteFile(dir / "caf\xe9 2.txt", "alpha\ngamma\n");
+    CCompareDialog &w = Open();
+    w.CompareFiles(Path("caf\xe9 1.txt"), Path("caf\xe9 2.txt"));
+    EXPECT_TRUE(prompter.requests.empty());
+    EXPECT_EQ(w.Engine().Lines(2).size(), 2u);
+    // Compare again as it stands: the boxes still mean those files.
+    Trigger(mainwindow::kCmdCompare);
+    EXPECT_TRUE(prompter.requests.empty());
 }
 
 } // namespace

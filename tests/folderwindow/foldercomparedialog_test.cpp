@@ -314,8 +314,8 @@ TEST_F(FolderWindowTest, DoubleClickOpensThePairInTheMainWindow)
     EXPECT_TRUE(owner.compared.empty()); // from the event loop, not inside the click
     QApplication::processEvents();
     ASSERT_EQ(owner.compared.size(), 1u);
-    EXPECT_EQ(owner.compared[0].first, Folder(1) + "/newer2.txt");
-    EXPECT_EQ(owner.compared[0].second, Folder(2) + "/newer2.txt");
+    EXPECT_EQ(owner.compared[0].first, (Root(1) / "newer2.txt").string());
+    EXPECT_EQ(owner.compared[0].second, (Root(2) / "newer2.txt").string());
 
     // A click below the last row selects nothing, and a double-click there
     // opens nothing; with two rows selected nothing happens either.
@@ -339,8 +339,24 @@ TEST_F(FolderWindowTest, DoubleClickFindsTheSecondSidesOwnSpelling)
     w.OnDoubleClick();
     QApplication::processEvents();
     ASSERT_EQ(owner.compared.size(), 1u);
-    EXPECT_EQ(owner.compared[0].first, Folder(1) + "/Docs/Readme.txt");
-    EXPECT_EQ(owner.compared[0].second, Folder(2) + "/docs/README.txt");
+    EXPECT_EQ(owner.compared[0].first, (Root(1) / "Docs/Readme.txt").string());
+    EXPECT_EQ(owner.compared[0].second, (Root(2) / "docs/README.txt").string());
+}
+
+TEST_F(FolderWindowTest, DoubleClickOpensAPairWhoseNameIsNotText)
+{
+    const std::string name = "caf\xe9.txt"; // Latin-1, not valid UTF-8
+    Put(1, name, "one", kTime + 1);
+    Put(2, name, "two", kTime);
+    CFolderCompareDialog &w = Open();
+    Go(w);
+    CFolderListCtrl *list = w.Results();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+    QApplication::processEvents();
+    ASSERT_EQ(owner.compared.size(), 1u);
+    EXPECT_EQ(owner.compared[0].first, (Root(1) / name).string());
+    EXPECT_EQ(owner.compared[0].second, (Root(2) / name).string());
 }
 
 TEST_F(FolderWindowTest, DoubleClickWorksDuringARun)
@@ -355,7 +371,7 @@ TEST_F(FolderWindowTest, DoubleClickWorksDuringARun)
     };
     Go(w);
     ASSERT_EQ(owner.compared.size(), 1u);
-    EXPECT_EQ(owner.compared[0].second, Folder(2) + "/f10.txt");
+    EXPECT_EQ(owner.compared[0].second, (Root(2) / "f10.txt").string());
     EXPECT_EQ(w.Results()->topLevelItemCount(), 5);
 }
 

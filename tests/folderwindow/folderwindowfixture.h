@@ -35,7 +35,10 @@ public:
     FakeOwner() { engine.exceptionStrings.clear(); }
 
     DiffEngine &Engine() override { return engine; }
-    void CompareFiles(const QString &path1, const QString &path2) override { compared.emplace_back(path1, path2); }
+    void CompareFiles(const std::string &path1, const std::string &path2) override
+    {
+        compared.emplace_back(path1, path2);
+    }
     bool CloseFolderDialog() override
     {
         ++closeCalls;
@@ -65,7 +68,7 @@ public:
     std::function<void(int)> onShowSameRead;
     int showSameReads = 0;
     int closeCalls = 0;
-    std::vector<std::pair<QString, QString>> compared;
+    std::vector<std::pair<std::string, std::string>> compared;
     std::unique_ptr<CFolderCompareDialog> dialog;
 };
 
