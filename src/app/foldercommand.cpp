@@ -1,5 +1,6 @@
 #include "app/foldercommand.h"
 
+#include "app/usage.h"
 #include "engine/diffengine.h"
 #include "engine/fileerror.h"
 #include "folderscan/folderpath.h"
@@ -11,15 +12,43 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <iostream>
 
 namespace lindo {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 2;
+// A path as one line: as it is, or, when it holds a byte that would break
+// the line or make the quoting ambiguous, in double quotes with C escapes
+// (the way git quotes paths). Bytes above 127 stay as they are.
+std::string QuotedPath(const std::string &path)
+{
+    const auto needsEscape = [](unsigned char c) { return c < 0x20 || c == 0x7f || c == '"' || c == '\\'; };
+    if (std::none_of(path.begin(), path.end(), needsEscape))
+        return path;
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 7 && byte <= 13) {
+            quoted += '\\';
+            quoted += "abtnvfr"[byte - 7];
+        } else if (byte == '"' || byte == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (needsEscape(byte)) {
+            char octal[5];
+            std::snprintf(octal, sizeof octal, "\\%03o", byte);
+            quoted += octal;
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
 
 class PrintingHost final : public FolderScanHost {
 public:
@@ -36,21 +65,28 @@ public:
 
     void OfferRow(const std::string &relativePath, FolderState state) override
     {
-        if (m_rows.AddRow(relativePath, state) >= 0)
-            std::cout << FolderStateText(state) << '\t' << relativePath << '\n';
+        if (m_rows.AddRow(relativePath, state) < 0)
+            return;
+        std::cout << FolderStateText(state) << '\t' << QuotedPath(relativePath) << '\n';
+        if (state != FolderSame)
+            m_differs = true;
     }
 
     void ShowStatus(std::string_view) override {}
 
+    // Whether a listed row shows a difference or a file one folder alone has.
+    bool Differs() const { return m_differs; }
+
 private:
     std::string m_folders[2];
+    bool m_differs = false;
     FolderRowList m_rows;
     FreshSettingNumber m_showSame{QString::fromLatin1(settings::kFoldersShowSame), settings::kDefaultFoldersShowSame};
 };
 
 // The exception strings and their switch, as the main window and the
 // Settings sheet put them into the engine.
-void LoadExceptionStrings(DiffEngine &engine)
+void LoadExceptionStrings(DiffEngine &engine, bool useExceptionStrings)
 {
     const SettingsStore store;
     const auto text = store.ReadText(settings::kFoldersExceptionStrings);
@@ -58,6 +94,8 @@ void LoadExceptionStrings(DiffEngine &engine)
                                     : std::string(settings::kDefaultFoldersExceptionStrings));
     engine.exceptionStringsEnabled =
         store.ReadNumber(settings::kFoldersExStrEnabled).value_or(settings::kDefaultFoldersExStrEnabled);
+    if (!useExceptionStrings)
+        engine.exceptionStringsEnabled = 0;
 }
 
 // A folder that cannot be listed would only make every file of the other
@@ -76,17 +114,23 @@ bool ReportUnreadableFolder(const std::string &folder)
 
 } // namespace
 
-int RunFolderCommand(const std::string &folder1, const std::string &folder2)
+int RunFolderCommand(const std::string &folder1, const std::string &folder2, bool useExceptionStrings)
 {
     if (ReportUnreadableFolder(folder1) || ReportUnreadableFolder(folder2))
         return kExitFailure;
     DiffEngine engine;
-    LoadExceptionStrings(engine);
+    LoadExceptionStrings(engine, useExceptionStrings);
     PrintingHost host(folder1, folder2, engine);
     FolderScan scan(host);
     scan.Run(folder1, folder2);
+    // A listing cut short by a full disk or a closed pipe must not pass for
+    // a complete one.
     std::cout.flush();
-    return kExitOk;
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "lindo: cannot write the listing to standard output\n";
+        return kExitFailure;
+    }
+    return host.Differs() ? kExitDifferent : kExitOk;
 }
 
 } // namespace lindo

@@ -8,7 +8,7 @@ inline constexpr std::string_view kUsage =
     "Usage: lindo [FILE1 FILE2]\n"
     "       lindo --merge FILE1 FILE2 [-o OUT]\n"
     "       lindo --sections FILE1 FILE2\n"
-    "       lindo --folders DIR1 DIR2\n"
+    "       lindo --folders DIR1 DIR2 [--no-exceptions]\n"
     "       lindo --help | --version\n"
     "\n"
     "Compares two text files line by line and merges them (a union merge).\n"
@@ -17,11 +17,20 @@ inline constexpr std::string_view kUsage =
     "              standard output, or to OUT with -o\n"
     "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
     "  --folders   compares two folder trees file by file and prints each listed\n"
-    "              file as STATE<TAB>RELATIVE-PATH\n"
+    "              file as STATE<TAB>RELATIVE-PATH; a path holding a tab, a line\n"
+    "              feed, a backslash or a double quote is written in double quotes\n"
+    "              with C escapes. It applies the stored exception strings and the\n"
+    "              FoldersShowSame setting as the window does. Exit status: 0 when\n"
+    "              no listed file differs, 1 when one differs or is in one folder\n"
+    "              only, 2 on trouble\n"
+    "  --no-exceptions  with --folders: lists paths that hold an exception string\n"
+    "              too, for this run only\n"
     "  --version   prints the version line\n";
 
 inline constexpr int kExitOk = 0;
+inline constexpr int kExitDifferent = 1; // --folders: a listed file differs
 inline constexpr int kExitFailure = 2;
+inline constexpr char kNoExceptionsOption[] = "--no-exceptions";
 
 // The windowed half of the program, started by `lindo` for everything that
 // needs Qt, so the headless modes load no user-interface libraries at all.

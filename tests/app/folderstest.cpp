@@ -44,7 +44,7 @@ protected:
 TEST_F(FoldersCommand, PrintsAdmittedRowsWithDefaultSettings)
 {
     const auto result = Run("one two");
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Different - 2 is more recent\t/src/a.c\n"
                           "Only in folder2\t/src/b.c\n");
     EXPECT_EQ(result.err, "");
@@ -70,7 +70,7 @@ TEST_F(FoldersCommand, SettingsDecideShowSameAndExceptionStrings)
         SCOPED_TRACE(row.name);
         Settings(row.settings);
         const auto result = Run("one two");
-        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, row.out);
     }
 }
@@ -78,10 +78,50 @@ TEST_F(FoldersCommand, SettingsDecideShowSameAndExceptionStrings)
 TEST_F(FoldersCommand, TrailingSeparatorAndAbsolutePaths)
 {
     const auto result = Run(ShellQuote((m_dir / "one").string() + "/") + " two/");
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Only in folder1\tDebug/app.o\n"
                           "Different - 2 is more recent\tsrc/a.c\n"
                           "Only in folder2\tsrc/b.c\n");
+}
+
+TEST_F(FoldersCommand, ExitsZeroOnlyWhenNoListedRowDiffers)
+{
+    WriteFile(m_dir / "same1" / "a.txt", "a");
+    WriteFile(m_dir / "same2" / "a.txt", "a");
+    WriteFile(m_dir / "same1" / "Debug" / "x.o", "only here");
+    for (const char *showSame : {"FoldersShowSame=0\n", "FoldersShowSame=1\n"}) {
+        SCOPED_TRACE(showSame);
+        Settings(showSame);
+        EXPECT_EQ(Run("same1 same2").exitCode, 0); // Debug is left out by the default strings
+        const auto all = Run("--no-exceptions same1 same2");
+        EXPECT_EQ(all.exitCode, 1);
+        EXPECT_NE(all.out.find("Only in folder1\t/Debug/x.o\n"), std::string::npos) << all.out;
+    }
+    // A full disk: the message and the status come out on the group's output.
+    const auto full = RunCommand("{ cd " + ShellQuote(m_dir.path().string()) + " && LINDO_SETTINGS_FILE=settings.ini "
+                                 + ShellQuote(LINDO_BINARY)
+                                 + " --folders one two 2>&1 >/dev/full; echo \"exit $?\"; }");
+    EXPECT_NE(full.out.find("standard output"), std::string::npos) << full.out;
+    EXPECT_NE(full.out.find("exit 2\n"), std::string::npos) << full.out;
+
+    const auto help = RunCommand(ShellQuote(LINDO_BINARY) + " --help");
+    EXPECT_NE(help.out.find("FoldersShowSame"), std::string::npos);
+    EXPECT_NE(help.out.find("exception strings"), std::string::npos);
+    EXPECT_NE(help.out.find("--no-exceptions"), std::string::npos);
+}
+
+TEST_F(FoldersCommand, NamesThatWouldBreakTheLineAreQuoted)
+{
+    WriteFile(m_dir / "one" / "tab\there", "1");
+    WriteFile(m_dir / "one" / "line\nfeed", "1");
+    WriteFile(m_dir / "one" / "back\\slash \"q\"", "1");
+    WriteFile(m_dir / "one" / "caf\xc3\xa9\x01", "1");
+    const auto result = Run("one two");
+    EXPECT_EQ(result.exitCode, 1);
+    for (const char *row : {"Only in folder1\t\"/tab\\there\"\n", "Only in folder1\t\"/line\\nfeed\"\n",
+                            "Only in folder1\t\"/back\\\\slash \\\"q\\\"\"\n",
+                            "Only in folder1\t\"/caf\xc3\xa9\\001\"\n"})
+        EXPECT_NE(result.out.find(row), std::string::npos) << row << "\nin:\n" << result.out;
 }
 
 TEST_F(FoldersCommand, UnreadableFolderIsAnError)
