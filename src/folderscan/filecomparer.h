@@ -19,8 +19,8 @@ public:
         Unreadable1,  // both are there, the first cannot be opened for reading
         Unreadable2,  // both are there, the first opens, the second cannot
         Same,         // equal bytes
-        Different, // different bytes
-        ReadError, // a read failed part-way; the files count as different
+        Different,    // different bytes
+        ReadError,    // a read failed part-way; the files count as different
     };
 
     struct Result {
