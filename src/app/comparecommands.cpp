@@ -12,6 +12,7 @@
 #include "settingssheet/settingscommand.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
+#include "uikit/comparedfileguard.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
 #include "view/diffview.h"
@@ -94,8 +95,10 @@ void CCompareDialog::OnCompare()
     const QString first = m_comboFirst->GetText();
     const QString second = m_comboSecond->GetText();
     // A failed load has been reported by the engine already; the rest goes on.
-    if (m_engine.Load(Local8Bit(first), Local8Bit(second)))
+    if (m_engine.Load(Local8Bit(first), Local8Bit(second))) {
         m_engine.Compare();
+        m_comparedFiles = {first, second};
+    }
     m_comboFirst->AddToHistory();
     m_comboSecond->AddToHistory();
     m_pViewLeft->UpdateScrollSizes();
@@ -143,7 +146,7 @@ void CCompareDialog::OnMergeToFile()
 {
     CMergeTargetDialog prompt(this);
     prompt.m_strPath = MakeMergeTarget(GetMergeDirectory());
-    if (prompt.exec() != QDialog::Accepted)
+    if (prompt.exec() != QDialog::Accepted || !MayWriteMergeTo(this, prompt.m_strPath, m_comparedFiles))
         return;
     const std::string path = Local8Bit(prompt.m_strPath);
     EnsureMergeFolder(QString::fromLocal8Bit(FolderPart(path)));

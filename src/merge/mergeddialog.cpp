@@ -5,6 +5,7 @@
 #include "merge/mergedwindowowner.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
+#include "uikit/comparedfileguard.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
@@ -190,14 +191,21 @@ void CMergedDialog::SaveWindowPos()
 
 void CMergedDialog::OnSave()
 {
-    SaveMergedText(m_pOwner->DefaultMergeTarget());
+    SaveMergeTo(m_pOwner->DefaultMergeTarget());
 }
 
 void CMergedDialog::OnSaveAs()
 {
     QString path = m_pOwner->DefaultMergeTarget();
     if (ChooseFile(path, kSaveAsTitle, this))
-        SaveMergedText(path);
+        SaveMergeTo(path);
+}
+
+bool CMergedDialog::SaveMergeTo(const QString &path)
+{
+    // With no merge folder the default target is the first file's own name,
+    // relative to the working directory: often that very file.
+    return MayWriteMergeTo(this, path, m_pOwner->ComparedFiles()) && SaveMergedText(path);
 }
 
 void CMergedDialog::resizeEvent(QResizeEvent *event)

@@ -88,6 +88,8 @@ private:
     void DoDataExchange();
     void OnSave();
     void OnSaveAs();
+    // SaveMergedText, after asking before a compared file is replaced.
+    bool SaveMergeTo(const QString &path);
 
     QString m_strLineStatus;
     QIcon m_hIcon;
