@@ -216,7 +216,8 @@ int CCompareDialog::ReadFoldersShowSame()
 void CCompareDialog::OnMergeToScreen()
 {
     if (m_pMergedDialog) {
-        CloseMergedWindow();
+        if (m_pMergedDialog->OfferToSaveEdits())
+            CloseMergedWindow();
         return;
     }
     // A top-level window of its own, not owned by this one; it takes its text now.
@@ -281,11 +282,20 @@ void CCompareDialog::closeEvent(QCloseEvent *event)
         && Ask(this, ApplicationTitle(), kFolderDialogStillOpen, PromptIcon::None, PromptButtons::YesNo)
                == PromptAnswer::No)
         return;
+    if (m_pMergedDialog && !m_pMergedDialog->OfferToSaveEdits())
+        return;
     SaveSettings();
     if (!CloseFolderDialog())
         return; // a running scan was asked to stop; the user closes again
     CloseMergedWindow();
     done(QDialog::Rejected);
+}
+
+void CCompareDialog::reject()
+{
+    if (m_pMergedDialog && !m_pMergedDialog->OfferToSaveEdits())
+        return;
+    QDialog::reject();
 }
 
 } // namespace lindo

@@ -92,6 +92,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Escape: ends the program at once, but not over unsaved merged text.
+    void reject() override;
 
 private:
     void OnInitDialog();

@@ -156,7 +156,24 @@ bool CMergedDialog::SaveMergedText(const QString &path)
             PromptIcon::Stop);
         return false;
     }
+    m_wndText.MarkSaved();
     return true;
+}
+
+bool CMergedDialog::OfferToSaveEdits()
+{
+    if (!m_wndText.IsEdited())
+        return true;
+    switch (Ask(this, ApplicationTitle(), kSaveChangesQuestion, PromptIcon::Question, PromptButtons::YesNoCancel)) {
+    case PromptAnswer::Yes:
+        return SaveMergeTo(m_pOwner->DefaultMergeTarget());
+    case PromptAnswer::No:
+        return true;
+    case PromptAnswer::Ok:
+    case PromptAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CMergedDialog::UpdateLineStatus()
