@@ -99,6 +99,10 @@ private:
     void OnInitDialog();
     void CreateControls();
     void InsertToolBar();
+    // Runs a checkable command's handler whenever its state changes.
+    void BindToggle(int command, void (CCompareDialog::*handler)());
+    // Whether the companion window of a checkable command exists.
+    bool CompanionOpen(int command) const;
     void CreatePanes();
     void LoadSettings();
     void SaveSettings();
