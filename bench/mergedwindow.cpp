@@ -31,6 +31,7 @@ class BenchOwner final : public lindo::MergedWindowOwner {
 public:
     lindo::DiffEngine &Engine() override { return engine; }
     QString DefaultMergeTarget() override { return target; }
+    QStringList ComparedFiles() override { return {}; }
     void CloseMergedWindow() override { window.reset(); }
 
     lindo::DiffEngine engine;

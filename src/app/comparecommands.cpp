@@ -12,6 +12,7 @@
 #include "settingssheet/settingscommand.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
+#include "uikit/comparedfileguard.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
 #include "view/diffview.h"
@@ -91,9 +92,13 @@ void CCompareDialog::OnCompare()
 {
     WaitCursor wait;
     SetStatusText(mainwindow::kStatusComparing);
+    const std::string first = m_comboFirst->GetPath();
+    const std::string second = m_comboSecond->GetPath();
     // A failed load has been reported by the engine already; the rest goes on.
-    if (m_engine.Load(m_comboFirst->GetPath(), m_comboSecond->GetPath()))
+    if (m_engine.Load(first, second)) {
         m_engine.Compare();
+        m_comparedFiles = {QString::fromLocal8Bit(first), QString::fromLocal8Bit(second)};
+    }
     m_comboFirst->AddToHistory();
     m_comboSecond->AddToHistory();
     m_pViewLeft->UpdateScrollSizes();
@@ -141,7 +146,7 @@ void CCompareDialog::OnMergeToFile()
 {
     CMergeTargetDialog prompt(this);
     prompt.m_strPath = MakeMergeTarget(GetMergeDirectory());
-    if (prompt.exec() != QDialog::Accepted)
+    if (prompt.exec() != QDialog::Accepted || !MayWriteMergeTo(this, prompt.m_strPath, m_comparedFiles))
         return;
     const std::string path = Local8Bit(prompt.m_strPath);
     EnsureMergeFolder(QString::fromLocal8Bit(FolderPart(path)));
@@ -211,7 +216,8 @@ int CCompareDialog::ReadFoldersShowSame()
 void CCompareDialog::OnMergeToScreen()
 {
     if (m_pMergedDialog) {
-        CloseMergedWindow();
+        if (m_pMergedDialog->OfferToSaveEdits())
+            CloseMergedWindow();
         return;
     }
     // A top-level window of its own, not owned by this one; it takes its text now.
@@ -276,11 +282,20 @@ void CCompareDialog::closeEvent(QCloseEvent *event)
         && Ask(this, ApplicationTitle(), kFolderDialogStillOpen, PromptIcon::None, PromptButtons::YesNo)
                == PromptAnswer::No)
         return;
+    if (m_pMergedDialog && !m_pMergedDialog->OfferToSaveEdits())
+        return;
     SaveSettings();
     if (!CloseFolderDialog())
         return; // a running scan was asked to stop; the user closes again
     CloseMergedWindow();
     done(QDialog::Rejected);
+}
+
+void CCompareDialog::reject()
+{
+    if (m_pMergedDialog && !m_pMergedDialog->OfferToSaveEdits())
+        return;
+    QDialog::reject();
 }
 
 } // namespace lindo

@@ -179,9 +179,13 @@ void CCompareDialog::InsertToolBar()
         }
     };
     connect(m_toolBar, &QToolBar::actionTriggered, this, [this, run](QAction *action) {
-        run(action->property(kCommandProperty).toInt());
+        // A toggle's command follows its state change, wherever that came from.
+        if (!action->isCheckable())
+            run(action->property(kCommandProperty).toInt());
         UpdateCommandStates();
     });
+    BindToggle(kCmdMergeToScreen, &CCompareDialog::OnMergeToScreen);
+    BindToggle(kCmdCompareFolders, &CCompareDialog::OnCompareFolders);
 
     // Make room for the bar: everything moves down by its height and the
     // window grows by as much, so the template's controls keep their room.
@@ -192,6 +196,31 @@ void CCompareDialog::InsertToolBar()
             child->move(child->pos() + QPoint(0, barHeight));
     }
     resize(width(), height() + barHeight);
+}
+
+void CCompareDialog::BindToggle(int command, void (CCompareDialog::*handler)())
+{
+    QAction *action = CommandAction(command);
+    // An assistive tool's "toggle" flips the button; the action must follow it
+    // (some Qt versions pass it on themselves, some do not).
+    if (auto *button = qobject_cast<QAbstractButton *>(m_toolBar->widgetForAction(action)))
+        connect(button, &QAbstractButton::toggled, action, [button, action] {
+            // The button's state now, not the signal's: a handler run meanwhile may have set it back.
+            action->setChecked(button->isChecked());
+        });
+    // However the state changes (click, Space, assistive tool, setChecked), the
+    // window follows it, and the state then shows whether the window exists.
+    connect(action, &QAction::toggled, this, [this, action, command, handler] {
+        // The state now: a nested change may have moved it since the signal left.
+        if (action->isEnabled() && action->isChecked() != CompanionOpen(command))
+            (this->*handler)();
+        UpdateCommandStates();
+    });
+}
+
+bool CCompareDialog::CompanionOpen(int command) const
+{
+    return command == kCmdMergeToScreen ? m_pMergedDialog != nullptr : m_pFolderDialog != nullptr;
 }
 
 void CCompareDialog::CreatePanes()

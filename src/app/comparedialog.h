@@ -51,6 +51,7 @@ public:
     QString GetMergeDirectory() override;
     QString MakeMergeTarget(const QString &directory);
     QString DefaultMergeTarget() override;
+    QStringList ComparedFiles() override { return m_comparedFiles; }
     void EnsureMergeFolder(const QString &folder) override;
     int ReadFoldersShowSame() override;
     DiffEngine &Engine() override { return m_engine; }
@@ -91,11 +92,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Escape: ends the program at once, but not over unsaved merged text.
+    void reject() override;
 
 private:
     void OnInitDialog();
     void CreateControls();
     void InsertToolBar();
+    // Runs a checkable command's handler whenever its state changes.
+    void BindToggle(int command, void (CCompareDialog::*handler)());
+    // Whether the companion window of a checkable command exists.
+    bool CompanionOpen(int command) const;
     void CreatePanes();
     void LoadSettings();
     void SaveSettings();
@@ -122,6 +129,8 @@ private:
     // Companions: top-level windows of their own, destroyed only by the two close operations.
     std::unique_ptr<CFolderCompareDialog> m_pFolderDialog;
     std::unique_ptr<CMergedDialog> m_pMergedDialog;
+    // The paths of the last comparison that loaded; kept when a later load fails.
+    QStringList m_comparedFiles;
     // Read at every identical pair of a folder scan: afresh whenever the file changed.
     FreshSettingNumber m_foldersShowSame{QString::fromLatin1(settings::kFoldersShowSame),
                                          settings::kDefaultFoldersShowSame};

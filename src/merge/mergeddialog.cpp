@@ -5,6 +5,7 @@
 #include "merge/mergedwindowowner.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
+#include "uikit/comparedfileguard.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
@@ -155,7 +156,24 @@ bool CMergedDialog::SaveMergedText(const QString &path)
             PromptIcon::Stop);
         return false;
     }
+    m_wndText.MarkSaved();
     return true;
+}
+
+bool CMergedDialog::OfferToSaveEdits()
+{
+    if (!m_wndText.IsEdited())
+        return true;
+    switch (Ask(this, ApplicationTitle(), kSaveChangesQuestion, PromptIcon::Question, PromptButtons::YesNoCancel)) {
+    case PromptAnswer::Yes:
+        return SaveMergeTo(m_pOwner->DefaultMergeTarget());
+    case PromptAnswer::No:
+        return true;
+    case PromptAnswer::Ok:
+    case PromptAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CMergedDialog::UpdateLineStatus()
@@ -190,14 +208,21 @@ void CMergedDialog::SaveWindowPos()
 
 void CMergedDialog::OnSave()
 {
-    SaveMergedText(m_pOwner->DefaultMergeTarget());
+    SaveMergeTo(m_pOwner->DefaultMergeTarget());
 }
 
 void CMergedDialog::OnSaveAs()
 {
     QString path = m_pOwner->DefaultMergeTarget();
     if (ChooseFile(path, kSaveAsTitle, this))
-        SaveMergedText(path);
+        SaveMergeTo(path);
+}
+
+bool CMergedDialog::SaveMergeTo(const QString &path)
+{
+    // With no merge folder the default target is the first file's own name,
+    // relative to the working directory: often that very file.
+    return MayWriteMergeTo(this, path, m_pOwner->ComparedFiles()) && SaveMergedText(path);
 }
 
 void CMergedDialog::resizeEvent(QResizeEvent *event)

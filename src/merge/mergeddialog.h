@@ -48,6 +48,7 @@ inline const QString kSaveString = QStringLiteral("Save\nSave");
 inline const QString kSaveAsString = QStringLiteral("Save As\nSave As");
 inline const QString kSaveAsTitle = QStringLiteral("Save As");
 inline const QString kErrorCaption = QStringLiteral("Error");
+inline const QString kSaveChangesQuestion = QStringLiteral("Save the changes to the merged text?");
 inline const QString kCouldNotCreate = QStringLiteral("Could not create file:\n\n");
 inline const QString kIconPath = QStringLiteral(":/icons/lindo.png");
 inline const QString kSaveImagePath = QStringLiteral(":/toolbar/save.png");
@@ -70,6 +71,10 @@ public:
     void LoadMergedText();
     // Writes the text area to path; false after telling the user why not.
     bool SaveMergedText(const QString &path);
+    // Before the window and its text go: when the text holds edits no save
+    // has written, asks whether to save them. True when the window may go
+    // (saved, discarded, or nothing to lose); false keeps it.
+    bool OfferToSaveEdits();
     void UpdateLineStatus();
     void RepositionControls();
     void RestoreWindowPos();
@@ -88,6 +93,8 @@ private:
     void DoDataExchange();
     void OnSave();
     void OnSaveAs();
+    // SaveMergedText, after asking before a compared file is replaced.
+    bool SaveMergeTo(const QString &path);
 
     QString m_strLineStatus;
     QIcon m_hIcon;

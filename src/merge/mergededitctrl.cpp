@@ -62,6 +62,7 @@ void CMergedEditCtrl::StreamIn(std::string bytes)
     // Taking text in is not an edit the user could undo.
     document()->setUndoRedoEnabled(false);
     clear();
+    document()->setModified(false);
     m_pending = std::move(bytes);
     m_pendingAt = 0;
     StreamNextSlice();
@@ -87,9 +88,12 @@ void CMergedEditCtrl::StreamNextSlice()
         if (lineFeed != std::string_view::npos)
             length = lineFeed + 1;
     }
+    // Text arriving is not an edit: only the user's own changes count.
+    const bool edited = document()->isModified();
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     end.insertText(BytesToText(rest.substr(0, length)));
+    document()->setModified(edited);
     m_pendingAt += length;
 
     if (m_pendingAt >= m_pending.size()) {
@@ -98,6 +102,16 @@ void CMergedEditCtrl::StreamNextSlice()
         m_pendingAt = 0;
         document()->setUndoRedoEnabled(true);
     }
+}
+
+bool CMergedEditCtrl::IsEdited() const
+{
+    return document()->isModified();
+}
+
+void CMergedEditCtrl::MarkSaved()
+{
+    document()->setModified(false);
 }
 
 bool CMergedEditCtrl::StreamOut(const std::function<bool(std::string_view)> &sink)

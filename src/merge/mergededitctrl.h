@@ -53,6 +53,11 @@ public:
     // streaming in first.
     bool StreamOut(const std::function<bool(std::string_view)> &sink);
 
+    // Whether the user changed the text since it was taken in or last saved.
+    bool IsEdited() const;
+    // The text as it is now counts as saved.
+    void MarkSaved();
+
     // Zero-based line of the caret.
     int CaretLine() const { return textCursor().blockNumber(); }
 

@@ -3,6 +3,7 @@
 // What the Merged window needs of the window that owns it (the main window).
 
 #include <QString>
+#include <QStringList>
 
 namespace lindo {
 
@@ -14,6 +15,8 @@ public:
     virtual DiffEngine &Engine() = 0;
     // Where Save writes and Save As starts, computed afresh at each call.
     virtual QString DefaultMergeTarget() = 0;
+    // The paths of the two files the shown comparison was read from.
+    virtual QStringList ComparedFiles() = 0;
     // Destroys the Merged window, releases it and forgets it.
     virtual void CloseMergedWindow() = 0;
 };

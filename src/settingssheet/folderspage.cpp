@@ -30,7 +30,8 @@ CFoldersPage::CFoldersPage() : CPropertyPage(kCaption), m_wndExceptions(this)
     m_checkShowSame = AddCheckBox(this, kIdShowSame, kShowSameText, DluRect(15, 15, 107, 10));
     m_checkUseExceptions = AddMultiLineCheckBox(this, kIdUseExceptions, kUseExceptionsText,
                                                 DluRect(15, 43, 164, 19));
-    connect(m_checkUseExceptions, &QCheckBox::clicked, this, &CFoldersPage::ApplyEnableRule);
+    // The state change, not the click: Space and assistive tools change it too.
+    connect(m_checkUseExceptions, &QCheckBox::toggled, this, &CFoldersPage::ApplyEnableRule);
 
     // Rows stay in the order they were put in: no sorting, no tree lines.
     SetControlId(&m_wndExceptions, kIdExceptions);

@@ -7,13 +7,25 @@ namespace lindo {
 
 namespace {
 
+// Save mode would label the button "Save"; the chooser also picks files to read.
+const QString kAcceptLabel = QStringLiteral("Open");
+
 class DialogChoosers final : public Choosers {
 public:
     std::optional<QString> ChooseFile(const FileChooserRequest &request) override
     {
         QFileDialog dialog(request.parent, request.title, request.initialDirectory);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile); // a file that does not exist yet is accepted
+        // Callers name files to write as well as files to read, so a name that
+        // does not exist yet must be accepted. Qt's own dialog takes one in open
+        // mode, but the GTK dialog and the desktop portal are told only the
+        // mode, and in open mode they accept existing files alone. Save mode
+        // lets all three take a new name; DontConfirmOverwrite keeps the
+        // choosing free of an overwrite question (Qt's and GTK's dialogs honour
+        // it; the portal has no such setting, so its own dialog may still ask).
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setLabelText(QFileDialog::Accept, kAcceptLabel);
         dialog.setNameFilters(request.filters);
         if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
             dialog.selectNameFilter(request.filters.at(request.selectedFilter));

@@ -35,8 +35,8 @@ struct ColourChooserRequest {
 class Choosers {
 public:
     virtual ~Choosers() = default;
-    // An open-mode file chooser: the chosen file need not exist and no
-    // overwrite question is asked. Nothing when the user cancels.
+    // A file chooser: the chosen file need not exist and no overwrite
+    // question is asked. Nothing when the user cancels.
     virtual std::optional<QString> ChooseFile(const FileChooserRequest &request) = 0;
     virtual std::optional<QString> ChooseFolder(const FolderChooserRequest &request) = 0;
     virtual std::optional<QColor> ChooseColour(const ColourChooserRequest &request) = 0;

@@ -191,6 +191,20 @@ TEST_F(MainWindowTest, MergeToFileWritesTheMergeAndRemembersTheFolder)
     EXPECT_EQ(proposed, QPath("out") + "/deeper/one.txt");
 }
 
+TEST_F(MainWindowTest, MergeToFileAsksBeforeReplacingAComparedFile)
+{
+    Open();
+    CompareFiles("one.txt", "two.txt");
+    const std::string before = ReadFile(dir / "one.txt");
+    QString proposed;
+    auto driver = AnswerMergePrompt(QPath("one.txt"), &proposed);
+    prompter.answers = {PromptAnswer::No};
+    Trigger(kCmdMergeToFile);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "Replace the compared file " + QPath("one.txt") + " with the merge?");
+    EXPECT_EQ(ReadFile(dir / "one.txt"), before);
+}
+
 TEST_F(MainWindowTest, CancelledMergePromptWritesNothing)
 {
     CCompareDialog &w = Open();

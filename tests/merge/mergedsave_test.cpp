@@ -97,6 +97,29 @@ TEST_F(MergedWindowTest, CancelledSaveAsWritesNothing)
     EXPECT_TRUE(prompter.requests.empty());
 }
 
+TEST_F(MergedWindowTest, SaveAndSaveAsAskBeforeReplacingAComparedFile)
+{
+    WriteFile(dir / "first.txt", kFirst);
+    WriteFile(dir / "second.txt", kSecond);
+    owner.compared = {PathText(dir / "first.txt"), PathText(dir / "second.txt")};
+    // Another spelling of the first file, as a bare name against the working directory would be.
+    owner.target = PathText(dir / "." / "first.txt");
+    Open(kFirst, kSecond);
+
+    prompter.answers = {PromptAnswer::No};
+    QTest::mouseClick(&Button(kIdSave), Qt::LeftButton);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "Replace the compared file " + owner.target + " with the merge?");
+    EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(ReadFile(dir / "first.txt"), kFirst);
+
+    choosers.fileAnswers.push_back(PathText(dir / "second.txt"));
+    prompter.answers = {PromptAnswer::Yes};
+    QTest::mouseClick(&Button(kIdSaveAs), Qt::LeftButton);
+    EXPECT_EQ(prompter.requests.size(), 2u);
+    EXPECT_EQ(ReadFile(dir / "second.txt"), owner.MergeBytes());
+}
+
 TEST_F(MergedWindowTest, UneditedTextIsSavedByteForByte)
 {
     Open(kOddBytes, kOddBytes);

@@ -29,6 +29,7 @@ class FakeMainWindow final : public MergedWindowOwner {
 public:
     DiffEngine &Engine() override { return engine; }
     QString DefaultMergeTarget() override { return target; }
+    QStringList ComparedFiles() override { return compared; }
     void CloseMergedWindow() override
     {
         ++closeCalls;
@@ -64,6 +65,7 @@ public:
 
     DiffEngine engine;
     QString target;
+    QStringList compared;
     int closeCalls = 0;
     std::unique_ptr<CMergedDialog> window;
 };

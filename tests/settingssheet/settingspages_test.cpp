@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -390,6 +391,25 @@ TEST_F(SettingsPagesTest, ExceptionsSwitchEnablesTheListAndItsButtons)
     for (QWidget *control : controlled)
         EXPECT_TRUE(control->isEnabled());
     EXPECT_TRUE(showSame->isEnabled());
+}
+
+TEST_F(SettingsPagesTest, ExceptionsSwitchAppliesItsRuleWhenSpaceOrAnAssistiveToolTogglesIt)
+{
+    Open(kFolders);
+    auto *box = FindControl<QCheckBox>(&folders, folderspage::kIdUseExceptions);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_FALSE(box->isChecked());
+    EXPECT_FALSE(List().isEnabled());
+    EXPECT_FALSE(folders.m_bUseExceptions);
+
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(List().isEnabled());
+    EXPECT_TRUE(FindControl(&folders, folderspage::kIdAdd)->isEnabled());
 }
 
 TEST_F(SettingsPagesTest, ExceptionsSwitchOffAtOpeningDisablesTheList)
