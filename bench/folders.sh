@@ -61,7 +61,8 @@ best() { # best wall time of $runs runs of the command, in seconds
     echo "$best"
 }
 
-"$lindo" --folders "$one" "$two" >"$work/lindo.out"
+# Both exit 1 when the trees differ, as these do.
+"$lindo" --folders "$one" "$two" >"$work/lindo.out" || [[ $? -eq 1 ]]
 diff -rq "$one" "$two" >"$work/diff.out" || true
 echo "rows: lindo $(wc -l <"$work/lindo.out"), diff -rq $(wc -l <"$work/diff.out")"
 
