@@ -4,11 +4,18 @@
 # missing from the second tree and 2% extra in it. Both tools run on a warm
 # file cache; each is timed several times and the best run counts.
 #
-#   bench/folders.sh [path to lindo]     (default: build/release/src/lindo)
+# Then the Folder Comparison window (bench/folderwindow.cpp, under xvfb-run)
+# runs Go over the same trees with identical files shown, against
+# `lindo --folders` with the same setting: every file is a row.
+#
+#   bench/folders.sh [path to lindo [path to the folderwindow bench]]
+#       (defaults: build/release/src/lindo, build/release/bench/folderwindow;
+#        WINDOW=0 skips the window)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 lindo=${1:-$root/build/release/src/lindo}
+window=${2:-$(dirname "$(dirname "$lindo")")/bench/folderwindow}
 runs=${RUNS:-5}
 [[ -x $lindo ]] || { echo "no lindo binary at $lindo (build first)" >&2; exit 2; }
 
@@ -86,3 +93,22 @@ awk -v l="$t_lindo" -v s="$t_stored" -v d="$t_diff" 'BEGIN {
     printf "lindo --folders, no settings file:     %.3f s   ratio %.2f\n", l, l / d
     printf "lindo --folders, with a settings file: %.3f s   ratio %.2f\n", s, s / d
     printf "(target: ratio <= 1.0)\n" }'
+
+[[ ${WINDOW:-1} != 0 ]] || exit 0
+[[ -x $window ]] || { echo "no folderwindow bench at $window: window not timed" >&2; exit 0; }
+printf '[General]\nFoldersShowSame=1\n' >"$work/same.ini"
+export LINDO_SETTINGS_FILE=$work/same.ini
+t_same=$(best "$lindo" --folders "$one" "$two")
+# The window's own figure is the run of Go alone: from the press to the last row.
+t_window=$(xvfb-run -a bash -c 'best=1e9
+    for ((r = 0; r < $0; ++r)); do
+        t=$("$1" time "$2" "$3" | sed -n "s/.*seconds \([0-9.]*\).*/\1/p")
+        best=$(awk -v t="$t" -v b="$best" "BEGIN { print (t < b ? t : b) }")
+    done
+    echo "$best"' "$runs" "$window" "$one" "$two")
+rows=$(xvfb-run -a "$window" time "$one" "$two" | sed -n 's/^rows \([0-9]*\).*/\1/p')
+awk -v s="$t_same" -v w="$t_window" -v rows="$rows" 'BEGIN {
+    printf "identical files shown (%d rows in the window):\n", rows
+    printf "lindo --folders:                       %.3f s\n", s
+    printf "Folder Comparison window, Go:          %.3f s   ratio %.2f\n", w, w / s
+    printf "(target: ratio <= 1.5)\n" }'

@@ -5,7 +5,9 @@
 //                                        with identical files shown; one PNG
 //                                        per scene
 //   folderwindow time <folder1> <folder2>  one run of Go over the two folders;
-//                                        prints the rows and the seconds
+//                                        prints the rows and the seconds. The
+//                                        show-same setting is read from the
+//                                        settings file, as the main window does
 //
 // Run it under a real X server (xvfb-run -a) or with QT_QPA_PLATFORM=offscreen.
 // Settings go to a temporary file unless LINDO_SETTINGS_FILE is set.
@@ -15,6 +17,8 @@
 #include "folderwindow/folderlistctrl.h"
 #include "folderwindow/folderpathcombobox.h"
 #include "folderwindow/folderwindowowner.h"
+#include "settingsstore/freshsetting.h"
+#include "settingsstore/settingsnames.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 
@@ -34,17 +39,20 @@ namespace {
 
 class StandaloneOwner final : public lindo::FolderWindowOwner {
 public:
+    // A negative `showSame` reads the setting afresh at every identical pair, as the main window does.
     explicit StandaloneOwner(int showSame) : m_showSame(showSame) {}
     lindo::DiffEngine &Engine() override { return m_engine; }
     void CompareFiles(const std::string &, const std::string &) override {}
     bool CloseFolderDialog() override { return true; }
-    int ReadFoldersShowSame() override { return m_showSame; }
+    int ReadFoldersShowSame() override { return m_showSame < 0 ? m_stored.Read() : m_showSame; }
     QWidget *Window() override { return &m_window; }
 
 private:
     lindo::DiffEngine m_engine;
     QWidget m_window;
     int m_showSame;
+    lindo::FreshSettingNumber m_stored{QString::fromLatin1(lindo::settings::kFoldersShowSame),
+                                       lindo::settings::kDefaultFoldersShowSame};
 };
 
 void Put(const QString &path, const char *bytes, long seconds)
@@ -102,18 +110,29 @@ int Shots(const QString &out)
     return saved ? 0 : 1;
 }
 
+// User plus system time of this process so far: on a busy machine a steadier
+// figure than the wall time.
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 int Time(const QString &folder1, const QString &folder2)
 {
-    StandaloneOwner owner(0);
+    StandaloneOwner owner(-1);
     lindo::CFolderCompareDialog window(owner);
     window.show();
     QApplication::processEvents();
     QElapsedTimer timer;
+    const double cpuBefore = CpuSeconds();
     timer.start();
     window.StartComparison(folder1, folder2);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    std::printf("rows %d seconds %.3f status \"%s\"\n", window.Results()->GetItemCount(), seconds,
-                qPrintable(window.StatusText()));
+    std::printf("rows %d seconds %.3f cpu %.3f status \"%s\"\n", window.Results()->GetItemCount(), seconds,
+                CpuSeconds() - cpuBefore, qPrintable(window.StatusText()));
     return 0;
 }
 

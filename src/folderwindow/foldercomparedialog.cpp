@@ -162,7 +162,11 @@ bool CFolderCompareDialog::RunComparison()
     // showing the previous run's count.
     UpdateCount();
     m_pumpClock.invalidate();
+    m_showRowsClock.invalidate();
+    m_wndResults->HoldRows(true);
     m_scan.Run(m_comboFolder1->GetPath(), m_comboFolder2->GetPath());
+    m_wndResults->HoldRows(false);
+    UpdateCount();
     m_comboFolder1->AddToHistory();
     m_comboFolder2->AddToHistory();
     if (!m_bAbort)
@@ -242,12 +246,22 @@ void CFolderCompareDialog::UpdateCount()
     m_wndCount->setText(ObjectCountText(m_wndResults->GetItemCount()));
 }
 
+void CFolderCompareDialog::ShowFoundRows()
+{
+    m_wndResults->ShowHeldRows();
+    UpdateCount();
+}
+
 bool CFolderCompareDialog::PumpMessages()
 {
-    // Handling events repaints every row and count that changed, which costs
-    // many times a pairing step; a hundred times a second keeps the window
-    // as responsive and Abort as prompt.
+    // Handling events costs many times a pairing step; a hundred times a
+    // second keeps the window as responsive and Abort as prompt. New rows
+    // relay out and repaint the whole list, so they go in ten times a second.
     if (!m_pumpClock.isValid() || m_pumpClock.elapsed() >= m_pumpIntervalMs) {
+        if (!m_showRowsClock.isValid() || m_showRowsClock.elapsed() >= m_showRowsIntervalMs) {
+            ShowFoundRows();
+            m_showRowsClock.start();
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         m_pumpClock.start();
     }
@@ -266,12 +280,14 @@ int CFolderCompareDialog::ReadFoldersShowSame()
 
 void CFolderCompareDialog::OfferRow(const std::string &relativePath, FolderState state)
 {
+    // The list and the count take the row when the run next shows what it found.
     m_wndResults->AddRow(relativePath, state, false);
-    UpdateCount();
 }
 
 void CFolderCompareDialog::ShowStatus(std::string_view text)
 {
+    // "Done." comes with every row found.
+    ShowFoundRows();
     m_wndStatus->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 

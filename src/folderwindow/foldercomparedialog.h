@@ -60,11 +60,19 @@ public:
     // selected, goes to the main window.
     void OnDoubleClick();
 
-    // How often a run stops to handle pending events (and repaint what it
-    // found): at most once per interval, and always at its first step.
+    // How often a run stops to handle pending events: at most once per
+    // interval, and always at its first step.
     static constexpr int kPumpIntervalMs = 10;
-    // Tests use 0 to have events handled after every step.
-    void SetPumpInterval(int milliseconds) { m_pumpIntervalMs = milliseconds; }
+    // How often the rows found meanwhile are put into the list (and the
+    // count follows them): at the first of those stops after this interval,
+    // and when the run ends.
+    static constexpr int kShowRowsIntervalMs = 100;
+    // Tests use 0 to have events handled, and rows shown, after every step.
+    void SetPumpInterval(int milliseconds)
+    {
+        m_pumpIntervalMs = milliseconds;
+        m_showRowsIntervalMs = milliseconds == 0 ? 0 : kShowRowsIntervalMs;
+    }
 
     CFolderPathComboBox *FolderBox(int side) const;
     CFolderListCtrl *Results() const { return m_wndResults; }
@@ -87,6 +95,8 @@ private:
     // back to the owner.
     void RunCloseSteps();
     void UpdateCount();
+    // Puts the rows found since the last time into the list, with the count.
+    void ShowFoundRows();
 
     // FolderScanHost
     bool PumpMessages() override;
@@ -112,6 +122,8 @@ private:
     QIcon m_hIcon;
     QElapsedTimer m_pumpClock; // since events were last handled; invalid before a run's first step
     int m_pumpIntervalMs = kPumpIntervalMs;
+    QElapsedTimer m_showRowsClock; // since rows were last put into the list; invalid before a run's first step
+    int m_showRowsIntervalMs = kShowRowsIntervalMs;
 };
 
 } // namespace lindo

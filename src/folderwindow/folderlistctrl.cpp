@@ -42,7 +42,10 @@ CFolderListCtrl::CFolderListCtrl(const DiffEngine &engine, QWidget *parent)
     BuildImageList();
 }
 
-CFolderListCtrl::~CFolderListCtrl() = default;
+CFolderListCtrl::~CFolderListCtrl()
+{
+    qDeleteAll(m_held);
+}
 
 void CFolderListCtrl::BuildImageList()
 {
@@ -82,12 +85,32 @@ int CFolderListCtrl::AddRow(const std::string &relativePath, FolderState state, 
         {QString::fromLocal8Bit(relativePath), QString::fromLocal8Bit(FolderStateText(state))});
     const QIcon &picture = Image(static_cast<int>(state));
     item->setIcon(0, overlay ? WithOverlay(picture) : picture);
-    addTopLevelItem(item);
+    if (m_holding)
+        m_held.append(item);
+    else
+        addTopLevelItem(item);
     return row;
+}
+
+void CFolderListCtrl::HoldRows(bool hold)
+{
+    m_holding = hold;
+    if (!hold)
+        ShowHeldRows();
+}
+
+void CFolderListCtrl::ShowHeldRows()
+{
+    if (m_held.isEmpty())
+        return;
+    addTopLevelItems(m_held);
+    m_held.clear();
 }
 
 void CFolderListCtrl::DeleteAllItems()
 {
+    qDeleteAll(m_held);
+    m_held.clear();
     clear();
     m_rows.Clear();
 }

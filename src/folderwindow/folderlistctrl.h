@@ -30,7 +30,16 @@ public:
     // or -1 when the row was refused.
     int AddRow(const std::string &relativePath, FolderState state, bool overlay);
     void DeleteAllItems();
+    // Every admitted row, those still held back included.
     int GetItemCount() const { return m_rows.Count(); }
+
+    // While rows are held back, admitted rows wait and reach the widget
+    // together at ShowHeldRows: each insertion makes the view lay out all its
+    // rows again and repaint, which for a long list costs far more than
+    // finding the row. Ending the hold shows the rows still waiting.
+    void HoldRows(bool hold);
+    void ShowHeldRows();
+    int HeldRowCount() const { return static_cast<int>(m_held.size()); }
 
     // The relative path of a row, byte for byte as the scan offered it.
     const std::string &RelativePath(int row) const { return m_rows.Row(row).relativePath; }
@@ -58,6 +67,8 @@ private:
 
     FolderRowList m_rows;
     std::vector<QIcon> m_images;
+    bool m_holding = false;
+    QList<QTreeWidgetItem *> m_held; // owned until shown
 };
 
 } // namespace lindo

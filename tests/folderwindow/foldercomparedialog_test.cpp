@@ -196,6 +196,28 @@ TEST_F(FolderWindowTest, ALongStepIsFollowedByHandlingEvents)
     EXPECT_EQ(w.GoCaption(), "Go");
 }
 
+TEST_F(FolderWindowTest, RowsFoundAppearDuringTheRunWithTheirCount)
+{
+    PutIdenticalFiles(3);
+    CFolderCompareDialog &w = Open();
+    w.SetPumpInterval(CFolderCompareDialog::kPumpIntervalMs);
+    int listed = -1;
+    QString count;
+    owner.onShowSameRead = [&](int reads) {
+        if (reads == 2)
+            QThread::msleep(CFolderCompareDialog::kShowRowsIntervalMs + 5);
+        if (reads == 3) {
+            listed = w.Results()->topLevelItemCount();
+            count = w.CountText();
+        }
+    };
+    Go(w);
+    EXPECT_EQ(listed, 2);
+    EXPECT_EQ(count, "2 Objects.");
+    EXPECT_EQ(w.Results()->topLevelItemCount(), 3);
+    EXPECT_EQ(w.CountText(), "3 Objects.");
+}
+
 // A close request during a run (the window's own close box, or the main
 // window's toggle) stops the run; the window then runs its close steps.
 struct CloseDuringRunCase {

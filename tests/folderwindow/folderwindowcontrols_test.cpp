@@ -79,6 +79,27 @@ TEST_F(FolderWindowTest, TheStateColumnShowsEveryStateTextWhole)
     EXPECT_LE(list->columnWidth(1), given);
 }
 
+TEST_F(FolderWindowTest, HeldRowsReachTheListTogetherInTheirOrder)
+{
+    CFolderCompareDialog &w = Open();
+    CFolderListCtrl *list = w.Results();
+    list->HoldRows(true);
+    EXPECT_EQ(list->AddRow("a.txt", FolderOnlyIn1, false), 0);
+    EXPECT_EQ(list->AddRow("A.TXT", FolderOnlyIn2, false), -1); // admission still sees held rows
+    EXPECT_EQ(list->AddRow("b.txt", FolderNewer2, false), 1);
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_EQ(list->GetItemCount(), 2);
+    list->ShowHeldRows();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "a.txt");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Different - 2 is more recent");
+    list->AddRow("c.txt", FolderSame, false);
+    list->HoldRows(false); // ending the hold shows what waits
+    EXPECT_EQ(list->topLevelItemCount(), 3);
+    list->AddRow("d.txt", FolderSame, false);
+    EXPECT_EQ(list->topLevelItemCount(), 4);
+}
+
 TEST_F(FolderWindowTest, RestoresItsStoredRectangle)
 {
     const WindowRect stored{40, 50, 40 + 600, 50 + 500};
