@@ -102,11 +102,11 @@ t_same=$(best "$lindo" --folders "$one" "$two")
 # The window's own figure is the run of Go alone: from the press to the last row.
 t_window=$(xvfb-run -a bash -c 'best=1e9
     for ((r = 0; r < $0; ++r)); do
-        t=$("$1" time "$2" "$3" | sed -n "s/.*seconds \([0-9.]*\).*/\1/p")
+        t=$("$1" time "$2" "$3" 2>/dev/null | sed -n "s/.*seconds \([0-9.]*\).*/\1/p")
         best=$(awk -v t="$t" -v b="$best" "BEGIN { print (t < b ? t : b) }")
     done
     echo "$best"' "$runs" "$window" "$one" "$two")
-rows=$(xvfb-run -a "$window" time "$one" "$two" | sed -n 's/^rows \([0-9]*\).*/\1/p')
+rows=$(xvfb-run -a "$window" time "$one" "$two" 2>/dev/null | sed -n 's/^rows \([0-9]*\).*/\1/p')
 awk -v s="$t_same" -v w="$t_window" -v rows="$rows" 'BEGIN {
     printf "identical files shown (%d rows in the window):\n", rows
     printf "lindo --folders:                       %.3f s\n", s
