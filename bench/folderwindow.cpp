@@ -4,6 +4,9 @@
 //   folderwindow shots <output folder>   a small tree of every state, compared
 //                                        with identical files shown; one PNG
 //                                        per scene
+//   folderwindow abort <folder1> <folder2> <ms>  a run of Go whose Abort is
+//                                        clicked <ms> after the press; prints
+//                                        how long the run took to stop
 //   folderwindow time <folder1> <folder2>  one run of Go over the two folders;
 //                                        prints the rows and the seconds. The
 //                                        show-same setting is read from the
@@ -14,16 +17,20 @@
 
 #include "engine/diffengine.h"
 #include "folderwindow/foldercomparedialog.h"
+#include "folderwindow/foldercomparedialogids.h"
 #include "folderwindow/folderlistctrl.h"
 #include "folderwindow/folderpathcombobox.h"
 #include "folderwindow/folderwindowowner.h"
 #include "settingsstore/freshsetting.h"
 #include "settingsstore/settingsnames.h"
+#include "uikit/controlid.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <sys/resource.h>
@@ -136,6 +143,32 @@ int Time(const QString &folder1, const QString &folder2)
     return 0;
 }
 
+// The click arrives as an event, the way a user's does: it waits for the
+// run's next handling of events. The answer time runs from the moment the
+// click was due to the end of the run.
+int Abort(const QString &folder1, const QString &folder2, int afterMs)
+{
+    StandaloneOwner owner(-1);
+    lindo::CFolderCompareDialog window(owner);
+    window.show();
+    QApplication::processEvents();
+    QElapsedTimer sincePress;
+    bool clicked = false;
+    QTimer::singleShot(afterMs, &window, [&] {
+        clicked = true;
+        lindo::FindControl<QPushButton>(&window, lindo::folderwindow::kIdGo)->click();
+    });
+    sincePress.start();
+    window.StartComparison(folder1, folder2);
+    if (!clicked) {
+        std::fprintf(stderr, "the run ended before the click\n");
+        return 1;
+    }
+    std::printf("rows %d abort answered in %.1f ms, caption \"%s\"\n", window.Results()->GetItemCount(),
+                sincePress.nsecsElapsed() / 1e6 - afterMs, qPrintable(window.GoCaption()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -149,6 +182,9 @@ int main(int argc, char **argv)
         return Shots(args[2]);
     if (args.size() == 4 && args[1] == "time")
         return Time(args[2], args[3]);
-    std::fprintf(stderr, "usage: folderwindow shots <output folder>\n       folderwindow time <folder1> <folder2>\n");
+    if (args.size() == 5 && args[1] == "abort")
+        return Abort(args[2], args[3], args[4].toInt());
+    std::fprintf(stderr, "usage: folderwindow shots <output folder>\n       folderwindow time <folder1> <folder2>\n"
+                         "       folderwindow abort <folder1> <folder2> <milliseconds>\n");
     return 2;
 }
