@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGlyphRun>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -29,9 +30,8 @@ constexpr std::size_t kLandmarkStep = 2048;
 // Longer lines without a tab count one cell per byte for the scroll range,
 // rather than being read whole after every edit.
 constexpr std::size_t kCountedLineBytes = 64 * 1024;
-// Characters drawn in one call; the font's advance is only near the cell
-// width, so long runs would drift off their cells.
-constexpr qsizetype kLongestRun = 64;
+// Characters measured for the cell width.
+constexpr qsizetype kMeasuredRun = 64;
 
 // The letter a byte that is not text is drawn with, inverted over its cell;
 // null when the character is text.
@@ -811,11 +811,19 @@ void CMergedEditCtrl::timerEvent(QTimerEvent *event)
 void CMergedEditCtrl::UpdateMetrics()
 {
     const QFontMetricsF metrics(font());
-    m_cellWidth = std::max<qreal>(1, metrics.horizontalAdvance(QString(kLongestRun, u'x')) / kLongestRun);
+    m_cellWidth = std::max<qreal>(1, metrics.horizontalAdvance(QString(kMeasuredRun, u'x')) / kMeasuredRun);
     m_lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
     m_ascent = QFontMetrics(font()).ascent();
     // Tab stops every half inch, as the platform's text controls have them.
     m_tabCells = std::max(1, static_cast<int>(std::lround(logicalDpiX() / 2.0 / m_cellWidth)));
+    m_rawFont = QRawFont::fromFont(font());
+    std::fill(std::begin(m_asciiGlyphs), std::end(m_asciiGlyphs), 0);
+    if (m_rawFont.isValid()) {
+        for (char16_t c = 0x20; c < 0x7F; ++c) {
+            const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(QString(QChar(c)));
+            m_asciiGlyphs[c] = glyphs.size() == 1 ? glyphs.front() : 0;
+        }
+    }
 }
 
 void CMergedEditCtrl::UpdateScrollBars()
@@ -880,15 +888,20 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
     const QPalette &colours = palette();
     const auto cellX = [&](qint64 cell) { return static_cast<qreal>(cell) * m_cellWidth - left; };
 
-    QString run;
-    qint64 runCell = 0;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
     bool runSelected = false;
     const auto flush = [&] {
-        if (run.isEmpty())
+        if (glyphs.isEmpty())
             return;
+        QGlyphRun run;
+        run.setRawFont(m_rawFont);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
         painter.setPen(runSelected ? colours.highlightedText().color() : colours.text().color());
-        painter.drawText(QPointF(cellX(runCell), top + m_ascent), run);
-        run.clear();
+        painter.drawGlyphRun(QPointF(), run);
+        glyphs.clear();
+        positions.clear();
     };
 
     Landmark at = ColumnAtCell(line, firstCell);
@@ -903,20 +916,18 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
         if (selected)
             painter.fillRect(cell, colours.highlight());
         const QChar mark = ByteMark(length, c, byte);
-        const bool plain = mark.isNull() && byte != '\t' && c < 0x80;
-        if (!plain || selected != runSelected || run.size() >= kLongestRun)
+        const quint32 glyph = mark.isNull() && c < 0x80 ? m_asciiGlyphs[c] : 0;
+        if (glyph == 0 || selected != runSelected)
             flush();
         if (!mark.isNull()) {
             painter.fillRect(cell, selected ? colours.highlightedText() : colours.text());
             painter.setPen(selected ? colours.highlight().color() : colours.base().color());
             painter.drawText(cell, Qt::AlignCenter, QString(mark));
-        } else if (plain) {
-            if (run.isEmpty()) {
-                runCell = at.cell;
-                runSelected = selected;
-            }
-            run += QChar(static_cast<char16_t>(c));
-        } else if (byte != '\t') {
+        } else if (glyph != 0) {
+            runSelected = selected;
+            glyphs.append(glyph);
+            positions.append(QPointF(cell.left(), top + m_ascent));
+        } else if (byte != '\t' && c != ' ') {
             painter.setPen(selected ? colours.highlightedText().color() : colours.text().color());
             painter.drawText(QPointF(cell.left(), top + m_ascent), QString::fromUcs4(&c, 1));
         }

@@ -22,6 +22,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QRawFont>
 #include <QTimer>
 
 #include <functional>
@@ -179,6 +180,10 @@ private:
     int m_lineHeight = 1;
     int m_ascent = 0;
     int m_tabCells = 8;
+    // Printable ASCII is drawn from glyphs looked up once, each on its own
+    // cell, with no shaping at paint time; 0 where the font has none.
+    QRawFont m_rawFont;
+    quint32 m_asciiGlyphs[128] = {};
     qint64 m_widestCells = 0; // never shrinks until new text is taken in
 
     // Found lazily, so kept even by what only looks.
