@@ -82,7 +82,6 @@ TEST(MergedText, EditedFollowsUndoBackToTheSavedText)
     // Undone past the save and edited otherwise: the saved text is out of reach.
     text.Undo(from, to);
     text.Replace({0, 0}, {0, 0}, "q");
-    text.Undo(from, to);
     EXPECT_TRUE(text.IsEdited());
 }
 
