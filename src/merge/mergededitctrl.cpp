@@ -836,9 +836,14 @@ void CMergedEditCtrl::UpdateScrollBars()
 
     QScrollBar *horizontal = horizontalScrollBar();
     const int width = viewport()->width();
-    const qreal content = static_cast<qreal>(m_widestCells + 1) * m_cellWidth;
+    // The range grows in steps of a quarter of the width, so that typing
+    // at the end of the widest line does not redraw the bar at every key;
+    // the end of that line still shows with the bar at its end.
     const auto limit = static_cast<qreal>(std::numeric_limits<int>::max() / 2);
-    horizontal->setRange(0, std::max(0, static_cast<int>(std::ceil(std::min(content, limit))) - width));
+    const auto content = static_cast<qint64>(std::ceil(std::min(static_cast<qreal>(m_widestCells + 1) * m_cellWidth, limit)));
+    const qint64 step = std::max(1, width / 4);
+    const qint64 rounded = (content + step - 1) / step * step;
+    horizontal->setRange(0, static_cast<int>(std::max<qint64>(0, rounded - width)));
     horizontal->setPageStep(std::max(1, width));
     horizontal->setSingleStep(std::max(1, static_cast<int>(std::lround(m_cellWidth * 2))));
 }
