@@ -342,6 +342,22 @@ void CMergedEditCtrl::DeleteForward()
     ReplaceSelection({});
 }
 
+void CMergedEditCtrl::DeleteWordBackward()
+{
+    if (!HasSelection())
+        m_anchor = WordLeft(m_caret);
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::DeleteWordForward()
+{
+    if (!HasSelection())
+        m_anchor = WordRight(m_caret);
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
 void CMergedEditCtrl::Undo()
 {
     TextPos from;
@@ -631,9 +647,15 @@ void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
         m_text.CloseTyping();
         ReplaceSelection("\r\n");
     } else if (event->key() == Qt::Key_Backspace) {
-        DeleteBackward();
+        if (event->modifiers() & Qt::ControlModifier)
+            DeleteWordBackward();
+        else
+            DeleteBackward();
     } else if (event->key() == Qt::Key_Delete) {
-        DeleteForward();
+        if (event->modifiers() & Qt::ControlModifier)
+            DeleteWordForward();
+        else
+            DeleteForward();
     } else if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ControlModifier)) {
         ReplaceSelection("\t", MergedText::EditKind::Typing);
     } else if (event->key() == Qt::Key_Backtab) {
@@ -692,20 +714,36 @@ void CMergedEditCtrl::mousePressEvent(QMouseEvent *event)
         m_dragging = true;
         if (m_pOwner)
             m_pOwner->UpdateLineStatus();
+    } else if (event->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection()) {
+        // The usual X11 paste of what was last selected anywhere.
+        MoveCaret(PosAt(event->position().toPoint()), false);
+        if (m_caret == m_text.End())
+            FinishStreamingIn();
+        std::string bytes;
+        AppendTextBytes(QApplication::clipboard()->text(QClipboard::Selection), bytes);
+        m_text.CloseTyping();
+        ReplaceSelection(bytes);
     }
     event->accept();
 }
 
 void CMergedEditCtrl::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        MoveCaret(PosAt(event->position().toPoint()), true);
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
+        return;
+    m_dragPoint = event->position().toPoint();
+    MoveCaret(PosAt(m_dragPoint), true);
+    if (viewport()->rect().contains(m_dragPoint))
+        m_dragTimer.stop();
+    else if (!m_dragTimer.isActive())
+        m_dragTimer.start(50, this);
 }
 
 void CMergedEditCtrl::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         m_dragging = false;
+        m_dragTimer.stop();
         QClipboard *clipboard = QApplication::clipboard();
         if (HasSelection() && clipboard->supportsSelection())
             clipboard->setText(BytesToText(SelectedBytes()), QClipboard::Selection);
@@ -793,6 +831,13 @@ void CMergedEditCtrl::focusOutEvent(QFocusEvent *event)
 
 void CMergedEditCtrl::timerEvent(QTimerEvent *event)
 {
+    if (event->timerId() == m_dragTimer.timerId()) {
+        if (m_dragging)
+            MoveCaret(PosAt(m_dragPoint), true);
+        else
+            m_dragTimer.stop();
+        return;
+    }
     if (event->timerId() != m_blinkTimer.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

@@ -146,6 +146,9 @@ private:
     void InsertTypedText(const QString &text);
     void DeleteBackward();
     void DeleteForward();
+    // Ctrl+Backspace and Ctrl+Delete: to the start of the word or the next.
+    void DeleteWordBackward();
+    void DeleteWordForward();
 
     // Moving.
     void MoveCaret(TextPos to, bool select, bool keepGoal = false);
@@ -190,6 +193,9 @@ private:
     mutable std::unordered_map<int, std::vector<Landmark>> m_landmarks;
 
     QBasicTimer m_blinkTimer;
+    // While a drag holds the mouse outside the area, the text scrolls on.
+    QBasicTimer m_dragTimer;
+    QPoint m_dragPoint;
     bool m_caretShown = true;
 };
 

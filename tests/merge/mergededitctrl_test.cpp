@@ -160,6 +160,15 @@ TEST_F(MergedTextEditing, EditingKeysGiveTheirBytes)
     EXPECT_TRUE(text.IsEdited());
 }
 
+TEST_F(MergedTextEditing, CtrlBackspaceAndCtrlDeleteTakeWholeWords)
+{
+    Load("first second third\r\n");
+    text.SetCaret(0, 9); // inside "second"
+    QTest::keyClick(&text, Qt::Key_Backspace, Qt::ControlModifier);
+    QTest::keyClick(&text, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Bytes(text), "first third\r\n");
+}
+
 TEST_F(MergedTextEditing, ArrowsAndDeletionTakeWholeCharactersAndKeepOtherBytes)
 {
     Load(std::string("a\xC3\xBC\xE2\x82\xAC\xFF\0z\r\n", 11));
