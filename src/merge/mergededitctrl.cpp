@@ -677,6 +677,8 @@ void CMergedEditCtrl::keyPressEvent(QKeyEvent *event)
 
 void CMergedEditCtrl::inputMethodEvent(QInputMethodEvent *event)
 {
+    m_preedit = event->preeditString();
+    viewport()->update();
     if (!event->commitString().isEmpty()) {
         if (m_caret == m_text.End())
             FinishStreamingIn();
@@ -924,6 +926,15 @@ void CMergedEditCtrl::paintEvent(QPaintEvent *event)
     const auto lastCell = static_cast<qint64>(std::floor((left + area.right()) / m_cellWidth));
     for (int line = firstLine; line <= lastLine; ++line)
         PaintLine(painter, line, (line - top) * m_lineHeight, std::max<qint64>(firstCell, 0), lastCell);
+    if (!m_preedit.isEmpty()) {
+        // Drawn over the text after the caret, underlined, on cells of its own.
+        const QRect caret = CaretRect();
+        const QRectF box(caret.left(), caret.top(), static_cast<qreal>(m_preedit.size()) * m_cellWidth, m_lineHeight);
+        painter.fillRect(box, palette().base());
+        painter.setPen(palette().text().color());
+        painter.drawText(QPointF(box.left(), caret.top() + m_ascent), m_preedit);
+        painter.drawLine(QPointF(box.left(), box.bottom() - 1), QPointF(box.right(), box.bottom() - 1));
+    }
     if (m_caretShown && hasFocus())
         painter.fillRect(CaretRect(), palette().text());
 }

@@ -192,6 +192,8 @@ private:
     // Found lazily, so kept even by what only looks.
     mutable std::unordered_map<int, std::vector<Landmark>> m_landmarks;
 
+    // What an input method is composing, shown at the caret until committed.
+    QString m_preedit;
     QBasicTimer m_blinkTimer;
     // While a drag holds the mouse outside the area, the text scrolls on.
     QBasicTimer m_dragTimer;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QtTest/QTest>
@@ -167,6 +168,19 @@ TEST_F(MergedTextEditing, CtrlBackspaceAndCtrlDeleteTakeWholeWords)
     QTest::keyClick(&text, Qt::Key_Backspace, Qt::ControlModifier);
     QTest::keyClick(&text, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Bytes(text), "first third\r\n");
+}
+
+TEST_F(MergedTextEditing, InputMethodsCommitTheirTextAsUtf8)
+{
+    Load("ab\r\n");
+    QTest::keyClick(&text, Qt::Key_Right);
+    QInputMethodEvent composing(QString::fromUtf8("\xE6\x97\xA5"), {});
+    QApplication::sendEvent(&text, &composing);
+    EXPECT_EQ(Bytes(text), "ab\r\n"); // not yet
+    QInputMethodEvent committed;
+    committed.setCommitString(QString::fromUtf8("\xE6\x97\xA5\xE6\x9C\xAC"));
+    QApplication::sendEvent(&text, &committed);
+    EXPECT_EQ(Bytes(text), "a\xE6\x97\xA5\xE6\x9C\xAC" "b\r\n");
 }
 
 TEST_F(MergedTextEditing, ArrowsAndDeletionTakeWholeCharactersAndKeepOtherBytes)
