@@ -3,6 +3,13 @@
 // middle, and saving.
 //
 //   mergedwindow [lines]     (default 1000000; offscreen unless QT_QPA_PLATFORM is set)
+//   mergedwindow --long-lines [keys]
+//       200 lines of 50,000 characters and one of 5,000,000 in their middle,
+//       with bytes that are not text among them: time until shown, the
+//       slowest of `keys` keys (default 3) typed at the start, in the middle
+//       of the long line and at the end, the processor time used while the
+//       window sits idle for 2 s with the caret in the long line, and whether
+//       the saved file holds exactly the expected bytes.
 
 #include "engine/diffengine.h"
 #include "merge/mergeddialog.h"
@@ -14,11 +21,20 @@
 #include <QTextBlock>
 #include <QKeyEvent>
 
+#include <QEventLoop>
+#include <QTimer>
+
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -87,6 +103,153 @@ Typing TypeAt(CMergedEditCtrl &text, int keys)
     return result;
 }
 
+// The text area's lines and caret, through whichever interface it offers.
+template <class Edit> int LineCount(Edit &text)
+{
+    if constexpr (requires { text.document(); })
+        return text.document()->blockCount();
+    else
+        return text.LineCount();
+}
+
+template <class Edit> void PlaceCaret(Edit &text, int line, int column)
+{
+    if constexpr (requires { text.document(); }) {
+        QTextCursor cursor(text.document()->findBlockByNumber(line));
+        cursor.setPosition(cursor.position() + column);
+        text.setTextCursor(cursor);
+        text.centerCursor();
+    } else {
+        text.SetCaret(line, column);
+    }
+}
+
+void PressKey(QWidget &widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(&widget, &press);
+    QApplication::sendEvent(&widget, &release);
+}
+
+double ProcessorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+std::string ReadWhole(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The reported case: 200 lines of 50,000 characters with one line of
+// 5,000,000 in their middle; a few bytes that are not text sit early in the
+// text and late in the long line, where no key is typed before them.
+int LongLines(int keys)
+{
+    constexpr int kLongLine = 100;
+    constexpr std::size_t kLongLength = 5000000;
+    std::string file;
+    for (int line = 0; line <= 200; ++line) {
+        const std::size_t length = line == kLongLine ? kLongLength : 50000;
+        std::string text;
+        text.reserve(length + 16);
+        while (text.size() < length)
+            text += "word" + std::to_string((text.size() * 7 + static_cast<std::size_t>(line)) % 1000) + ' ';
+        text.resize(length);
+        if (line == 3)
+            text.replace(10, 8, std::string("\0\t\xFF\r\xC3\xBC\x01|", 8));
+        if (line == kLongLine)
+            text.replace(kLongLength - 100, 6, std::string("\0\xFE\r\xE2\x82\xAC", 6));
+        file += text + '\n';
+    }
+
+    BenchOwner owner;
+    owner.target = QString::fromStdString((std::filesystem::temp_directory_path() / "lindo-bench-merged.txt").string());
+    owner.engine.LoadTexts(file, file);
+    owner.engine.Compare();
+    owner.engine.BuildMergeList();
+    std::ostringstream merged(std::ios::out | std::ios::binary);
+    owner.engine.WriteMergeText(merged);
+    std::string expected = std::move(merged).str();
+    const std::size_t longLineStart = [&] {
+        std::size_t at = 0;
+        for (int line = 0; line < kLongLine; ++line)
+            at = expected.find("\r\n", at) + 2;
+        return at;
+    }();
+
+    QElapsedTimer timer;
+    timer.start();
+    owner.window = std::make_unique<CMergedDialog>(owner);
+    owner.window->show();
+    QApplication::processEvents();
+    const double shown = Milliseconds(timer);
+    auto &text = *lindo::FindControl<CMergedEditCtrl>(owner.window.get(), lindo::merged::kIdText);
+    double slowestTurn = 0;
+    while (text.IsStreamingIn()) {
+        QElapsedTimer turn;
+        turn.start();
+        QApplication::processEvents();
+        slowestTurn = std::max(slowestTurn, Milliseconds(turn));
+    }
+    const double whole = Milliseconds(timer);
+    std::printf("long lines: %zu bytes; shown and painted %.0f ms; whole text in %.0f ms (%d lines), slowest "
+                "event loop turn %.1f ms\n",
+                expected.size(), shown, whole, LineCount(text), slowestTurn);
+    std::fflush(stdout);
+
+    // Keys at the start, in the middle of the long line and at the end; the
+    // expected bytes take the same letters at the same places, back to front.
+    const auto slowestKey = [&](const char *where) {
+        const Typing typing = TypeAt(text, keys);
+        std::printf("  %d keys %s: slowest %.1f ms\n", keys, where, typing.slowest);
+        std::fflush(stdout);
+        return typing.slowest;
+    };
+    std::string letters;
+    for (int key = 0; key < keys; ++key)
+        letters += static_cast<char>('a' + key % 26);
+    PressKey(text, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    double worst = slowestKey("at the start");
+    PlaceCaret(text, kLongLine, static_cast<int>(kLongLength / 2));
+    QApplication::processEvents();
+    worst = std::max(worst, slowestKey("in the middle of the long line"));
+
+    owner.window->activateWindow();
+    text.setFocus();
+    QApplication::processEvents();
+    const double before = ProcessorSeconds();
+    QEventLoop idle;
+    QTimer::singleShot(2000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double idleUse = ProcessorSeconds() - before;
+
+    PressKey(text, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    worst = std::max(worst, slowestKey("at the end"));
+    expected += letters;
+    expected.insert(longLineStart + kLongLength / 2, letters);
+    expected.insert(0, letters);
+
+    timer.restart();
+    const bool saved = owner.window->SaveMergedText(owner.target);
+    const double saving = Milliseconds(timer);
+    const std::filesystem::path written = owner.target.toStdString();
+    const bool exact = saved && ReadWhole(written) == expected;
+    std::filesystem::remove(written);
+    std::printf("long lines: worst key %.1f ms; idle 2 s with the caret in the long line used %.0f ms of "
+                "processor time; save %.0f ms, %s\n",
+                worst, idleUse * 1000, saving, exact ? "bytes exact" : "BYTES DIFFER");
+    owner.CloseMergedWindow();
+    return exact ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -95,6 +258,8 @@ int main(int argc, char **argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LINDO_SETTINGS_FILE", "/nonexistent-lindo-bench/settings.ini", 1);
     QApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--long-lines") == 0)
+        return LongLines(argc > 2 ? std::atoi(argv[2]) : 3);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 1000000;
 
     BenchOwner owner;
@@ -112,7 +277,7 @@ int main(int argc, char **argv)
     const double shown = Milliseconds(timer);
     auto &text = *lindo::FindControl<CMergedEditCtrl>(owner.window.get(), lindo::merged::kIdText);
     std::printf("open: constructed %.0f ms, shown and painted %.0f ms (%d lines in at that point)\n", created,
-                shown, text.document()->blockCount());
+                shown, LineCount(text));
 
     // The rest of the text arrives while the event loop runs; the longest
     // turn of the loop bounds how long a key press may wait meanwhile.
@@ -124,13 +289,12 @@ int main(int argc, char **argv)
         slowestTurn = std::max(slowestTurn, Milliseconds(turn));
     }
     std::printf("whole text in: %.0f ms after opening, %d lines; slowest event loop turn %.1f ms\n",
-                Milliseconds(timer), text.document()->blockCount(), slowestTurn);
+                Milliseconds(timer), LineCount(text), slowestTurn);
 
     constexpr int kKeys = 200;
-    text.moveCursor(QTextCursor::End);
+    PressKey(text, Qt::Key_End, Qt::ControlModifier);
     const Typing atEnd = TypeAt(text, kKeys);
-    text.setTextCursor(QTextCursor(text.document()->findBlockByNumber(text.document()->blockCount() / 2)));
-    text.centerCursor();
+    PlaceCaret(text, LineCount(text) / 2, 0);
     QApplication::processEvents();
     const Typing inMiddle = TypeAt(text, kKeys);
     std::printf("typing %d keys at the end: %.2f ms per key (slowest %.2f ms)\n", kKeys, atEnd.average,

@@ -79,6 +79,16 @@ void AppendUtf8(char32_t c, std::string &bytes)
 
 } // namespace
 
+int Utf8CharAt(std::string_view bytes, std::size_t at, char32_t &c)
+{
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    if (byte < 0x80) {
+        c = byte;
+        return 1;
+    }
+    return SequenceAt(bytes, at, c);
+}
+
 QString BytesToText(std::string_view bytes)
 {
     // Every byte gives at most one UTF-16 unit (a four-byte sequence gives two).

@@ -40,6 +40,11 @@ constexpr QChar ByteEscape(unsigned char byte)
     return QChar(static_cast<char16_t>(kByteEscapeBase | byte));
 }
 
+// The character that starts at bytes[at]: its length in bytes, with its code
+// point in `c`; 0 when the byte there starts no valid UTF-8 sequence (overlong
+// forms, surrogates and values beyond U+10FFFF are not valid).
+int Utf8CharAt(std::string_view bytes, std::size_t at, char32_t &c);
+
 // The text of bytes: line breaks (CR LF) become '\n'.
 QString BytesToText(std::string_view bytes);
 

@@ -1,26 +1,37 @@
 #pragma once
 
 // The Merged window's text area: plain, editable text in a fixed-pitch font,
-// never wrapped. It takes bytes in and gives bytes back without losing any
-// (see merge/bytetext.h); bytes that are not text are drawn as small marks.
+// never wrapped. It keeps the very bytes it was given (merge/mergedtext.h)
+// and gives them back unchanged; bytes that are not text are drawn as small
+// marks.
+//
+// Every character takes one cell of the font's width (a tab reaches the next
+// tab stop), so finding a column on screen is arithmetic: only the lines and
+// columns in view are ever looked at, and a line of millions of characters
+// costs no more to show or edit than a short one. Long lines keep a few
+// landmarks (byte offset and cell) so that a column far along them is found
+// without reading all that comes before.
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
 // used at once. A key or paste at the end of what has arrived, or a key that
 // moves there, takes in the rest at once, so an edit always lands where it
 // would in the whole text.
-//
-// The text is never cut to a length: whatever is taken in can be written
-// back whole, and typing is never refused.
 
-#include <QPlainTextEdit>
+#include "merge/mergedtext.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QRawFont>
 #include <QTimer>
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
-class QTextBlock;
+class QMenu;
 
 namespace lindo {
 
@@ -33,16 +44,17 @@ constexpr qreal kFontPoints = 8.5;
 constexpr std::size_t kSliceBytes = 64 * 1024;
 } // namespace mergededit
 
-class CMergedEditCtrl : public QPlainTextEdit {
+class CMergedEditCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
     explicit CMergedEditCtrl(QWidget *parent = nullptr);
+    ~CMergedEditCtrl() override;
 
     // Told after every key press and left-button press; may be null.
     CMergedDialog *m_pOwner = nullptr;
 
-    // Replaces the whole text with the text of these bytes.
+    // Replaces the whole text with these bytes.
     void StreamIn(std::string bytes);
     bool IsStreamingIn() const { return !m_pending.empty(); }
     // Takes in whatever StreamIn has not taken in yet.
@@ -54,26 +66,139 @@ public:
     bool StreamOut(const std::function<bool(std::string_view)> &sink);
 
     // Whether the user changed the text since it was taken in or last saved.
-    bool IsEdited() const;
+    bool IsEdited() const { return m_text.IsEdited(); }
     // The text as it is now counts as saved.
-    void MarkSaved();
+    void MarkSaved() { m_text.MarkSaved(); }
 
-    // Zero-based line of the caret.
-    int CaretLine() const { return textCursor().blockNumber(); }
+    // Zero-based line of the caret, and its byte offset in that line.
+    int CaretLine() const { return m_caret.line; }
+    std::size_t CaretColumn() const { return m_caret.column; }
+    // Puts the caret at a line and byte offset (moved back to the start of
+    // the character there), selecting nothing, and scrolls it into view.
+    void SetCaret(int line, std::size_t column);
+
+    int LineCount() const { return m_text.LineCount(); }
+    const std::string &LineBytes(int line) const { return m_text.Line(line); }
+    bool IsEmpty() const { return m_text.IsEmpty(); }
+    // The text as characters, lines ended by '\n' (merge/bytetext.h).
+    QString ToPlainText() const;
+    std::string SelectedBytes() const;
+    bool IsUndoAvailable() const { return m_text.CanUndo(); }
+
+    // Where the character at a line and byte offset is drawn, in viewport
+    // coordinates (one cell wide at the end of a line).
+    QRect CellRect(int line, std::size_t column) const;
+
+    void Undo();
+    void Redo();
+    void Cut();
+    void Copy();
+    void Paste();
+    void SelectAll();
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void insertFromMimeData(const QMimeData *source) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // A landmark in a long line: a character starts at `column`, in `cell`.
+    struct Landmark {
+        std::size_t column;
+        qint64 cell;
+    };
+
     void StreamNextSlice();
-    void PaintByteMarks(QPainter &painter, const QTextBlock &block, QPointF origin) const;
+    void TakeInLinesFrom(int firstChanged);
+
+    // Cells: where characters are drawn.
+    qint64 NextCell(qint64 cell, unsigned char byte) const;
+    qint64 CellOf(int line, std::size_t column) const;
+    // The character covering `cell` (its column and first cell), or the
+    // line's end.
+    Landmark ColumnAtCell(int line, qint64 cell) const;
+    // The landmark at or before `column` (or `cell`) of a long line.
+    Landmark LandmarkBefore(int line, std::size_t column, qint64 cell) const;
+    void ForgetLandmarks(int line, std::size_t fromColumn);
+
+    // Editing.
+    bool HasSelection() const { return m_anchor != m_caret; }
+    TextPos SelectionStart() const { return std::min(m_anchor, m_caret); }
+    TextPos SelectionEnd() const { return std::max(m_anchor, m_caret); }
+    void ReplaceSelection(std::string_view bytes, MergedText::EditKind kind = MergedText::EditKind::Other);
+    // After the bytes between `from` and `to` changed; `sameLines` when no
+    // line came or went.
+    void AfterChange(TextPos from, TextPos to, bool sameLines);
+    qint64 CellsBound(int line) const;
+    void InsertTypedText(const QString &text);
+    void DeleteBackward();
+    void DeleteForward();
+    // Ctrl+Backspace and Ctrl+Delete: to the start of the word or the next.
+    void DeleteWordBackward();
+    void DeleteWordForward();
+
+    // Moving.
+    void MoveCaret(TextPos to, bool select, bool keepGoal = false);
+    TextPos WordLeft(TextPos from) const;
+    TextPos WordRight(TextPos from) const;
+    bool IsWordByte(int line, std::size_t column) const;
+    bool HandleMovement(QKeyEvent *event);
+    bool HandleStandardKey(QKeyEvent *event);
+    int VisibleLines() const;
+    void EnsureCaretVisible();
+    TextPos PosAt(QPoint point) const;
+
+    // Looks.
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    QRect CaretRect() const;
+    void RestartBlinking();
+    void PaintLine(QPainter &painter, int line, int top, qint64 firstCell, qint64 lastCell);
+    QMenu *CreateContextMenu();
+
+    MergedText m_text;
+    TextPos m_caret;
+    TextPos m_anchor;
+    qint64 m_goalCell = -1; // the cell Up and Down aim for, or -1
+    bool m_dragging = false;
 
     std::string m_pending;       // bytes not yet taken in
     std::size_t m_pendingAt = 0; // how far they were taken in
     QTimer m_streamTimer;
+
+    qreal m_cellWidth = 1;
+    int m_lineHeight = 1;
+    int m_ascent = 0;
+    int m_tabCells = 8;
+    // Printable ASCII is drawn from glyphs looked up once, each on its own
+    // cell, with no shaping at paint time; 0 where the font has none.
+    QRawFont m_rawFont;
+    quint32 m_asciiGlyphs[128] = {};
+    qint64 m_widestCells = 0; // never shrinks until new text is taken in
+
+    // Found lazily, so kept even by what only looks.
+    mutable std::unordered_map<int, std::vector<Landmark>> m_landmarks;
+
+    // What an input method is composing, shown at the caret until committed.
+    QString m_preedit;
+    QBasicTimer m_blinkTimer;
+    // While a drag holds the mouse outside the area, the text scrolls on.
+    QBasicTimer m_dragTimer;
+    QPoint m_dragPoint;
+    bool m_caretShown = true;
 };
 
 } // namespace lindo

@@ -375,8 +375,6 @@ TEST_F(MainWindowTest, SettingsCancelledStillTakesTheStoredFolderSwitch)
 
 #include "merge/mergeddialog.h"
 
-#include <QPlainTextEdit>
-
 namespace lindo::test {
 namespace {
 
@@ -389,9 +387,9 @@ TEST_F(MainWindowTest, MergeToScreenTogglesTheMergedWindow)
     EXPECT_TRUE(w.CommandAction(kCmdMergeToScreen)->isChecked());
     EXPECT_TRUE(w.MergedDialog()->isVisible());
     EXPECT_EQ(w.MergedDialog()->parentWidget(), nullptr); // a top-level window of its own
-    const auto *text = w.MergedDialog()->findChild<QPlainTextEdit *>();
+    const auto *text = w.MergedDialog()->findChild<CMergedEditCtrl *>();
     ASSERT_NE(text, nullptr);
-    EXPECT_TRUE(text->toPlainText().startsWith("alpha\nBETA\n"));
+    EXPECT_TRUE(text->ToPlainText().startsWith("alpha\nBETA\n"));
 
     Trigger(kCmdMergeToScreen);
     EXPECT_EQ(w.MergedDialog(), nullptr);

@@ -57,7 +57,7 @@ TEST_F(MergedEditsTest, EscapeAsksAndCancelKeepsTheProgramAndItsText)
     EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::YesNoCancel);
     EXPECT_TRUE(w.isVisible());
     ASSERT_NE(w.MergedDialog(), nullptr);
-    EXPECT_TRUE(TextArea()->toPlainText().startsWith("typed alpha"));
+    EXPECT_TRUE(TextArea()->ToPlainText().startsWith("typed alpha"));
 
     prompter.answers = {PromptAnswer::No};
     QTest::keyClick(&w, Qt::Key_Escape);

@@ -8,7 +8,6 @@
 #include "uikit/dialogunits.h"
 #include "uikit/windowplacement.h"
 
-#include <QTextBlock>
 #include <QToolBar>
 #include <QtTest/QTest>
 
@@ -56,7 +55,8 @@ TEST_F(MergedWindowTest, OpensShowingTheMergeOutputWithItsToolbarAndStatus)
     EXPECT_EQ(Button(kIdSaveAs).toolTip(), "Save As");
     EXPECT_FALSE(Button(kIdSave).icon().isNull());
     EXPECT_FALSE(Button(kIdSaveAs).icon().isNull());
-    EXPECT_FALSE(TextArea().isReadOnly());
+    QTest::keyClicks(&TextArea(), "x"); // not read-only
+    EXPECT_EQ(TextBytes(TextArea()), "x" + owner.MergeBytes());
 }
 
 TEST_F(MergedWindowTest, WithoutAStoredPositionTheTemplateGrowsByTheToolbar)
@@ -151,14 +151,13 @@ TEST_F(MergedWindowTest, LineStatusFollowsKeysAndClicks)
 
     QTest::keyClick(&TextArea(), Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(LineStatus().text(), "Ln 0");
-    QTextCursor third(TextArea().document()->findBlockByNumber(2));
-    const QPoint onThirdLine = TextArea().cursorRect(third).center() + QPoint(2, 0);
+    const QPoint onThirdLine = TextArea().CellRect(2, 0).center() + QPoint(2, 0);
     QTest::mouseClick(TextArea().viewport(), Qt::LeftButton, {}, onThirdLine);
     EXPECT_EQ(LineStatus().text(), "Ln 2");
 
     // A caret moved without a key or a click shows once the window's own
     // surface is clicked.
-    TextArea().setTextCursor(QTextCursor(TextArea().document()->findBlockByNumber(1)));
+    TextArea().SetCaret(1, 0);
     EXPECT_EQ(LineStatus().text(), "Ln 2");
     QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(2, window.height() - 2));
     EXPECT_EQ(LineStatus().text(), "Ln 1");
@@ -169,7 +168,7 @@ TEST_F(MergedWindowTest, EmptyMergeShowsAnEmptyTextOnLineZeroAndSavesAnEmptyFile
     owner.engine.autoSelect = 0;
     Open("a\n", "b\n");
     EXPECT_EQ(owner.MergeBytes(), "");
-    EXPECT_TRUE(TextArea().document()->isEmpty());
+    EXPECT_TRUE(TextArea().IsEmpty());
     EXPECT_EQ(LineStatus().text(), "Ln 0");
     WriteFile(dir / "merged.txt", "old");
     ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
@@ -180,9 +179,8 @@ TEST_F(MergedWindowTest, LongLinesAreNotWrapped)
 {
     const std::string line(2000, 'w');
     Open(line + "\n", line + "\n");
-    const QTextBlock first = TextArea().document()->firstBlock();
-    EXPECT_EQ(first.text().size(), 2000);
-    EXPECT_EQ(first.layout()->lineCount(), 1);
+    EXPECT_EQ(TextArea().LineBytes(0).size(), 2000u);
+    EXPECT_EQ(TextArea().CellRect(0, 1999).top(), TextArea().CellRect(0, 0).top());
 }
 
 TEST_F(MergedWindowTest, NulIsDrawnAsAVisibleMark)
@@ -191,12 +189,9 @@ TEST_F(MergedWindowTest, NulIsDrawnAsAVisibleMark)
     CMergedEditCtrl &text = TextArea();
     DrainEvents();
     const QImage image = text.viewport()->grab().toImage();
-    QTextCursor cursor(text.document());
-    const auto cellOf = [&](int position) {
-        cursor.setPosition(position);
-        const int left = text.cursorRect(cursor).left();
-        cursor.setPosition(position + 1);
-        const QRect next = text.cursorRect(cursor);
+    const auto cellOf = [&](std::size_t column) {
+        const int left = text.CellRect(0, column).left();
+        const QRect next = text.CellRect(0, column + 1);
         return QRect(left + 1, next.top() + 2, next.left() - left - 1, next.height() - 4);
     };
     const auto darkShare = [&](const QRect &cell) {
