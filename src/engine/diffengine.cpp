@@ -6,8 +6,31 @@
 
 #include <new>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace lindo {
+
+namespace {
+
+// Runs work(0) on a second thread and work(1) on this one, and waits for
+// both, so that the two sides' reading and cutting overlap on two cores.
+// When no thread can be started the two run one after the other.
+template <typename Work>
+void RunBoth(Work &&work)
+{
+    std::thread other;
+    try {
+        other = std::thread([&work] { work(0); });
+    } catch (const std::system_error &) {
+        work(0);
+    }
+    work(1);
+    if (other.joinable())
+        other.join();
+}
+
+} // namespace
 
 DiffEngine::DiffEngine() = default;
 DiffEngine::~DiffEngine() = default;
@@ -21,11 +44,12 @@ void DiffEngine::Report(const std::string &message)
 bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 {
     std::array<ByteBuffer, 2> buffers;
-    const std::array<const std::string *, 2> paths{&path1, &path2};
+    std::array<int, 2> errors{};
+    // The two files are read at the same time; each thread fills only its own buffer.
+    RunBoth([&](std::size_t n) { errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]); });
     for (std::size_t n = 0; n < 2; ++n) {
-        const int error = ReadFileBytes(*paths[n], buffers[n]);
-        if (error != 0) {
-            Report(FileErrorMessage(CauseFromErrno(error), *paths[n]));
+        if (errors[n] != 0) {
+            Report(FileErrorMessage(CauseFromErrno(errors[n]), n == 0 ? path1 : path2));
             return false;
         }
     }
@@ -47,12 +71,33 @@ void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
 {
     std::array<DiffLines, 2> lines;
-    for (std::size_t n = 0; n < 2; ++n)
-        ReadLines(buffers[n].View(), lines[n]);
-    m_textIdCount = InternLines(lines[0], lines[1], buffers[0].View() == buffers[1].View());
+    const bool sameBytes = buffers[0].View() == buffers[1].View();
+    if (sameBytes) {
+        // Both sides are cut from side 1's bytes: side 2's copy is not needed.
+        buffers[1].Clear();
+    }
+    std::array<bool, 2> outOfMemory{};
+    RunBoth([&](std::size_t n) {
+        try {
+            // The same bytes on both sides are most often linked as twins,
+            // which needs no tags; they are added below when that fails.
+            ReadLines(buffers[sameBytes ? 0 : n].View(), lines[n], !sameBytes);
+        } catch (const std::bad_alloc &) {
+            outOfMemory[n] = true;
+        }
+    });
+    if (outOfMemory[0] || outOfMemory[1])
+        throw std::bad_alloc();
+    const bool twinLines = sameBytes && HasUniqueLine(lines[0]);
+    if (sameBytes && !twinLines)
+        TagLines(lines[0]);
+    // Twin lines are linked without any lookup, so their texts need no ids.
+    const std::uint32_t idCount = twinLines ? 0 : InternLines(lines[0], lines[1], sameBytes);
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.
+    m_textIdCount = idCount;
+    m_twinLines = twinLines;
     for (std::size_t n = 0; n < 2; ++n) {
         m_buffers[n].Swap(buffers[n]);
         m_files[n].lines.swap(lines[n]);

@@ -94,6 +94,7 @@ private:
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.
+    void LinkTwins();
     bool LinkLines(int i, int j);
     bool Extend(int i, int j);
     bool MatchRange(const DiffSection &range1, const DiffSection &range2);
@@ -107,6 +108,9 @@ private:
     std::array<DiffFile, 2> m_files;
     std::array<ByteBuffer, 2> m_buffers; // the bytes the line texts view
     std::uint32_t m_textIdCount = 0;            // distinct line texts of the loaded pair
+    // The loaded sides are the same bytes and some line occurs only once: the
+    // matching would link every line to its twin, so Compare does just that.
+    bool m_twinLines = false;
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;
     FileErrorReporter *m_reporter = nullptr;

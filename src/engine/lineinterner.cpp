@@ -1,6 +1,7 @@
 #include "engine/lineinterner.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace lindo {
@@ -82,7 +83,48 @@ void InternSide(InternTable &table, DiffLines &lines)
     }
 }
 
+constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
+constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
+
 } // namespace
+
+bool HasUniqueLine(const DiffLines &lines)
+{
+    struct Candidate {
+        const DiffLine *line = nullptr;
+        std::uint32_t key = 0;
+        std::uint32_t seen = 0;
+    };
+    std::vector<Candidate> slots(kCandidateSlots);
+    constexpr std::size_t mask = kCandidateSlots - 1;
+    // The slot of a line's text among the candidates, or the empty slot where
+    // it would go. The key is the length and first bytes, which sets most
+    // lines apart without reading all of their text.
+    auto slotOf = [&slots](const DiffLine &line) -> Candidate & {
+        std::uint64_t head = 0;
+        std::memcpy(&head, line.text.data(), std::min<std::size_t>(line.text.size(), 8));
+        const auto key = static_cast<std::uint32_t>(((head ^ line.text.size()) * 0x9E3779B97F4A7C15ull) >> 32);
+        for (std::size_t at = key & mask;; at = (at + 1) & mask) {
+            Candidate &slot = slots[at];
+            if (!slot.line) {
+                slot.key = key;
+                return slot;
+            }
+            if (slot.key == key && slot.line->text == line.text)
+                return slot;
+        }
+    };
+    const std::size_t count = lines.size();
+    const std::size_t step = std::max<std::size_t>(1, count / kCandidateLines);
+    for (std::size_t n = 0; n < count; n += step)
+        slotOf(lines[n]).line = &lines[n];
+    for (const DiffLine &line : lines) {
+        Candidate &slot = slotOf(line);
+        if (slot.line)
+            ++slot.seen;
+    }
+    return std::any_of(slots.begin(), slots.end(), [](const Candidate &slot) { return slot.seen == 1; });
+}
 
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
 {

@@ -16,4 +16,9 @@ namespace lindo {
 // without a lookup of its own.
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes = false);
 
+// True when some line's text provably occurs exactly once among lines. Only
+// a few lines spread over the file are tried, in one pass, so false means
+// "none found", not "none".
+bool HasUniqueLine(const DiffLines &lines);
+
 } // namespace lindo

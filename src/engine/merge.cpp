@@ -5,40 +5,47 @@
 #include "engine/safewrite.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <ostream>
 
 namespace lindo {
 
 namespace {
 
-constexpr std::size_t kOutputChunk = 64 * 1024;
+constexpr std::size_t kOutputChunk = 256 * 1024;
 
 // Feeds the merge output in large chunks to a sink; returns false as soon as
-// the sink does.
+// the sink does. Lines are copied into a plain array: most are short, and a
+// string's append costs more than the copy itself.
 template <typename Sink>
 bool EmitMerge(const std::vector<DiffSection> &mergeList, Sink &&sink)
 {
-    std::string chunk;
-    chunk.reserve(kOutputChunk + 256);
+    const std::unique_ptr<char[]> chunk(new char[kOutputChunk]);
+    std::size_t used = 0;
     for (const DiffSection &section : mergeList) {
         const DiffLines &lines = *section.file;
         for (int line = section.first; line <= section.last; ++line) {
             const std::string_view text = lines[static_cast<std::size_t>(line)].text;
-            if (chunk.size() + text.size() + 2 > kOutputChunk && !chunk.empty()) {
-                if (!sink(std::string_view(chunk)))
+            if (used + text.size() + 2 > kOutputChunk) {
+                if (used > 0 && !sink(std::string_view(chunk.get(), used)))
                     return false;
-                chunk.clear();
+                used = 0;
+                if (text.size() + 2 > kOutputChunk) {
+                    if (!sink(text))
+                        return false;
+                    chunk[used++] = '\r';
+                    chunk[used++] = '\n';
+                    continue;
+                }
             }
-            if (text.size() >= kOutputChunk) {
-                if (!sink(text))
-                    return false;
-            } else {
-                chunk.append(text);
-            }
-            chunk.append("\r\n");
+            std::memcpy(chunk.get() + used, text.data(), text.size());
+            used += text.size();
+            chunk[used++] = '\r';
+            chunk[used++] = '\n';
         }
     }
-    return chunk.empty() || sink(std::string_view(chunk));
+    return used == 0 || sink(std::string_view(chunk.get(), used));
 }
 
 } // namespace

@@ -111,7 +111,7 @@ int ReadFileBytes(const std::string &path, ByteBuffer &buffer)
     return ReadAllBytes(file.get(), buffer);
 }
 
-void ReadLines(std::string_view bytes, DiffLines &lines)
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
 {
     lines.clear();
     const char *const begin = bytes.data();
@@ -120,13 +120,14 @@ void ReadLines(std::string_view bytes, DiffLines &lines)
     if (!bytes.empty() && bytes.back() != '\n')
         ++count; // a last line without a line end is still a line
     lines.reserve(count);
+    AdviseHugePages(lines.data(), count * sizeof(DiffLine));
 
-    auto emit = [&lines](const char *start, const char *lineEnd, bool endedByLineFeed) {
+    auto emit = [&lines, tags](const char *start, const char *lineEnd, bool endedByLineFeed) {
         std::size_t length = static_cast<std::size_t>(lineEnd - start);
         if (endedByLineFeed && length > 0 && start[length - 1] == '\r')
             --length; // CR LF is one line end; only the one CR right before the LF
         const std::string_view text(start, length);
-        lines.push_back(DiffLine{text, -1, TextTag(text)});
+        lines.push_back(DiffLine{text, -1, tags ? TextTag(text) : 0});
     };
     const char *lineStart = begin;
     const char *p = begin;
@@ -147,6 +148,12 @@ void ReadLines(std::string_view bytes, DiffLines &lines)
     }
     if (lineStart < end)
         emit(lineStart, end, false);
+}
+
+void TagLines(DiffLines &lines)
+{
+    for (DiffLine &line : lines)
+        line.textId = TextTag(line.text);
 }
 
 } // namespace lindo

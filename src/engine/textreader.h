@@ -21,7 +21,11 @@ int ReadAllBytes(int fd, ByteBuffer &buffer);
 int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 
 // Cuts bytes into lines (each with link -1); the texts view into bytes. Each
-// line's textId holds its TextTag until the lines are interned.
-void ReadLines(std::string_view bytes, DiffLines &lines);
+// line's textId holds its TextTag until the lines are interned, or 0 when
+// tags is false (TagLines can add them later).
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
+
+// Sets every line's textId to its TextTag.
+void TagLines(DiffLines &lines);
 
 } // namespace lindo
