@@ -76,8 +76,12 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
         // Both sides are cut from side 1's bytes: side 2's copy is not needed.
         buffers[1].Clear();
     }
+    const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
     std::array<bool, 2> outOfMemory{};
     RunBoth([&](std::size_t n) {
+        // A compacting load cuts side 2 itself, while it interns.
+        if (compact && n == 1)
+            return;
         try {
             // The same bytes on both sides are most often linked as twins,
             // which needs no tags; they are added below when that fails.
@@ -92,7 +96,11 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
     if (sameBytes && !twinLines)
         TagLines(lines[0]);
     // Twin lines are linked without any lookup, so their texts need no ids.
-    const std::uint32_t idCount = twinLines ? 0 : InternLines(lines[0], lines[1], sameBytes);
+    std::uint32_t idCount = 0;
+    if (compact)
+        idCount = InternCompacting(lines[0], buffers[1], lines[1]);
+    else if (!twinLines)
+        idCount = InternLines(lines[0], lines[1], sameBytes);
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

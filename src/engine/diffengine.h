@@ -82,6 +82,12 @@ public:
     static constexpr Colour defaultColorIdentical = MakeColour(0, 0, 0);
     static constexpr Colour defaultColorInserted = MakeColour(255, 0, 0);
 
+    // From this size of the second file on, Load keeps only the second
+    // file's lines that the first lacks in memory, at the price of cutting
+    // the two files one after the other. Changes no result.
+    static constexpr std::size_t kCompactSecondFrom = std::size_t{8} << 20;
+    std::size_t compactSecondFrom = kCompactSecondFrom;
+
 private:
     DiffFile &File(int side) { return m_files[side == 1 ? 0 : 1]; }
     const DiffFile &File(int side) const { return m_files[side == 1 ? 0 : 1]; }

@@ -1,7 +1,11 @@
 #include "engine/lineinterner.h"
 
+#include "engine/texthash.h"
+#include "engine/textreader.h"
+
 #include <algorithm>
 #include <cstring>
+#include <sys/mman.h>
 #include <vector>
 
 namespace lindo {
@@ -16,8 +20,10 @@ class InternTable {
 public:
     explicit InternTable(std::size_t expected)
     {
+        // Room for `expected` texts at the load the table keeps; it grows
+        // when there are more.
         std::size_t capacity = 1024;
-        while (capacity < expected * 2)
+        while (capacity < expected)
             capacity *= 2;
         m_slots.assign(capacity, 0);
     }
@@ -49,6 +55,7 @@ public:
     }
 
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
+    const DiffLine &First(std::uint32_t id) const { return *m_firsts[id]; }
 
 private:
     void Grow()
@@ -71,17 +78,29 @@ private:
     std::vector<const DiffLine *> m_firsts; // the first line of each id; lines do not move meanwhile
 };
 
-void InternSide(InternTable &table, DiffLines &lines)
+// Interns lines[from..]; then(line, isNew) follows each line's interning.
+template <typename Then>
+void InternRange(InternTable &table, DiffLines &lines, std::size_t from, Then &&then)
 {
     const std::size_t count = lines.size();
-    for (std::size_t n = 0; n < std::min(kBatch, count); ++n)
+    for (std::size_t n = from; n < std::min(from + kBatch, count); ++n)
         table.Prefetch(lines[n].textId);
-    for (std::size_t n = 0; n < count; ++n) {
+    for (std::size_t n = from; n < count; ++n) {
         if (n + kBatch < count)
             table.Prefetch(lines[n + kBatch].textId);
+        const std::uint32_t known = table.Count();
         lines[n].textId = table.Intern(lines[n]);
+        then(lines[n], lines[n].textId == known);
     }
 }
+
+void InternSide(InternTable &table, DiffLines &lines)
+{
+    InternRange(table, lines, 0, [](const DiffLine &, bool) {});
+}
+
+constexpr std::size_t kCompactChunk = std::size_t{1} << 20;      // side-2 bytes cut and interned at a time
+constexpr std::uintptr_t kReleaseUnit = std::uintptr_t{2} << 20; // whole huge pages
 
 constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
 constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
@@ -101,8 +120,11 @@ bool HasUniqueLine(const DiffLines &lines)
     // it would go. The key is the length and first bytes, which sets most
     // lines apart without reading all of their text.
     auto slotOf = [&slots](const DiffLine &line) -> Candidate & {
-        std::uint64_t head = 0;
-        std::memcpy(&head, line.text.data(), std::min<std::size_t>(line.text.size(), 8));
+        std::uint64_t head;
+        if (line.text.size() >= 8)
+            std::memcpy(&head, line.text.data(), 8);
+        else
+            head = ShortWord(line.text.data(), line.text.size());
         const auto key = static_cast<std::uint32_t>(((head ^ line.text.size()) * 0x9E3779B97F4A7C15ull) >> 32);
         for (std::size_t at = key & mask;; at = (at + 1) & mask) {
             Candidate &slot = slots[at];
@@ -138,6 +160,55 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
     } else {
         InternSide(table, lines2);
     }
+    return table.Count();
+}
+
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2)
+{
+    const std::size_t count2 = CountLines(bytes2.View());
+    InternTable table(std::max(lines1.size(), count2));
+    InternSide(table, lines1);
+
+    lines2.clear();
+    lines2.reserve(count2);
+    AdviseHugePages(lines2.data(), lines2.capacity() * sizeof(DiffLine));
+    char *const base = bytes2.Data();
+    const char *const end = base + bytes2.Size();
+    std::size_t kept = 0; // bytes2's front holds the texts side 1 does not have
+    for (const char *p = base; p < end;) {
+        // Chunks end right after a line feed, so no line is cut in two.
+        const char *chunkEnd = end;
+        if (static_cast<std::size_t>(end - p) > kCompactChunk) {
+            chunkEnd = p + kCompactChunk;
+            while (chunkEnd > p && chunkEnd[-1] != '\n')
+                --chunkEnd;
+            if (chunkEnd == p) {
+                const void *lf = std::memchr(p + kCompactChunk, '\n', static_cast<std::size_t>(end - p) - kCompactChunk);
+                chunkEnd = lf ? static_cast<const char *>(lf) + 1 : end;
+            }
+        }
+        const std::size_t from = lines2.size();
+        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, true);
+        InternRange(table, lines2, from, [&](DiffLine &line, bool isNew) {
+            if (!isNew) {
+                line.text = table.First(line.textId).text;
+                return;
+            }
+            // Moving down never overwrites a byte not yet cut: everything
+            // kept so far came from before this line.
+            std::memmove(base + kept, line.text.data(), line.text.size());
+            line.text = std::string_view(base + kept, line.text.size());
+            kept += line.text.size();
+        });
+        p = chunkEnd;
+        // What lies between the kept front and the next uncut byte is not
+        // viewed by any line any more: give its pages back.
+        const auto releaseFrom = (reinterpret_cast<std::uintptr_t>(base + kept) + kReleaseUnit - 1) & ~(kReleaseUnit - 1);
+        const auto releaseTo = reinterpret_cast<std::uintptr_t>(p) & ~(kReleaseUnit - 1);
+        if (releaseTo > releaseFrom)
+            ::madvise(reinterpret_cast<void *>(releaseFrom), releaseTo - releaseFrom, MADV_DONTNEED);
+    }
+    bytes2.SetSize(kept);
     return table.Count();
 }
 

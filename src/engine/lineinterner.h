@@ -4,6 +4,7 @@
 // gets one small id, in one pass over the lines, so that the matching can
 // count, look up and compare lines as integers.
 
+#include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
 
 #include <cstdint>
@@ -15,6 +16,13 @@ namespace lindo {
 // the two sides are known to be the same bytes, side 2 takes side 1's ids
 // without a lookup of its own.
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes = false);
+
+// InternLines for two different files with a smaller peak: interns lines1
+// (cut with tags), then cuts bytes2 into lines2 and interns it a chunk at a
+// time. Every side-2 line then views the bytes of the first line, of either
+// side, with its text, so bytes2 keeps only the texts side 1 lacks, moved to
+// its front, and the pages of the rest are handed back as the cut goes on.
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2);
 
 // True when some line's text provably occurs exactly once among lines. Only
 // a few lines spread over the file are tried, in one pass, so false means

@@ -25,6 +25,12 @@ int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 // tags is false (TagLines can add them later).
 void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
 
+// The number of lines ReadLines cuts from bytes.
+std::size_t CountLines(std::string_view bytes);
+
+// ReadLines without emptying or reserving: appends the lines of bytes.
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
+
 // Sets every line's textId to its TextTag.
 void TagLines(DiffLines &lines);
 
