@@ -99,8 +99,7 @@ void InternSide(InternTable &table, DiffLines &lines)
     InternRange(table, lines, 0, [](const DiffLine &, bool) {});
 }
 
-constexpr std::size_t kCompactChunk = std::size_t{1} << 20;      // side-2 bytes cut and interned at a time
-constexpr std::uintptr_t kReleaseUnit = std::uintptr_t{2} << 20; // whole huge pages
+constexpr std::uintptr_t kReleaseUnit = std::uintptr_t{2} << 20; // pages are given back in whole huge pages
 
 constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
 constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
@@ -163,7 +162,7 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
     return table.Count();
 }
 
-std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2)
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk)
 {
     const std::size_t count2 = CountLines(bytes2.View());
     InternTable table(std::max(lines1.size(), count2));
@@ -178,12 +177,12 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
     for (const char *p = base; p < end;) {
         // Chunks end right after a line feed, so no line is cut in two.
         const char *chunkEnd = end;
-        if (static_cast<std::size_t>(end - p) > kCompactChunk) {
-            chunkEnd = p + kCompactChunk;
+        if (static_cast<std::size_t>(end - p) > chunk) {
+            chunkEnd = p + chunk;
             while (chunkEnd > p && chunkEnd[-1] != '\n')
                 --chunkEnd;
             if (chunkEnd == p) {
-                const void *lf = std::memchr(p + kCompactChunk, '\n', static_cast<std::size_t>(end - p) - kCompactChunk);
+                const void *lf = std::memchr(p + chunk, '\n', static_cast<std::size_t>(end - p) - chunk);
                 chunkEnd = lf ? static_cast<const char *>(lf) + 1 : end;
             }
         }

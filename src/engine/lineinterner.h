@@ -22,7 +22,9 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes =
 // time. Every side-2 line then views the bytes of the first line, of either
 // side, with its text, so bytes2 keeps only the texts side 1 lacks, moved to
 // its front, and the pages of the rest are handed back as the cut goes on.
-std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2);
+// chunk is the number of bytes2's bytes cut and interned at a time.
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2,
+                               std::size_t chunk = std::size_t{1} << 20);
 
 // True when some line's text provably occurs exactly once among lines. Only
 // a few lines spread over the file are tried, in one pass, so false means

@@ -2,6 +2,7 @@
 // exception-string text services.
 
 #include "enginetestutil.h"
+#include "engine/lineinterner.h"
 #include "engine/textreader.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
@@ -235,12 +236,48 @@ namespace {
 // would only cost a reallocation, but an exact one keeps the memory peak down.
 TEST(LineSplitting, ReservesExactlyTheLinesItCuts)
 {
-    for (const std::string &bytes : {std::string(1000, '\n'), std::string("ab\ncd\r\nef"),
+    for (const std::string &bytes : {std::string(1000, '\n'), std::string(10000, '\n'), std::string("ab\ncd\r\nef"),
                                      std::string("\n\n\n\n\n\n\n\nx\n\n\n\n\n\n\n\n\n"), std::string(17, 'z')}) {
         DiffLines lines;
         ReadLines(bytes, lines);
         EXPECT_EQ(lines.capacity(), lines.size()) << bytes.size();
     }
+}
+
+// The compacting load, cut in chunks far smaller than its lines: side 2
+// gets the lines ReadLines would give, texts side 1 has view side 1's bytes,
+// and side 2's buffer keeps each text side 1 lacks once.
+TEST(CompactingLoad, SecondSideKeepsOnlyTheTextsTheFirstLacks)
+{
+    const std::string first = "shared\r\n}\nonly first\n\n";
+    const std::string second = "}\nnew one\r\nshared\nnew one\n" + std::string(40, 'x') + "\n}\n\nnew two";
+    DiffLines lines1;
+    ReadLines(first, lines1);
+    ByteBuffer bytes2(second);
+    DiffLines lines2;
+    InternCompacting(lines1, bytes2, lines2, 7);
+
+    DiffLines expected;
+    ReadLines(second, expected);
+    ASSERT_EQ(TextsOf(lines2), TextsOf(expected));
+    const std::string_view firstBytes(first);
+    std::string kept;
+    for (std::size_t n = 0; n < lines2.size(); ++n) {
+        const std::string_view text = lines2[n].text;
+        bool inFirst = false;
+        for (const DiffLine &line : lines1)
+            inFirst = inFirst || line.text == text;
+        const bool viewsFirst = text.data() >= firstBytes.data() && text.data() <= firstBytes.data() + firstBytes.size();
+        EXPECT_EQ(viewsFirst, inFirst) << n;
+        bool seenBefore = false;
+        for (std::size_t m = 0; m < n; ++m)
+            seenBefore = seenBefore || lines2[m].text == text;
+        if (!inFirst && !seenBefore)
+            kept += text;
+        for (const DiffLine &line : lines1)
+            EXPECT_EQ(line.text == text, line.textId == lines2[n].textId) << n;
+    }
+    EXPECT_EQ(bytes2.View(), kept);
 }
 
 } // namespace
