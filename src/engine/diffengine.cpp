@@ -5,6 +5,7 @@
 #include "engine/textreader.h"
 
 #include <new>
+#include <sys/stat.h>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -30,6 +31,15 @@ void RunBoth(Work &&work)
         other.join();
 }
 
+// Two regular files of one size: worth comparing while the second is read.
+bool SameSizedFiles(const std::string &path1, const std::string &path2)
+{
+    struct stat info1 {};
+    struct stat info2 {};
+    return ::stat(path1.c_str(), &info1) == 0 && ::stat(path2.c_str(), &info2) == 0 && S_ISREG(info1.st_mode)
+           && S_ISREG(info2.st_mode) && info1.st_size == info2.st_size;
+}
+
 } // namespace
 
 DiffEngine::DiffEngine() = default;
@@ -45,8 +55,17 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 {
     std::array<ByteBuffer, 2> buffers;
     std::array<int, 2> errors{};
-    // The two files are read at the same time; each thread fills only its own buffer.
-    RunBoth([&](std::size_t n) { errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]); });
+    bool sameBytes = false;
+    if (SameSizedFiles(path1, path2)) {
+        // Likely the same bytes: the second is compared with the first as it
+        // is read, and kept only when it differs.
+        errors[0] = ReadFileBytes(path1, buffers[0]);
+        if (errors[0] == 0)
+            errors[1] = ReadFileBytesComparing(path2, buffers[0].View(), buffers[1], sameBytes);
+    } else {
+        // The two files are read at the same time; each thread fills only its own buffer.
+        RunBoth([&](std::size_t n) { errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]); });
+    }
     for (std::size_t n = 0; n < 2; ++n) {
         if (errors[n] != 0) {
             Report(FileErrorMessage(CauseFromErrno(errors[n]), n == 0 ? path1 : path2));
@@ -54,7 +73,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         }
     }
     try {
-        Prepare(buffers);
+        Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View());
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -64,14 +83,13 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 
 void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 {
-    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), ByteBuffer(bytes2)};
-    Prepare(buffers);
+    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), bytes1 == bytes2 ? ByteBuffer() : ByteBuffer(bytes2)};
+    Prepare(buffers, bytes1 == bytes2);
 }
 
-void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
+void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes)
 {
     std::array<DiffLines, 2> lines;
-    const bool sameBytes = buffers[0].View() == buffers[1].View();
     if (sameBytes) {
         // Both sides are cut from side 1's bytes: side 2's copy is not needed.
         buffers[1].Clear();

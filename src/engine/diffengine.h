@@ -95,8 +95,9 @@ private:
     DiffLines &Lines2() { return m_files[1].lines; }
 
     // Cuts both buffers into lines and interns them; on success the engine
-    // takes them over. Leaves the engine unchanged when it throws.
-    void Prepare(std::array<ByteBuffer, 2> &buffers);
+    // takes them over. Leaves the engine unchanged when it throws. With
+    // sameBytes, both sides are cut from the first buffer.
+    void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.

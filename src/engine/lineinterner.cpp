@@ -18,7 +18,9 @@ constexpr std::size_t kBatch = 16; // lines whose slots are fetched ahead of the
 // (0 = empty). Texts are compared with the first line that had them.
 class InternTable {
 public:
-    explicit InternTable(std::size_t expected)
+    // Lines are named by side (0 or 1, the top bit) and index: half the room
+    // of a pointer per text.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2) : m_sides{&side1, &side2}
     {
         // Room for `expected` texts at the load the table keeps; it grows
         // when there are more.
@@ -32,7 +34,7 @@ public:
     // run of lines overlap instead of waiting one after another.
     void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
 
-    std::uint32_t Intern(const DiffLine &line)
+    std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
         const std::uint32_t tag = line.textId;
         const std::size_t mask = m_slots.size() - 1;
@@ -40,7 +42,7 @@ public:
             const std::uint64_t slot = m_slots[at];
             if (slot == 0) {
                 const auto id = static_cast<std::uint32_t>(m_firsts.size());
-                m_firsts.push_back(&line);
+                m_firsts.push_back(ref);
                 m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
                 if (m_firsts.size() * 2 > m_slots.size())
                     Grow();
@@ -48,14 +50,20 @@ public:
             }
             if (static_cast<std::uint32_t>(slot >> 32) == tag) {
                 const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
-                if (m_firsts[id]->text == line.text)
+                if (First(id).text == line.text)
                     return id;
             }
         }
     }
 
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
-    const DiffLine &First(std::uint32_t id) const { return *m_firsts[id]; }
+    const DiffLine &First(std::uint32_t id) const
+    {
+        const std::uint32_t ref = m_firsts[id];
+        return (*m_sides[ref >> 31])[ref & kIndexBits];
+    }
+
+    static constexpr std::uint32_t kIndexBits = 0x7FFFFFFFu;
 
 private:
     void Grow()
@@ -75,12 +83,13 @@ private:
     }
 
     std::vector<std::uint64_t> m_slots;
-    std::vector<const DiffLine *> m_firsts; // the first line of each id; lines do not move meanwhile
+    std::vector<std::uint32_t> m_firsts; // the first line of each id
+    const DiffLines *m_sides[2];
 };
 
-// Interns lines[from..]; then(line, isNew) follows each line's interning.
+// Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.
 template <typename Then>
-void InternRange(InternTable &table, DiffLines &lines, std::size_t from, Then &&then)
+void InternRange(InternTable &table, int side, DiffLines &lines, std::size_t from, Then &&then)
 {
     const std::size_t count = lines.size();
     for (std::size_t n = from; n < std::min(from + kBatch, count); ++n)
@@ -89,17 +98,18 @@ void InternRange(InternTable &table, DiffLines &lines, std::size_t from, Then &&
         if (n + kBatch < count)
             table.Prefetch(lines[n + kBatch].textId);
         const std::uint32_t known = table.Count();
-        lines[n].textId = table.Intern(lines[n]);
+        const auto ref = static_cast<std::uint32_t>(n) | (static_cast<std::uint32_t>(side) << 31);
+        lines[n].textId = table.Intern(lines[n], ref);
         then(lines[n], lines[n].textId == known);
     }
 }
 
-void InternSide(InternTable &table, DiffLines &lines)
+void InternSide(InternTable &table, int side, DiffLines &lines)
 {
-    InternRange(table, lines, 0, [](const DiffLine &, bool) {});
+    InternRange(table, side, lines, 0, [](const DiffLine &, bool) {});
 }
 
-constexpr std::uintptr_t kReleaseUnit = std::uintptr_t{2} << 20; // pages are given back in whole huge pages
+constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as they are passed
 
 constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
 constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
@@ -110,28 +120,31 @@ bool HasUniqueLine(const DiffLines &lines)
 {
     struct Candidate {
         const DiffLine *line = nullptr;
-        std::uint32_t key = 0;
+        std::uint64_t head = 0;
         std::uint32_t seen = 0;
     };
     std::vector<Candidate> slots(kCandidateSlots);
     constexpr std::size_t mask = kCandidateSlots - 1;
     // The slot of a line's text among the candidates, or the empty slot where
-    // it would go. The key is the length and first bytes, which sets most
-    // lines apart without reading all of their text.
+    // it would go. Length and first bytes set most lines apart without
+    // reading all of their text, and settle texts of up to eight bytes.
     auto slotOf = [&slots](const DiffLine &line) -> Candidate & {
+        const std::string_view text = line.text;
         std::uint64_t head;
-        if (line.text.size() >= 8)
-            std::memcpy(&head, line.text.data(), 8);
+        if (text.size() >= 8)
+            std::memcpy(&head, text.data(), 8);
         else
-            head = ShortWord(line.text.data(), line.text.size());
-        const auto key = static_cast<std::uint32_t>(((head ^ line.text.size()) * 0x9E3779B97F4A7C15ull) >> 32);
+            head = ShortWord(text.data(), text.size());
+        const auto key = static_cast<std::size_t>(((head ^ text.size()) * 0x9E3779B97F4A7C15ull) >> 40);
         for (std::size_t at = key & mask;; at = (at + 1) & mask) {
             Candidate &slot = slots[at];
             if (!slot.line) {
-                slot.key = key;
+                slot.head = head;
                 return slot;
             }
-            if (slot.key == key && slot.line->text == line.text)
+            const std::string_view other = slot.line->text;
+            if (slot.head == head && other.size() == text.size()
+                && (text.size() <= 8 || std::memcmp(other.data() + 8, text.data() + 8, text.size() - 8) == 0))
                 return slot;
         }
     };
@@ -151,13 +164,13 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()));
-    InternSide(table, lines1);
+    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2);
+    InternSide(table, 0, lines1);
     if (sameBytes && lines1.size() == lines2.size()) {
         for (std::size_t n = 0; n < lines1.size(); ++n)
             lines2[n].textId = lines1[n].textId;
     } else {
-        InternSide(table, lines2);
+        InternSide(table, 1, lines2);
     }
     return table.Count();
 }
@@ -165,8 +178,8 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
 std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk)
 {
     const std::size_t count2 = CountLines(bytes2.View());
-    InternTable table(std::max(lines1.size(), count2));
-    InternSide(table, lines1);
+    InternTable table(std::max(lines1.size(), count2), lines1, lines2);
+    InternSide(table, 0, lines1);
 
     lines2.clear();
     lines2.reserve(count2);
@@ -188,7 +201,7 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
         }
         const std::size_t from = lines2.size();
         CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, true);
-        InternRange(table, lines2, from, [&](DiffLine &line, bool isNew) {
+        InternRange(table, 1, lines2, from, [&](DiffLine &line, bool isNew) {
             if (!isNew) {
                 line.text = table.First(line.textId).text;
                 return;

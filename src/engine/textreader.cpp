@@ -23,6 +23,7 @@ namespace {
 static_assert(std::endian::native == std::endian::little, "LineFeedMask finds bytes by their little-endian order");
 
 constexpr std::size_t kMinReadChunk = 64 * 1024;
+constexpr std::size_t kComparePiece = 1024 * 1024;
 
 class FileDescriptor {
 public:
@@ -110,6 +111,38 @@ std::size_t CountLineFeeds(const char *p, const char *end)
 
 } // namespace
 
+namespace {
+
+// Reads from fd to its end, appending to buffer's content; the room grows as
+// needed. Returns 0 or an errno value (buffer emptied).
+int ReadToEnd(int fd, ByteBuffer &buffer)
+{
+    for (;;) {
+        if (buffer.Size() == buffer.Capacity())
+            buffer.Reserve(buffer.Capacity() + std::max(buffer.Capacity() / 2, kMinReadChunk));
+        const ssize_t got = ::read(fd, buffer.Data() + buffer.Size(), buffer.Capacity() - buffer.Size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            buffer.Clear();
+            return error;
+        }
+        if (got == 0)
+            return 0;
+        buffer.SetSize(buffer.Size() + static_cast<std::size_t>(got));
+    }
+}
+
+// A regular file's buffer gets its size plus one spare byte, so a file that
+// does not grow needs no reallocation at all.
+std::size_t FirstRoom(const struct stat &info)
+{
+    return S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : kMinReadChunk;
+}
+
+} // namespace
+
 int ReadAllBytes(int fd, ByteBuffer &buffer)
 {
     struct stat info {};
@@ -119,42 +152,97 @@ int ReadAllBytes(int fd, ByteBuffer &buffer)
         return EISDIR;
     try {
         buffer.Clear();
-        // A regular file is read into a buffer of its size plus one spare byte,
-        // so a file that does not grow needs no reallocation at all.
-        buffer.Reserve(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : kMinReadChunk);
-        for (;;) {
-            if (buffer.Size() == buffer.Capacity())
-                buffer.Reserve(buffer.Capacity() + std::max(buffer.Capacity() / 2, kMinReadChunk));
-            const ssize_t got = ::read(fd, buffer.Data() + buffer.Size(), buffer.Capacity() - buffer.Size());
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                const int error = errno;
-                buffer.Clear();
-                return error;
-            }
-            if (got == 0)
-                return 0;
-            buffer.SetSize(buffer.Size() + static_cast<std::size_t>(got));
-        }
+        buffer.Reserve(FirstRoom(info));
+        return ReadToEnd(fd, buffer);
     } catch (const std::bad_alloc &) {
         buffer.Clear();
         return ENOMEM;
     }
 }
 
-int ReadFileBytes(const std::string &path, ByteBuffer &buffer)
+int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer, bool &same)
+{
+    same = false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    try {
+        buffer.Clear();
+        // The file is read a piece at a time into a small buffer that stays
+        // in the cache, as long as it goes on agreeing with the reference.
+        const std::unique_ptr<char[]> piece(new char[kComparePiece]);
+        std::size_t matched = 0;
+        std::size_t pending = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd, piece.get(), kComparePiece);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (got == 0) {
+                same = matched == reference.size();
+                if (same)
+                    return 0;
+                break;
+            }
+            const auto size = static_cast<std::size_t>(got);
+            if (size > reference.size() - matched || std::memcmp(reference.data() + matched, piece.get(), size) != 0) {
+                pending = size;
+                break;
+            }
+            matched += size;
+        }
+        // They differ: what was read so far is the reference's first bytes
+        // and the last piece; the rest comes as usual.
+        buffer.Reserve(std::max(FirstRoom(info), matched + pending + kMinReadChunk));
+        if (matched > 0)
+            std::memcpy(buffer.Data(), reference.data(), matched);
+        if (pending > 0)
+            std::memcpy(buffer.Data() + matched, piece.get(), pending);
+        buffer.SetSize(matched + pending);
+        return ReadToEnd(fd, buffer);
+    } catch (const std::bad_alloc &) {
+        buffer.Clear();
+        return ENOMEM;
+    }
+}
+
+namespace {
+
+// Opens path for reading; returns the descriptor or -errno.
+int OpenForReading(const std::string &path)
 {
     if (path.empty())
-        return ENOENT;
+        return -ENOENT;
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? -errno : fd;
+}
+
+} // namespace
+
+int ReadFileBytes(const std::string &path, ByteBuffer &buffer)
+{
+    const int fd = OpenForReading(path);
     if (fd < 0)
-        return errno;
+        return -fd;
     FileDescriptor file(fd);
     return ReadAllBytes(file.get(), buffer);
+}
+
+int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same)
+{
+    same = false;
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return -fd;
+    FileDescriptor file(fd);
+    return ReadAllBytesComparing(file.get(), reference, buffer, same);
 }
 
 std::size_t CountLines(std::string_view bytes)

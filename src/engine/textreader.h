@@ -20,6 +20,12 @@ int ReadAllBytes(int fd, ByteBuffer &buffer);
 // Opens path and reads it whole. Returns 0 or an errno value (EISDIR for a folder).
 int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 
+// ReadAllBytes for a file that may well be the same bytes as reference: same
+// tells whether it is, and then buffer stays empty; otherwise buffer gets
+// the file's bytes, as from ReadAllBytes.
+int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer, bool &same);
+int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same);
+
 // Cuts bytes into lines (each with link -1); the texts view into bytes. Each
 // line's textId holds its TextTag until the lines are interned, or 0 when
 // tags is false (TagLines can add them later).
