@@ -280,5 +280,41 @@ TEST(CompactingLoad, SecondSideKeepsOnlyTheTextsTheFirstLacks)
     EXPECT_EQ(bytes2.View(), kept);
 }
 
+// A second file of the first one's size is compared while it is read: kept
+// only when it differs, and then whole, wherever the first difference lies
+// (the comparison reads it a mebibyte at a time).
+TEST(ComparingRead, KeepsTheSecondFileOnlyWhenItDiffers)
+{
+    TempDir dir;
+    std::string reference(3 * 1024 * 1024 + 5, 'r');
+    for (std::size_t n = 0; n < reference.size(); n += 61)
+        reference[n] = '\n';
+    std::string late = reference;
+    late[late.size() - 2] = 'x';
+    std::string early = reference;
+    early[3] = 'x';
+    for (const std::string &bytes : {reference, late, early, reference + "more", reference.substr(0, 1500000)}) {
+        WriteFile(dir / "file", bytes);
+        ByteBuffer buffer;
+        bool same = true;
+        ASSERT_EQ(ReadFileBytesComparing((dir / "file").string(), reference, buffer, same), 0);
+        EXPECT_EQ(same, bytes == reference) << bytes.size();
+        EXPECT_TRUE(buffer.View() == (same ? std::string_view() : std::string_view(bytes))) << bytes.size();
+    }
+}
+
+TEST(ComparingRead, IdenticalFilesLoadAsTwoSidesOfOneText)
+{
+    TempDir dir;
+    WriteFile(dir / "one", "a\nb\na\n");
+    WriteFile(dir / "two", "a\nb\na\n");
+    DiffEngine engine;
+    ASSERT_TRUE(engine.Load((dir / "one").string(), (dir / "two").string()));
+    engine.Compare();
+    EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(LinksOf(engine, 2), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(MergeOf(engine), CrLf({"a", "b", "a"}));
+}
+
 } // namespace
 } // namespace lindo::test
