@@ -90,29 +90,32 @@ void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes)
 {
     std::array<DiffLines, 2> lines;
-    if (sameBytes) {
-        // Both sides are cut from side 1's bytes: side 2's copy is not needed.
-        buffers[1].Clear();
-    }
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
-    std::array<bool, 2> outOfMemory{};
-    RunBoth([&](std::size_t n) {
-        // A compacting load cuts side 2 itself, while it interns.
-        if (compact && n == 1)
-            return;
-        try {
-            // The same bytes on both sides are most often linked as twins,
-            // which needs no tags; they are added below when that fails.
-            ReadLines(buffers[sameBytes ? 0 : n].View(), lines[n], !sameBytes);
-        } catch (const std::bad_alloc &) {
-            outOfMemory[n] = true;
-        }
-    });
-    if (outOfMemory[0] || outOfMemory[1])
-        throw std::bad_alloc();
-    const bool twinLines = sameBytes && HasUniqueLine(lines[0]);
-    if (sameBytes && !twinLines)
-        TagLines(lines[0]);
+    bool twinLines = false;
+    if (sameBytes) {
+        // One cut from side 1's bytes (side 2's copy is not needed); side 2
+        // gets a copy of the lines, made in the pass that looks for a line
+        // that occurs once. Twin lines need no tags, so they are added only
+        // when no such line turns up.
+        buffers[1].Clear();
+        ReadLines(buffers[0].View(), lines[0], false);
+        twinLines = HasUniqueLine(lines[0], &lines[1]);
+        if (!twinLines)
+            TagLines(lines[0]);
+    } else if (compact) {
+        ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
+    } else {
+        std::array<bool, 2> outOfMemory{};
+        RunBoth([&](std::size_t n) {
+            try {
+                ReadLines(buffers[n].View(), lines[n]);
+            } catch (const std::bad_alloc &) {
+                outOfMemory[n] = true;
+            }
+        });
+        if (outOfMemory[0] || outOfMemory[1])
+            throw std::bad_alloc();
+    }
     // Twin lines are linked without any lookup, so their texts need no ids.
     std::uint32_t idCount = 0;
     if (compact)

@@ -116,7 +116,7 @@ constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups
 
 } // namespace
 
-bool HasUniqueLine(const DiffLines &lines)
+bool HasUniqueLine(const DiffLines &lines, DiffLines *copy)
 {
     struct Candidate {
         const DiffLine *line = nullptr;
@@ -152,10 +152,17 @@ bool HasUniqueLine(const DiffLines &lines)
     const std::size_t step = std::max<std::size_t>(1, count / kCandidateLines);
     for (std::size_t n = 0; n < count; n += step)
         slotOf(lines[n]).line = &lines[n];
+    if (copy) {
+        copy->clear();
+        copy->reserve(count);
+        AdviseHugePages(copy->data(), count * sizeof(DiffLine));
+    }
     for (const DiffLine &line : lines) {
         Candidate &slot = slotOf(line);
         if (slot.line)
             ++slot.seen;
+        if (copy)
+            copy->push_back(line);
     }
     return std::any_of(slots.begin(), slots.end(), [](const Candidate &slot) { return slot.seen == 1; });
 }

@@ -28,7 +28,8 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
 
 // True when some line's text provably occurs exactly once among lines. Only
 // a few lines spread over the file are tried, in one pass, so false means
-// "none found", not "none".
-bool HasUniqueLine(const DiffLines &lines);
+// "none found", not "none". With copy, also copies lines into it in the same
+// pass.
+bool HasUniqueLine(const DiffLines &lines, DiffLines *copy = nullptr);
 
 } // namespace lindo
