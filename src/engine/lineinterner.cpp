@@ -65,6 +65,13 @@ public:
 
     static constexpr std::uint32_t kIndexBits = 0x7FFFFFFFu;
 
+    // Index of the first line with the text of id when it is on side 1, else -1.
+    std::ptrdiff_t FirstOnSide1(std::uint32_t id) const
+    {
+        const std::uint32_t ref = m_firsts[id];
+        return (ref >> 31) == 0 ? static_cast<std::ptrdiff_t>(ref) : -1;
+    }
+
 private:
     void Grow()
     {
@@ -107,6 +114,46 @@ void InternRange(InternTable &table, int side, DiffLines &lines, std::size_t fro
 void InternSide(InternTable &table, int side, DiffLines &lines)
 {
     InternRange(table, side, lines, 0, [](const DiffLine &, bool) {});
+}
+
+constexpr std::ptrdiff_t kResyncWindow = 1024; // lines a guess may jump after a miss
+
+// Interns side 2's lines[from..], side 1 being interned already. Two versions
+// of a file mostly run in step, so each line is first compared with the side-1
+// line after the one the previous line matched: a sequential read instead of
+// a table lookup that misses the cache. Only lines that differ there are
+// tagged and looked up. then(line, isNew, same) follows each line, same being
+// a line with the same text (the line itself when new). guess carries over
+// from one call to the next.
+template <typename Then>
+void InternSecond(InternTable &table, const DiffLines &lines1, DiffLines &lines2, std::size_t from,
+                  std::ptrdiff_t &guess, Then &&then)
+{
+    const auto count1 = static_cast<std::ptrdiff_t>(lines1.size());
+    for (std::size_t n = from; n < lines2.size(); ++n) {
+        DiffLine &line = lines2[n];
+        if (guess < count1) {
+            const DiffLine &ahead = lines1[static_cast<std::size_t>(guess)];
+            if (SameText(ahead.text, line.text)) {
+                line.textId = ahead.textId;
+                then(line, false, ahead);
+                ++guess;
+                continue;
+            }
+        }
+        line.textId = TextTag(line.text);
+        const std::uint32_t known = table.Count();
+        const std::uint32_t id = table.Intern(line, static_cast<std::uint32_t>(n) | (1u << 31));
+        line.textId = id;
+        const bool isNew = id == known;
+        then(line, isNew, isNew ? line : table.First(id));
+        ++guess;
+        // Realign after an insertion or deletion, but not on a far-off
+        // first copy of some common text.
+        const std::ptrdiff_t first = isNew ? -1 : table.FirstOnSide1(id);
+        if (first >= 0 && first + 1 > guess - kResyncWindow && first + 1 < guess + kResyncWindow)
+            guess = first + 1;
+    }
 }
 
 constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as they are passed
@@ -177,7 +224,8 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
         for (std::size_t n = 0; n < lines1.size(); ++n)
             lines2[n].textId = lines1[n].textId;
     } else {
-        InternSide(table, 1, lines2);
+        std::ptrdiff_t guess = 0;
+        InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
     }
     return table.Count();
 }
@@ -194,6 +242,7 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
     char *const base = bytes2.Data();
     const char *const end = base + bytes2.Size();
     std::size_t kept = 0; // bytes2's front holds the texts side 1 does not have
+    std::ptrdiff_t guess = 0;
     for (const char *p = base; p < end;) {
         // Chunks end right after a line feed, so no line is cut in two.
         const char *chunkEnd = end;
@@ -207,10 +256,10 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
             }
         }
         const std::size_t from = lines2.size();
-        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, true);
-        InternRange(table, 1, lines2, from, [&](DiffLine &line, bool isNew) {
+        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, false);
+        InternSecond(table, lines1, lines2, from, guess, [&](DiffLine &line, bool isNew, const DiffLine &same) {
             if (!isNew) {
-                line.text = table.First(line.textId).text;
+                line.text = same.text;
                 return;
             }
             // Moving down never overwrites a byte not yet cut: everything

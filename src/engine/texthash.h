@@ -26,6 +26,26 @@ inline std::uint64_t ShortWord(const char *p, std::size_t n)
     return byte(0) | (byte(n / 2) << 8) | (byte(n - 1) << 16);
 }
 
+// Whether two texts are the same bytes; texts of up to sixteen bytes are
+// compared as words, without a call.
+inline bool SameText(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    if (n <= 8)
+        return ShortWord(a.data(), n) == ShortWord(b.data(), n);
+    if (n <= 16) {
+        std::uint64_t a1, a2, b1, b2;
+        std::memcpy(&a1, a.data(), 8);
+        std::memcpy(&b1, b.data(), 8);
+        std::memcpy(&a2, a.data() + n - 8, 8);
+        std::memcpy(&b2, b.data() + n - 8, 8);
+        return a1 == b1 && a2 == b2;
+    }
+    return std::memcmp(a.data(), b.data(), n) == 0;
+}
+
 inline std::uint32_t TextTag(std::string_view text)
 {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
