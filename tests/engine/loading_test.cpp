@@ -3,6 +3,7 @@
 
 #include "enginetestutil.h"
 #include "engine/lineinterner.h"
+#include "engine/texthash.h"
 #include "engine/textreader.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
@@ -314,6 +315,22 @@ TEST(ComparingRead, IdenticalFilesLoadAsTwoSidesOfOneText)
     EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(LinksOf(engine, 2), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(MergeOf(engine), CrLf({"a", "b", "a"}));
+}
+
+// Line texts are compared word-wise when short: a difference in any byte,
+// at every length, must still tell them apart.
+TEST(TextComparison, SameTextSeesEveryByte)
+{
+    for (std::size_t length = 0; length <= 40; ++length) {
+        const std::string text(length, 'a');
+        EXPECT_TRUE(SameText(text, std::string(length, 'a'))) << length;
+        EXPECT_FALSE(SameText(text, std::string(length + 1, 'a'))) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = text;
+            other[at] = 'b';
+            EXPECT_FALSE(SameText(text, other)) << length << " " << at;
+        }
+    }
 }
 
 } // namespace
