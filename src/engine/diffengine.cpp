@@ -108,7 +108,9 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes)
         std::array<bool, 2> outOfMemory{};
         RunBoth([&](std::size_t n) {
             try {
-                ReadLines(buffers[n].View(), lines[n]);
+                // Side 2's lines are tagged only where they differ from
+                // side 1's, as they are interned.
+                ReadLines(buffers[n].View(), lines[n], n == 0);
             } catch (const std::bad_alloc &) {
                 outOfMemory[n] = true;
             }

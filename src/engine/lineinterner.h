@@ -11,10 +11,10 @@
 
 namespace lindo {
 
-// Expects each line's textId to hold its TextTag (as ReadLines leaves it) and
-// replaces it by the text's id; returns the number of distinct texts. When
-// the two sides are known to be the same bytes, side 2 takes side 1's ids
-// without a lookup of its own.
+// Expects each side-1 line's textId to hold its TextTag (as ReadLines leaves
+// it; side 2's are not read) and replaces every line's textId by the text's
+// id; returns the number of distinct texts. When the two sides are known to
+// be the same bytes, side 2 takes side 1's ids without a lookup of its own.
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes = false);
 
 // InternLines for two different files with a smaller peak: interns lines1
