@@ -4,6 +4,7 @@
 #include "engine/matchscratch.h"
 #include "engine/textreader.h"
 
+#include <cerrno>
 #include <new>
 #include <sys/stat.h>
 #include <string_view>
@@ -54,6 +55,8 @@ void DiffEngine::Report(const std::string &message)
 bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 {
     std::array<ByteBuffer, 2> buffers;
+    std::array<DiffLines, 2> lines;
+    std::array<bool, 2> cut{};
     std::array<int, 2> errors{};
     bool sameBytes = false;
     if (SameSizedFiles(path1, path2)) {
@@ -63,8 +66,20 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         if (errors[0] == 0)
             errors[1] = ReadFileBytesComparing(path2, buffers[0].View(), buffers[1], sameBytes);
     } else {
-        // The two files are read at the same time; each thread fills only its own buffer.
-        RunBoth([&](std::size_t n) { errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]); });
+        // Each file is read and cut on a thread of its own, which touches
+        // only its own buffer and lines. A second file for the compacting
+        // load is cut later, while it is interned.
+        RunBoth([&](std::size_t n) {
+            errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]);
+            if (errors[n] != 0 || (n == 1 && buffers[1].Size() >= compactSecondFrom))
+                return;
+            try {
+                ReadLines(buffers[n].View(), lines[n], n == 0);
+                cut[n] = true;
+            } catch (const std::bad_alloc &) {
+                errors[n] = ENOMEM;
+            }
+        });
     }
     for (std::size_t n = 0; n < 2; ++n) {
         if (errors[n] != 0) {
@@ -73,7 +88,12 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         }
     }
     try {
-        Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View());
+        // Files that changed size after they were looked at may still be
+        // the same bytes; then they are cut again, the way same bytes are.
+        sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
+        if (sameBytes)
+            cut = {};
+        Prepare(buffers, sameBytes, lines, cut);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -84,12 +104,13 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 {
     std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), bytes1 == bytes2 ? ByteBuffer() : ByteBuffer(bytes2)};
-    Prepare(buffers, bytes1 == bytes2);
+    std::array<DiffLines, 2> lines;
+    Prepare(buffers, bytes1 == bytes2, lines, {});
 }
 
-void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes)
+void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
+                         std::array<bool, 2> cut)
 {
-    std::array<DiffLines, 2> lines;
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
     bool twinLines = false;
     if (sameBytes) {
@@ -103,10 +124,13 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes)
         if (!twinLines)
             TagLines(lines[0]);
     } else if (compact) {
-        ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
-    } else {
+        if (!cut[0])
+            ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
+    } else if (!cut[0] || !cut[1]) {
         std::array<bool, 2> outOfMemory{};
         RunBoth([&](std::size_t n) {
+            if (cut[n])
+                return;
             try {
                 // Side 2's lines are tagged only where they differ from
                 // side 1's, as they are interned.
