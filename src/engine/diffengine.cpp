@@ -6,10 +6,11 @@
 
 #include <cerrno>
 #include <new>
-#include <sys/stat.h>
 #include <string_view>
 #include <system_error>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace lindo {
 
