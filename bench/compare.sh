@@ -21,9 +21,10 @@ gen="$build/bench/gen_pairs"
 pairs=("$@")
 [ ${#pairs[@]} -eq 0 ] && pairs=(edited-100k edited-1m repetitive-200k identical-1m)
 
-# Ratio goals: lindo no slower than diff anywhere, clearly faster on the
-# large everyday case.
-ratio_goal() { [ "$1" = edited-1m ] && echo 0.7 || echo 1.0; }
+# Ratio goals: on identical files diff only compares two buffers and copies
+# one out, so matching it there is the goal; everywhere else lindo should
+# take at most half diff's time.
+ratio_goal() { [ "$1" = identical-1m ] && echo 1.0 || echo 0.5; }
 
 mkdir -p "$out"
 if [ ! -x /usr/bin/time ]; then
@@ -33,7 +34,16 @@ if [ ! -x /usr/bin/time ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends time >/dev/null
 fi
 
-if ! lindo_setup "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$out/build.log" 2>&1; then
+# Only the two programs measured here are built (at most two jobs: the
+# machine is shared).
+lindo_install_packages
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$LINDO_ROOT"
+fi
+if ! { cmake -S "$LINDO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+        && cmake --build "$build" -j 2 --target lindo gen_pairs; } >"$out/build.log" 2>&1; then
     cat "$out/build.log" >&2
     exit 1
 fi
@@ -102,7 +112,7 @@ for pair in "${pairs[@]}"; do
 done
 
 echo
-echo "Median of $repeat runs (wall seconds), largest peak RSS; memory target = 1.5 x inputs + 64 MiB"
+echo "Median of $repeat runs (wall seconds), largest peak RSS; memory target = inputs + 48 MiB"
 printf '%s\n' "${rows[@]}" | awk '
 BEGIN {
     printf "%-16s %8s %8s %8s %8s %6s %5s %-6s %9s %9s %9s %-6s %9s %9s\n",
@@ -113,7 +123,7 @@ BEGIN {
     mib = $3 / 1048576
     ratio = $5 > 0 ? $4 / $5 : 0
     lindo_mib = $6 / 1024
-    target = 1.5 * mib + 64
+    target = mib + 48
     printf "%-16s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d\n",
         $1, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
         lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9

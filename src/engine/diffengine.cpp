@@ -4,10 +4,45 @@
 #include "engine/matchscratch.h"
 #include "engine/textreader.h"
 
+#include <cerrno>
 #include <new>
 #include <string_view>
+#include <system_error>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace lindo {
+
+namespace {
+
+// Runs work(0) on a second thread and work(1) on this one, and waits for
+// both, so that the two sides' reading and cutting overlap on two cores.
+// When no thread can be started the two run one after the other.
+template <typename Work>
+void RunBoth(Work &&work)
+{
+    std::thread other;
+    try {
+        other = std::thread([&work] { work(0); });
+    } catch (const std::system_error &) {
+        work(0);
+    }
+    work(1);
+    if (other.joinable())
+        other.join();
+}
+
+// Two regular files of one size: worth comparing while the second is read.
+bool SameSizedFiles(const std::string &path1, const std::string &path2)
+{
+    struct stat info1 {};
+    struct stat info2 {};
+    return ::stat(path1.c_str(), &info1) == 0 && ::stat(path2.c_str(), &info2) == 0 && S_ISREG(info1.st_mode)
+           && S_ISREG(info2.st_mode) && info1.st_size == info2.st_size;
+}
+
+} // namespace
 
 DiffEngine::DiffEngine() = default;
 DiffEngine::~DiffEngine() = default;
@@ -21,16 +56,45 @@ void DiffEngine::Report(const std::string &message)
 bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 {
     std::array<ByteBuffer, 2> buffers;
-    const std::array<const std::string *, 2> paths{&path1, &path2};
+    std::array<DiffLines, 2> lines;
+    std::array<bool, 2> cut{};
+    std::array<int, 2> errors{};
+    bool sameBytes = false;
+    if (SameSizedFiles(path1, path2)) {
+        // Likely the same bytes: the second is compared with the first as it
+        // is read, and kept only when it differs.
+        errors[0] = ReadFileBytes(path1, buffers[0]);
+        if (errors[0] == 0)
+            errors[1] = ReadFileBytesComparing(path2, buffers[0].View(), buffers[1], sameBytes);
+    } else {
+        // Each file is read and cut on a thread of its own, which touches
+        // only its own buffer and lines. A second file for the compacting
+        // load is cut later, while it is interned.
+        RunBoth([&](std::size_t n) {
+            errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]);
+            if (errors[n] != 0 || (n == 1 && buffers[1].Size() >= compactSecondFrom))
+                return;
+            try {
+                ReadLines(buffers[n].View(), lines[n], n == 0);
+                cut[n] = true;
+            } catch (const std::bad_alloc &) {
+                errors[n] = ENOMEM;
+            }
+        });
+    }
     for (std::size_t n = 0; n < 2; ++n) {
-        const int error = ReadFileBytes(*paths[n], buffers[n]);
-        if (error != 0) {
-            Report(FileErrorMessage(CauseFromErrno(error), *paths[n]));
+        if (errors[n] != 0) {
+            Report(FileErrorMessage(CauseFromErrno(errors[n]), n == 0 ? path1 : path2));
             return false;
         }
     }
     try {
-        Prepare(buffers);
+        // Files that changed size after they were looked at may still be
+        // the same bytes; then they are cut again, the way same bytes are.
+        sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
+        if (sameBytes)
+            cut = {};
+        Prepare(buffers, sameBytes, lines, cut);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -40,19 +104,56 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 
 void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 {
-    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), ByteBuffer(bytes2)};
-    Prepare(buffers);
+    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), bytes1 == bytes2 ? ByteBuffer() : ByteBuffer(bytes2)};
+    std::array<DiffLines, 2> lines;
+    Prepare(buffers, bytes1 == bytes2, lines, {});
 }
 
-void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers)
+void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
+                         std::array<bool, 2> cut)
 {
-    std::array<DiffLines, 2> lines;
-    for (std::size_t n = 0; n < 2; ++n)
-        ReadLines(buffers[n].View(), lines[n]);
-    m_textIdCount = InternLines(lines[0], lines[1], buffers[0].View() == buffers[1].View());
+    const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
+    bool twinLines = false;
+    if (sameBytes) {
+        // One cut from side 1's bytes (side 2's copy is not needed); side 2
+        // gets a copy of the lines, made in the pass that looks for a line
+        // that occurs once. Twin lines need no tags, so they are added only
+        // when no such line turns up.
+        buffers[1].Clear();
+        ReadLines(buffers[0].View(), lines[0], false);
+        twinLines = HasUniqueLine(lines[0], &lines[1]);
+        if (!twinLines)
+            TagLines(lines[0]);
+    } else if (compact) {
+        if (!cut[0])
+            ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
+    } else if (!cut[0] || !cut[1]) {
+        std::array<bool, 2> outOfMemory{};
+        RunBoth([&](std::size_t n) {
+            if (cut[n])
+                return;
+            try {
+                // Side 2's lines are tagged only where they differ from
+                // side 1's, as they are interned.
+                ReadLines(buffers[n].View(), lines[n], n == 0);
+            } catch (const std::bad_alloc &) {
+                outOfMemory[n] = true;
+            }
+        });
+        if (outOfMemory[0] || outOfMemory[1])
+            throw std::bad_alloc();
+    }
+    // Twin lines are linked without any lookup, so their texts need no ids.
+    std::uint32_t idCount = 0;
+    if (compact)
+        idCount = InternCompacting(lines[0], buffers[1], lines[1]);
+    else if (!twinLines)
+        idCount = InternLines(lines[0], lines[1], sameBytes);
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.
+    m_textIdCount = idCount;
+    m_twinLines = twinLines;
     for (std::size_t n = 0; n < 2; ++n) {
         m_buffers[n].Swap(buffers[n]);
         m_files[n].lines.swap(lines[n]);

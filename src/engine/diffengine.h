@@ -82,18 +82,28 @@ public:
     static constexpr Colour defaultColorIdentical = MakeColour(0, 0, 0);
     static constexpr Colour defaultColorInserted = MakeColour(255, 0, 0);
 
+    // From this size of the second file on, Load keeps only the second
+    // file's lines that the first lacks in memory, at the price of cutting
+    // the two files one after the other. Changes no result.
+    static constexpr std::size_t kCompactSecondFrom = std::size_t{8} << 20;
+    std::size_t compactSecondFrom = kCompactSecondFrom;
+
 private:
     DiffFile &File(int side) { return m_files[side == 1 ? 0 : 1]; }
     const DiffFile &File(int side) const { return m_files[side == 1 ? 0 : 1]; }
     DiffLines &Lines1() { return m_files[0].lines; }
     DiffLines &Lines2() { return m_files[1].lines; }
 
-    // Cuts both buffers into lines and interns them; on success the engine
-    // takes them over. Leaves the engine unchanged when it throws.
-    void Prepare(std::array<ByteBuffer, 2> &buffers);
+    // Cuts both buffers into lines (but for a side whose cut is true: its
+    // lines are cut already, with tags on side 1 only) and interns them; on
+    // success the engine takes them over. Leaves the engine unchanged when it
+    // throws. With sameBytes, both sides are cut from the first buffer.
+    void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
+                 std::array<bool, 2> cut);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.
+    void LinkTwins();
     bool LinkLines(int i, int j);
     bool Extend(int i, int j);
     bool MatchRange(const DiffSection &range1, const DiffSection &range2);
@@ -107,6 +117,9 @@ private:
     std::array<DiffFile, 2> m_files;
     std::array<ByteBuffer, 2> m_buffers; // the bytes the line texts view
     std::uint32_t m_textIdCount = 0;            // distinct line texts of the loaded pair
+    // The loaded sides are the same bytes and some line occurs only once: the
+    // matching would link every line to its twin, so Compare does just that.
+    bool m_twinLines = false;
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;
     FileErrorReporter *m_reporter = nullptr;

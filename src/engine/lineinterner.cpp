@@ -1,6 +1,11 @@
 #include "engine/lineinterner.h"
 
+#include "engine/texthash.h"
+#include "engine/textreader.h"
+
 #include <algorithm>
+#include <cstring>
+#include <sys/mman.h>
 #include <vector>
 
 namespace lindo {
@@ -13,10 +18,14 @@ constexpr std::size_t kBatch = 16; // lines whose slots are fetched ahead of the
 // (0 = empty). Texts are compared with the first line that had them.
 class InternTable {
 public:
-    explicit InternTable(std::size_t expected)
+    // Lines are named by side (0 or 1, the top bit) and index: half the room
+    // of a pointer per text.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2) : m_sides{&side1, &side2}
     {
+        // Room for `expected` texts at the load the table keeps; it grows
+        // when there are more.
         std::size_t capacity = 1024;
-        while (capacity < expected * 2)
+        while (capacity < expected)
             capacity *= 2;
         m_slots.assign(capacity, 0);
     }
@@ -25,7 +34,7 @@ public:
     // run of lines overlap instead of waiting one after another.
     void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
 
-    std::uint32_t Intern(const DiffLine &line)
+    std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
         const std::uint32_t tag = line.textId;
         const std::size_t mask = m_slots.size() - 1;
@@ -33,7 +42,7 @@ public:
             const std::uint64_t slot = m_slots[at];
             if (slot == 0) {
                 const auto id = static_cast<std::uint32_t>(m_firsts.size());
-                m_firsts.push_back(&line);
+                m_firsts.push_back(ref);
                 m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
                 if (m_firsts.size() * 2 > m_slots.size())
                     Grow();
@@ -41,13 +50,27 @@ public:
             }
             if (static_cast<std::uint32_t>(slot >> 32) == tag) {
                 const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
-                if (m_firsts[id]->text == line.text)
+                if (First(id).text == line.text)
                     return id;
             }
         }
     }
 
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
+    const DiffLine &First(std::uint32_t id) const
+    {
+        const std::uint32_t ref = m_firsts[id];
+        return (*m_sides[ref >> 31])[ref & kIndexBits];
+    }
+
+    static constexpr std::uint32_t kIndexBits = 0x7FFFFFFFu;
+
+    // Index of the first line with the text of id when it is on side 1, else -1.
+    std::ptrdiff_t FirstOnSide1(std::uint32_t id) const
+    {
+        const std::uint32_t ref = m_firsts[id];
+        return (ref >> 31) == 0 ? static_cast<std::ptrdiff_t>(ref) : -1;
+    }
 
 private:
     void Grow()
@@ -67,35 +90,193 @@ private:
     }
 
     std::vector<std::uint64_t> m_slots;
-    std::vector<const DiffLine *> m_firsts; // the first line of each id; lines do not move meanwhile
+    std::vector<std::uint32_t> m_firsts; // the first line of each id
+    const DiffLines *m_sides[2];
 };
 
-void InternSide(InternTable &table, DiffLines &lines)
+// Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.
+template <typename Then>
+void InternRange(InternTable &table, int side, DiffLines &lines, std::size_t from, Then &&then)
 {
     const std::size_t count = lines.size();
-    for (std::size_t n = 0; n < std::min(kBatch, count); ++n)
+    for (std::size_t n = from; n < std::min(from + kBatch, count); ++n)
         table.Prefetch(lines[n].textId);
-    for (std::size_t n = 0; n < count; ++n) {
+    for (std::size_t n = from; n < count; ++n) {
         if (n + kBatch < count)
             table.Prefetch(lines[n + kBatch].textId);
-        lines[n].textId = table.Intern(lines[n]);
+        const std::uint32_t known = table.Count();
+        const auto ref = static_cast<std::uint32_t>(n) | (static_cast<std::uint32_t>(side) << 31);
+        lines[n].textId = table.Intern(lines[n], ref);
+        then(lines[n], lines[n].textId == known);
     }
 }
 
+void InternSide(InternTable &table, int side, DiffLines &lines)
+{
+    InternRange(table, side, lines, 0, [](const DiffLine &, bool) {});
+}
+
+constexpr std::ptrdiff_t kResyncWindow = 1024; // lines a guess may jump after a miss
+
+// Interns side 2's lines[from..], side 1 being interned already. Two versions
+// of a file mostly run in step, so each line is first compared with the side-1
+// line after the one the previous line matched: a sequential read instead of
+// a table lookup that misses the cache. Only lines that differ there are
+// tagged and looked up. then(line, isNew, same) follows each line, same being
+// a line with the same text (the line itself when new). guess carries over
+// from one call to the next.
+template <typename Then>
+void InternSecond(InternTable &table, const DiffLines &lines1, DiffLines &lines2, std::size_t from,
+                  std::ptrdiff_t &guess, Then &&then)
+{
+    const auto count1 = static_cast<std::ptrdiff_t>(lines1.size());
+    for (std::size_t n = from; n < lines2.size(); ++n) {
+        DiffLine &line = lines2[n];
+        if (guess < count1) {
+            const DiffLine &ahead = lines1[static_cast<std::size_t>(guess)];
+            if (SameText(ahead.text, line.text)) {
+                line.textId = ahead.textId;
+                then(line, false, ahead);
+                ++guess;
+                continue;
+            }
+        }
+        line.textId = TextTag(line.text);
+        const std::uint32_t known = table.Count();
+        const std::uint32_t id = table.Intern(line, static_cast<std::uint32_t>(n) | (1u << 31));
+        line.textId = id;
+        const bool isNew = id == known;
+        then(line, isNew, isNew ? line : table.First(id));
+        ++guess;
+        // Realign after an insertion or deletion, but not on a far-off
+        // first copy of some common text.
+        const std::ptrdiff_t first = isNew ? -1 : table.FirstOnSide1(id);
+        if (first >= 0 && first + 1 > guess - kResyncWindow && first + 1 < guess + kResyncWindow)
+            guess = first + 1;
+    }
+}
+
+constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as they are passed
+
+constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
+constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
+
 } // namespace
+
+bool HasUniqueLine(const DiffLines &lines, DiffLines *copy)
+{
+    struct Candidate {
+        const DiffLine *line = nullptr;
+        std::uint64_t head = 0;
+        std::uint32_t seen = 0;
+    };
+    std::vector<Candidate> slots(kCandidateSlots);
+    constexpr std::size_t mask = kCandidateSlots - 1;
+    // The slot of a line's text among the candidates, or the empty slot where
+    // it would go. Length and first bytes set most lines apart without
+    // reading all of their text, and settle texts of up to eight bytes.
+    auto slotOf = [&slots](const DiffLine &line) -> Candidate & {
+        const std::string_view text = line.text;
+        std::uint64_t head;
+        if (text.size() >= 8)
+            std::memcpy(&head, text.data(), 8);
+        else
+            head = ShortWord(text.data(), text.size());
+        const auto key = static_cast<std::size_t>(((head ^ text.size()) * 0x9E3779B97F4A7C15ull) >> 40);
+        for (std::size_t at = key & mask;; at = (at + 1) & mask) {
+            Candidate &slot = slots[at];
+            if (!slot.line) {
+                slot.head = head;
+                return slot;
+            }
+            const std::string_view other = slot.line->text;
+            if (slot.head == head && other.size() == text.size()
+                && (text.size() <= 8 || std::memcmp(other.data() + 8, text.data() + 8, text.size() - 8) == 0))
+                return slot;
+        }
+    };
+    const std::size_t count = lines.size();
+    const std::size_t step = std::max<std::size_t>(1, count / kCandidateLines);
+    for (std::size_t n = 0; n < count; n += step)
+        slotOf(lines[n]).line = &lines[n];
+    if (copy) {
+        copy->clear();
+        copy->reserve(count);
+        AdviseHugePages(copy->data(), count * sizeof(DiffLine));
+    }
+    for (const DiffLine &line : lines) {
+        Candidate &slot = slotOf(line);
+        if (slot.line)
+            ++slot.seen;
+        if (copy)
+            copy->push_back(line);
+    }
+    return std::any_of(slots.begin(), slots.end(), [](const Candidate &slot) { return slot.seen == 1; });
+}
 
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()));
-    InternSide(table, lines1);
+    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2);
+    InternSide(table, 0, lines1);
     if (sameBytes && lines1.size() == lines2.size()) {
         for (std::size_t n = 0; n < lines1.size(); ++n)
             lines2[n].textId = lines1[n].textId;
     } else {
-        InternSide(table, lines2);
+        std::ptrdiff_t guess = 0;
+        InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
     }
+    return table.Count();
+}
+
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk)
+{
+    const std::size_t count2 = CountLines(bytes2.View());
+    InternTable table(std::max(lines1.size(), count2), lines1, lines2);
+    InternSide(table, 0, lines1);
+
+    lines2.clear();
+    lines2.reserve(count2);
+    AdviseHugePages(lines2.data(), lines2.capacity() * sizeof(DiffLine));
+    char *const base = bytes2.Data();
+    const char *const end = base + bytes2.Size();
+    std::size_t kept = 0; // bytes2's front holds the texts side 1 does not have
+    std::ptrdiff_t guess = 0;
+    for (const char *p = base; p < end;) {
+        // Chunks end right after a line feed, so no line is cut in two.
+        const char *chunkEnd = end;
+        if (static_cast<std::size_t>(end - p) > chunk) {
+            chunkEnd = p + chunk;
+            while (chunkEnd > p && chunkEnd[-1] != '\n')
+                --chunkEnd;
+            if (chunkEnd == p) {
+                const void *lf = std::memchr(p + chunk, '\n', static_cast<std::size_t>(end - p) - chunk);
+                chunkEnd = lf ? static_cast<const char *>(lf) + 1 : end;
+            }
+        }
+        const std::size_t from = lines2.size();
+        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, false);
+        InternSecond(table, lines1, lines2, from, guess, [&](DiffLine &line, bool isNew, const DiffLine &same) {
+            if (!isNew) {
+                line.text = same.text;
+                return;
+            }
+            // Moving down never overwrites a byte not yet cut: everything
+            // kept so far came from before this line.
+            std::memmove(base + kept, line.text.data(), line.text.size());
+            line.text = std::string_view(base + kept, line.text.size());
+            kept += line.text.size();
+        });
+        p = chunkEnd;
+        // What lies between the kept front and the next uncut byte is not
+        // viewed by any line any more: give its pages back.
+        const auto releaseFrom = (reinterpret_cast<std::uintptr_t>(base + kept) + kReleaseUnit - 1) & ~(kReleaseUnit - 1);
+        const auto releaseTo = reinterpret_cast<std::uintptr_t>(p) & ~(kReleaseUnit - 1);
+        if (releaseTo > releaseFrom)
+            ::madvise(reinterpret_cast<void *>(releaseFrom), releaseTo - releaseFrom, MADV_DONTNEED);
+    }
+    bytes2.SetSize(kept);
     return table.Count();
 }
 

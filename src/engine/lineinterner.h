@@ -4,16 +4,32 @@
 // gets one small id, in one pass over the lines, so that the matching can
 // count, look up and compare lines as integers.
 
+#include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
 
 #include <cstdint>
 
 namespace lindo {
 
-// Expects each line's textId to hold its TextTag (as ReadLines leaves it) and
-// replaces it by the text's id; returns the number of distinct texts. When
-// the two sides are known to be the same bytes, side 2 takes side 1's ids
-// without a lookup of its own.
+// Expects each side-1 line's textId to hold its TextTag (as ReadLines leaves
+// it; side 2's are not read) and replaces every line's textId by the text's
+// id; returns the number of distinct texts. When the two sides are known to
+// be the same bytes, side 2 takes side 1's ids without a lookup of its own.
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes = false);
+
+// InternLines for two different files with a smaller peak: interns lines1
+// (cut with tags), then cuts bytes2 into lines2 and interns it a chunk at a
+// time. Every side-2 line then views the bytes of the first line, of either
+// side, with its text, so bytes2 keeps only the texts side 1 lacks, moved to
+// its front, and the pages of the rest are handed back as the cut goes on.
+// chunk is the number of bytes2's bytes cut and interned at a time.
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2,
+                               std::size_t chunk = std::size_t{1} << 20);
+
+// True when some line's text provably occurs exactly once among lines. Only
+// a few lines spread over the file are tried, in one pass, so false means
+// "none found", not "none". With copy, also copies lines into it in the same
+// pass.
+bool HasUniqueLine(const DiffLines &lines, DiffLines *copy = nullptr);
 
 } // namespace lindo

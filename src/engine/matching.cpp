@@ -31,6 +31,14 @@ int Count(const std::vector<DiffSection> &list)
 
 void DiffEngine::Compare()
 {
+    if (m_twinLines) {
+        m_twinLines = false;
+        LinkTwins();
+        if (autoSelect)
+            AutoSelect();
+        m_compared = 1;
+        return;
+    }
     MatchScratch scratch(m_textIdCount);
     m_scratch = &scratch;
     std::vector<DiffSection> temp1;
@@ -54,6 +62,31 @@ void DiffEngine::Compare()
     if (autoSelect)
         AutoSelect();
     m_compared = 1;
+}
+
+// Two identical sides with a line that occurs once: the first whole-file
+// pass anchors on the first such line, grows forward and backward to both
+// file ends, and the next cycle finds nothing unmatched. Every line is
+// linked to its twin and each side is one matched section, paired with the
+// other.
+void DiffEngine::LinkTwins()
+{
+    DiffLines &lines1 = Lines1();
+    DiffLines &lines2 = Lines2();
+    const int count = static_cast<int>(lines1.size());
+    for (int n = 0; n < count; ++n) {
+        lines1[static_cast<std::size_t>(n)].link = n;
+        lines2[static_cast<std::size_t>(n)].link = n;
+    }
+    for (int side = 1; side <= 2; ++side) {
+        DiffSection section;
+        section.file = &File(side).lines;
+        section.first = 0;
+        section.last = count - 1;
+        section.partner = 0;
+        section.flags = Matched;
+        File(side).sections.push_back(section);
+    }
 }
 
 bool DiffEngine::LinkLines(int i, int j)

@@ -5,40 +5,71 @@
 #include "engine/safewrite.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <ostream>
 
 namespace lindo {
 
 namespace {
 
-constexpr std::size_t kOutputChunk = 64 * 1024;
+constexpr std::size_t kOutputChunk = 256 * 1024;
+
+// Copies a line's text: most are short, and for them a few fixed-size
+// overlapping moves beat a call to memcpy.
+inline void CopyText(char *to, const char *from, std::size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::uint64_t head;
+        std::uint64_t tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t head;
+        std::uint32_t tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n > 0) {
+        std::memcpy(to, from, n);
+    }
+}
 
 // Feeds the merge output in large chunks to a sink; returns false as soon as
-// the sink does.
+// the sink does. Lines are copied into a plain array: most are short, and a
+// string's append costs more than the copy itself.
 template <typename Sink>
 bool EmitMerge(const std::vector<DiffSection> &mergeList, Sink &&sink)
 {
-    std::string chunk;
-    chunk.reserve(kOutputChunk + 256);
+    const std::unique_ptr<char[]> chunk(new char[kOutputChunk]);
+    std::size_t used = 0;
     for (const DiffSection &section : mergeList) {
         const DiffLines &lines = *section.file;
         for (int line = section.first; line <= section.last; ++line) {
             const std::string_view text = lines[static_cast<std::size_t>(line)].text;
-            if (chunk.size() + text.size() + 2 > kOutputChunk && !chunk.empty()) {
-                if (!sink(std::string_view(chunk)))
+            if (used + text.size() + 2 > kOutputChunk) {
+                if (used > 0 && !sink(std::string_view(chunk.get(), used)))
                     return false;
-                chunk.clear();
+                used = 0;
+                if (text.size() + 2 > kOutputChunk) {
+                    if (!sink(text))
+                        return false;
+                    chunk[used++] = '\r';
+                    chunk[used++] = '\n';
+                    continue;
+                }
             }
-            if (text.size() >= kOutputChunk) {
-                if (!sink(text))
-                    return false;
-            } else {
-                chunk.append(text);
-            }
-            chunk.append("\r\n");
+            CopyText(chunk.get() + used, text.data(), text.size());
+            used += text.size();
+            chunk[used++] = '\r';
+            chunk[used++] = '\n';
         }
     }
-    return chunk.empty() || sink(std::string_view(chunk));
+    return used == 0 || sink(std::string_view(chunk.get(), used));
 }
 
 } // namespace

@@ -20,8 +20,24 @@ int ReadAllBytes(int fd, ByteBuffer &buffer);
 // Opens path and reads it whole. Returns 0 or an errno value (EISDIR for a folder).
 int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 
+// ReadAllBytes for a file that may well be the same bytes as reference: same
+// tells whether it is, and then buffer stays empty; otherwise buffer gets
+// the file's bytes, as from ReadAllBytes.
+int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer, bool &same);
+int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same);
+
 // Cuts bytes into lines (each with link -1); the texts view into bytes. Each
-// line's textId holds its TextTag until the lines are interned.
-void ReadLines(std::string_view bytes, DiffLines &lines);
+// line's textId holds its TextTag until the lines are interned, or 0 when
+// tags is false (TagLines can add them later).
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
+
+// The number of lines ReadLines cuts from bytes.
+std::size_t CountLines(std::string_view bytes);
+
+// ReadLines without emptying or reserving: appends the lines of bytes.
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
+
+// Sets every line's textId to its TextTag.
+void TagLines(DiffLines &lines);
 
 } // namespace lindo

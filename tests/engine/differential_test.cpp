@@ -93,11 +93,14 @@ private:
     std::mt19937 m_random;
 };
 
-void ExpectSameAsReference(const std::string &first, const std::string &second, bool autoSelect)
+// compactSecondFrom 0 sends every pair through the compacting load.
+void ExpectSameAsReference(const std::string &first, const std::string &second, bool autoSelect,
+                           std::size_t compactSecondFrom = DiffEngine::kCompactSecondFrom)
 {
     const reference::Result expected = reference::Run(first, second, autoSelect);
     DiffEngine engine;
     engine.autoSelect = autoSelect ? 1 : 0;
+    engine.compactSecondFrom = compactSecondFrom;
     engine.LoadTexts(first, second);
     engine.Compare();
     ASSERT_EQ(LinksOf(engine, 1), expected.links1);
@@ -153,6 +156,51 @@ TEST(Differential, LargerPairsWithManyCyclesAgreeWithTheReference)
         if (HasFatalFailure())
             return;
     }
+}
+
+TEST(Differential, CompactingLoadAgreesWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 3000; ++seed) {
+        PairGenerator gen(seed + 3000000);
+        const int alphabet = 1 + gen.Below(12);
+        const auto lines = gen.Lines(gen.Below(40), alphabet);
+        const std::string first = gen.Join(lines);
+        const std::string second = gen.Below(4) == 0 ? gen.Join(gen.Lines(gen.Below(20), alphabet + 2))
+                                                     : gen.Join(gen.Edit(lines, alphabet));
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(first, second, seed % 4 != 0, 0);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// Two byte-identical files are linked line to line without matching when a
+// line occurs once; the answer must still be the matching's own, also when
+// no line occurs once, or only one far from the lines first looked at.
+TEST(Differential, IdenticalFilesAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 3000; ++seed) {
+        PairGenerator gen(seed + 4000000);
+        const int alphabet = 1 + gen.Below(13);
+        auto lines = gen.Lines(gen.Below(5) == 0 ? gen.Below(2) : gen.Below(300), alphabet);
+        if (gen.Below(3) == 0 && !lines.empty()) // one line that occurs nowhere else
+            lines[static_cast<std::size_t>(gen.Below(static_cast<int>(lines.size())))] = "once";
+        const std::string text = gen.Join(lines);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(text, text, seed % 5 != 0);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(Differential, FilesDifferingOnlyInLineEndsAgreeWithTheReference)
+{
+    ExpectSameAsReference("a\nb\na\n", "a\r\nb\r\na\r\n", true);
+    ExpectSameAsReference("a\nb\na\n", "a\nb\na", true);
+    ExpectSameAsReference("a\na\n", "a\na", true);
+    ExpectSameAsReference("a\nb\n", "b\na\n", true); // the same size, other bytes
+    ExpectSameAsReference("", "", true);
+    ExpectSameAsReference("\n", "\n", true);
 }
 
 } // namespace

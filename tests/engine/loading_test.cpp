@@ -2,6 +2,8 @@
 // exception-string text services.
 
 #include "enginetestutil.h"
+#include "engine/lineinterner.h"
+#include "engine/texthash.h"
 #include "engine/textreader.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
@@ -235,11 +237,99 @@ namespace {
 // would only cost a reallocation, but an exact one keeps the memory peak down.
 TEST(LineSplitting, ReservesExactlyTheLinesItCuts)
 {
-    for (const std::string &bytes : {std::string(1000, '\n'), std::string("ab\ncd\r\nef"),
+    for (const std::string &bytes : {std::string(1000, '\n'), std::string(10000, '\n'), std::string("ab\ncd\r\nef"),
                                      std::string("\n\n\n\n\n\n\n\nx\n\n\n\n\n\n\n\n\n"), std::string(17, 'z')}) {
         DiffLines lines;
         ReadLines(bytes, lines);
         EXPECT_EQ(lines.capacity(), lines.size()) << bytes.size();
+    }
+}
+
+// The compacting load, cut in chunks far smaller than its lines: side 2
+// gets the lines ReadLines would give, texts side 1 has view side 1's bytes,
+// and side 2's buffer keeps each text side 1 lacks once.
+TEST(CompactingLoad, SecondSideKeepsOnlyTheTextsTheFirstLacks)
+{
+    const std::string first = "shared\r\n}\nonly first\n\n";
+    const std::string second = "}\nnew one\r\nshared\nnew one\n" + std::string(40, 'x') + "\n}\n\nnew two";
+    DiffLines lines1;
+    ReadLines(first, lines1);
+    ByteBuffer bytes2(second);
+    DiffLines lines2;
+    InternCompacting(lines1, bytes2, lines2, 7);
+
+    DiffLines expected;
+    ReadLines(second, expected);
+    ASSERT_EQ(TextsOf(lines2), TextsOf(expected));
+    const std::string_view firstBytes(first);
+    std::string kept;
+    for (std::size_t n = 0; n < lines2.size(); ++n) {
+        const std::string_view text = lines2[n].text;
+        bool inFirst = false;
+        for (const DiffLine &line : lines1)
+            inFirst = inFirst || line.text == text;
+        const bool viewsFirst = text.data() >= firstBytes.data() && text.data() <= firstBytes.data() + firstBytes.size();
+        EXPECT_EQ(viewsFirst, inFirst) << n;
+        bool seenBefore = false;
+        for (std::size_t m = 0; m < n; ++m)
+            seenBefore = seenBefore || lines2[m].text == text;
+        if (!inFirst && !seenBefore)
+            kept += text;
+        for (const DiffLine &line : lines1)
+            EXPECT_EQ(line.text == text, line.textId == lines2[n].textId) << n;
+    }
+    EXPECT_EQ(bytes2.View(), kept);
+}
+
+// A second file of the first one's size is compared while it is read: kept
+// only when it differs, and then whole, wherever the first difference lies
+// (the comparison reads it a mebibyte at a time).
+TEST(ComparingRead, KeepsTheSecondFileOnlyWhenItDiffers)
+{
+    TempDir dir;
+    std::string reference(3 * 1024 * 1024 + 5, 'r');
+    for (std::size_t n = 0; n < reference.size(); n += 61)
+        reference[n] = '\n';
+    std::string late = reference;
+    late[late.size() - 2] = 'x';
+    std::string early = reference;
+    early[3] = 'x';
+    for (const std::string &bytes : {reference, late, early, reference + "more", reference.substr(0, 1500000)}) {
+        WriteFile(dir / "file", bytes);
+        ByteBuffer buffer;
+        bool same = true;
+        ASSERT_EQ(ReadFileBytesComparing((dir / "file").string(), reference, buffer, same), 0);
+        EXPECT_EQ(same, bytes == reference) << bytes.size();
+        EXPECT_TRUE(buffer.View() == (same ? std::string_view() : std::string_view(bytes))) << bytes.size();
+    }
+}
+
+TEST(ComparingRead, IdenticalFilesLoadAsTwoSidesOfOneText)
+{
+    TempDir dir;
+    WriteFile(dir / "one", "a\nb\na\n");
+    WriteFile(dir / "two", "a\nb\na\n");
+    DiffEngine engine;
+    ASSERT_TRUE(engine.Load((dir / "one").string(), (dir / "two").string()));
+    engine.Compare();
+    EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(LinksOf(engine, 2), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(MergeOf(engine), CrLf({"a", "b", "a"}));
+}
+
+// Line texts are compared word-wise when short: a difference in any byte,
+// at every length, must still tell them apart.
+TEST(TextComparison, SameTextSeesEveryByte)
+{
+    for (std::size_t length = 0; length <= 40; ++length) {
+        const std::string text(length, 'a');
+        EXPECT_TRUE(SameText(text, std::string(length, 'a'))) << length;
+        EXPECT_FALSE(SameText(text, std::string(length + 1, 'a'))) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = text;
+            other[at] = 'b';
+            EXPECT_FALSE(SameText(text, other)) << length << " " << at;
+        }
     }
 }
 

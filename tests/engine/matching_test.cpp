@@ -147,5 +147,28 @@ TEST(Compare, ComparedStaysSetAndLoadEmptiesOnlySections)
     EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{-1, -1}));
 }
 
+// The merge output is gathered in a buffer of a few hundred KiB: lines that
+// fill it many times over, and single lines longer than it, still come out
+// whole, in order, each with its CR LF.
+TEST(MergeOutput, LinesBeyondTheOutputBufferKeepTheirBytesAndEnds)
+{
+    std::string text;
+    std::string expected;
+    for (int n = 0; n < 40000; ++n) {
+        const std::string line = "line " + std::to_string(n) + std::string(static_cast<std::size_t>(n % 23), '.');
+        text += line + "\n";
+        expected += line + "\r\n";
+    }
+    const std::string huge(700 * 1024, 'h');
+    text += huge + "\nafter";
+    expected += huge + "\r\nafter\r\n";
+    DiffEngine engine;
+    engine.LoadTexts("", text);
+    engine.Compare();
+    const std::string merge = MergeOf(engine);
+    EXPECT_EQ(merge.size(), expected.size());
+    EXPECT_TRUE(merge == expected); // not EXPECT_EQ: a diff of megabytes would take minutes to print
+}
+
 } // namespace
 } // namespace lindo::test
