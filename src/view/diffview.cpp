@@ -119,7 +119,11 @@ void CDiffView::ApplyScrollSizes(bool fresh)
         return;
     const bool measure = fresh || !m_documentWidthKnown;
     if (measure) {
+        // Marks for the long lines now, so that no paint has to take them.
         m_lineColumns.clear();
+        const DiffLines &lines = engine->Lines(side);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            ColumnsOf(static_cast<int>(i), lines[i].text);
         m_contentWidth = ClampToInt(WidestLine());
         m_documentWidth = std::max(kDocumentWidth, m_contentWidth);
         m_documentWidthKnown = true;
@@ -390,15 +394,21 @@ const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view te
     columns.size = text.size();
     columns.marks.clear();
     columns.marks.push_back({0, 0});
-    std::size_t byte = 0;
     qint64 column = 0;
-    std::size_t nextMark = kColumnMarkBytes;
-    while (byte < text.size()) {
-        column = AdvanceColumn(text, byte, column);
-        if (byte >= nextMark && byte < text.size()) {
-            columns.marks.push_back({byte, column});
-            nextMark = byte + kColumnMarkBytes;
+    for (std::size_t byte = 0; byte < text.size();) {
+        // Whole blocks at a time; a continuation byte adds no cell.
+        const std::size_t blockEnd = std::min(text.size(), byte + kColumnMarkBytes);
+        for (; byte < blockEnd; ++byte) {
+            const char c = text[byte];
+            if (c == '\t')
+                column = NextTabColumn(column);
+            else
+                column += !IsContinuationByte(c);
         }
+        while (byte < text.size() && IsContinuationByte(text[byte]))
+            ++byte;
+        if (byte < text.size())
+            columns.marks.push_back({byte, column});
     }
     return &columns;
 }
