@@ -55,6 +55,23 @@ qint64 AdvanceColumn(std::string_view text, std::size_t &byte, qint64 column)
     return first == '\t' ? NextTabColumn(column) : column + 1;
 }
 
+// The column after `text` when it starts at `column`. Stretches without a
+// tab are counted in one pass over their bytes.
+qint64 ColumnAfter(std::string_view text, qint64 column)
+{
+    while (!text.empty()) {
+        const std::size_t tab = text.find('\t');
+        const std::string_view stretch = text.substr(0, tab);
+        column += static_cast<qint64>(
+            std::count_if(stretch.begin(), stretch.end(), [](char c) { return !IsContinuationByte(c); }));
+        if (tab == std::string_view::npos)
+            break;
+        column = NextTabColumn(column);
+        text.remove_prefix(tab + 1);
+    }
+    return column;
+}
+
 } // namespace
 
 int CDiffView::ClampToInt(qint64 pixels)
@@ -146,9 +163,9 @@ int CDiffView::CellWidth() const
 
 qint64 CDiffView::WidestLine() const
 {
-    // An upper bound from the byte counts: a character takes at most one
-    // cell and a tab at most kTabStopChars. Tabs are counted only in lines
-    // whose bytes alone could make them the widest.
+    // A character takes one cell and a tab at most kTabStopChars, so only
+    // lines whose bytes could make them the widest are measured. The line
+    // number column is taken as wide as the last line's.
     const qint64 cell = CellWidth();
     qint64 widest = 0;
     for (int s = 1; s <= 2; ++s) {
@@ -162,8 +179,7 @@ qint64 CDiffView::WidestLine() const
             const auto bytes = static_cast<qint64>(line.text.size());
             if (reach(bytes * kTabStopChars) <= widest)
                 continue;
-            const auto tabs = static_cast<qint64>(std::count(line.text.begin(), line.text.end(), '\t'));
-            widest = std::max(widest, reach(bytes + tabs * (kTabStopChars - 1)));
+            widest = std::max(widest, reach(ColumnAfter(line.text, textColumn) - textColumn));
         }
     }
     return widest;
@@ -397,14 +413,9 @@ const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view te
     qint64 column = 0;
     for (std::size_t byte = 0; byte < text.size();) {
         // Whole blocks at a time; a continuation byte adds no cell.
-        const std::size_t blockEnd = std::min(text.size(), byte + kColumnMarkBytes);
-        for (; byte < blockEnd; ++byte) {
-            const char c = text[byte];
-            if (c == '\t')
-                column = NextTabColumn(column);
-            else
-                column += !IsContinuationByte(c);
-        }
+        const std::size_t start = byte;
+        byte = std::min(text.size(), byte + kColumnMarkBytes);
+        column = ColumnAfter(text.substr(start, byte - start), column);
         while (byte < text.size() && IsContinuationByte(text[byte]))
             ++byte;
         if (byte < text.size())
