@@ -346,7 +346,7 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
         painter.setPen(ToQColor(colour));
         const int baseline = i * lineHeight + ascent;
         const QString number = QString::number(i);
-        if (kTextLeft < area.right() + 1)
+        if (kTextLeft + qint64(number.size()) * charWidth > area.left() && kTextLeft <= area.right())
             painter.drawText(QPointF(kTextLeft - m_scrollPos.x(), baseline), number);
         DrawLineText(painter, i, line.text, NextTabColumn(number.size()), baseline, area);
     }

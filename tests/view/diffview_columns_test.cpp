@@ -91,6 +91,28 @@ INSTANTIATE_TEST_SUITE_P(
                     TabCase{"FourDigitLineNumber", 1001, "text", 0}),
     [](const testing::TestParamInfo<TabCase> &info) { return std::string(info.param.name); });
 
+// Text drawn from the middle of a long line lands where the same text
+// drawn from the line's start does: a sideways scroll shifts every pixel
+// of it by exactly the distance scrolled.
+TEST(DiffViewColumns, SidewaysScrollShiftsTheTextWithoutMovingGlyphs)
+{
+    PaneHost host(QSize(400, 240));
+    std::string line;
+    while (line.size() < 5000)
+        line += "abcdefghij";
+    host.Compare(Lines({line}), Lines({line}));
+    CDiffView &left = host.Left();
+    const QImage start = GrabViewport(left);
+    const int distance = 30 * left.CharWidth() + 3;
+    left.ScrollToPosition(QPoint(distance, 0));
+    ASSERT_EQ(left.ScrollPosition().x(), distance);
+    const QImage scrolled = GrabViewport(left);
+    for (int y = 1; y < left.LineHeight(); ++y) {
+        for (int x = 0; x + distance < start.width(); ++x)
+            ASSERT_EQ(scrolled.pixelColor(x, y), start.pixelColor(x + distance, y)) << "x " << x << " y " << y;
+    }
+}
+
 TEST(DiffViewColumns, DocumentIsAsWideAsTheLongestLineOfEitherSide)
 {
     PaneHost host;
