@@ -52,44 +52,30 @@ int WidestGap(const std::vector<bool> &inked, int from)
     return widest;
 }
 
-struct TabCase {
-    const char *name;
-    int lineCount; // identical files; the last line is the one looked at
-    const char *text;
-    int fromCell; // the gap is looked for from this many cells right of the tab origin
-};
-
-void PrintTo(const TabCase &row, std::ostream *out)
-{
-    *out << row.name;
-}
-
-class DiffViewTabGap : public testing::TestWithParam<TabCase> {};
-
 // Text after a tab (and after the line number, which a tab ends) stands at
 // least one character cell clear of what comes before it.
-TEST_P(DiffViewTabGap, TabLeavesAtLeastOneCellOfSpace)
+TEST(DiffViewColumns, TabLeavesAtLeastOneCellOfSpace)
 {
-    const TabCase &row = GetParam();
-    std::vector<std::string> lines = Numbered("c ", 0, row.lineCount - 1);
-    lines.push_back(row.text);
-    PaneHost host(QSize(400, 240));
-    host.Compare(Lines(lines), Lines(lines));
-    CDiffView &left = host.Left();
-    left.ScrollToPosition(QPoint(0, left.verticalScrollBar()->maximum()));
-    const QImage image = GrabViewport(left);
-    const int top = (row.lineCount - 1) * left.LineHeight() - left.ScrollPosition().y();
-    ASSERT_GT(left.CharWidth(), 0);
-    const int from = kTextLeft + row.fromCell * left.CharWidth();
-    EXPECT_GE(WidestGap(InkedColumns(image, top, left.LineHeight(), left.BackgroundColour()), from), left.CharWidth());
+    const struct {
+        int lineCount; // identical files; the last line is the one looked at
+        const char *text;
+        int fromCell; // the gap is looked for from this many cells right of the tab origin
+    } rows[] = {{1, "abcd\tefgh", kTabStopChars}, {1, "char\tname;", kTabStopChars}, {1001, "text", 0}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        std::vector<std::string> lines = Numbered("c ", 0, row.lineCount - 1);
+        lines.push_back(row.text);
+        PaneHost host(QSize(400, 240));
+        host.Compare(Lines(lines), Lines(lines));
+        CDiffView &left = host.Left();
+        left.ScrollToPosition(QPoint(0, left.verticalScrollBar()->maximum()));
+        const QImage image = GrabViewport(left);
+        const int top = (row.lineCount - 1) * left.LineHeight() - left.ScrollPosition().y();
+        ASSERT_GT(left.CharWidth(), 0);
+        const std::vector<bool> inked = InkedColumns(image, top, left.LineHeight(), left.BackgroundColour());
+        EXPECT_GE(WidestGap(inked, kTextLeft + row.fromCell * left.CharWidth()), left.CharWidth());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DiffViewTabGap,
-    testing::Values(TabCase{"TabAfterAFourLetterWord", 1, "abcd\tefgh", kTabStopChars},
-                    TabCase{"TabAfterTypeName", 1, "char\tname;", kTabStopChars},
-                    TabCase{"FourDigitLineNumber", 1001, "text", 0}),
-    [](const testing::TestParamInfo<TabCase> &info) { return std::string(info.param.name); });
 
 // Text drawn from the middle of a long line lands where the same text
 // drawn from the line's start does: a sideways scroll shifts every pixel
