@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace lindo {
@@ -55,15 +57,32 @@ qint64 AdvanceColumn(std::string_view text, std::size_t &byte, qint64 column)
     return first == '\t' ? NextTabColumn(column) : column + 1;
 }
 
-// The column after `text` when it starts at `column`. Stretches without a
-// tab are counted in one pass over their bytes.
+// The characters of UTF-8 text: its bytes less the continuation bytes,
+// counted eight at a time (a continuation byte's top bits are 10).
+qint64 CharacterCount(std::string_view text)
+{
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ULL;
+    std::size_t byte = 0;
+    qint64 continuations = 0;
+    for (; byte + sizeof(std::uint64_t) <= text.size(); byte += sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + byte, sizeof word);
+        // One bit a continuation byte, moved to the bottom of its byte and
+        // summed into the top byte by the multiplication.
+        const std::uint64_t marks = (word & ~(word << 1) & kTopBits) >> 7;
+        continuations += static_cast<qint64>((marks * 0x0101010101010101ULL) >> 56);
+    }
+    for (; byte < text.size(); ++byte)
+        continuations += IsContinuationByte(text[byte]);
+    return static_cast<qint64>(text.size()) - continuations;
+}
+
+// The column after `text` when it starts at `column`.
 qint64 ColumnAfter(std::string_view text, qint64 column)
 {
     while (!text.empty()) {
         const std::size_t tab = text.find('\t');
-        const std::string_view stretch = text.substr(0, tab);
-        column += static_cast<qint64>(
-            std::count_if(stretch.begin(), stretch.end(), [](char c) { return !IsContinuationByte(c); }));
+        column += CharacterCount(text.substr(0, tab));
         if (tab == std::string_view::npos)
             break;
         column = NextTabColumn(column);
@@ -175,11 +194,16 @@ qint64 CDiffView::WidestLine() const
         // One cell to spare after the last character.
         const auto reach = [&](qint64 cells) { return kTextLeft + (textColumn + cells + 1) * cell; };
         widest = std::max(widest, kTextLeft + (numberCells + 1) * cell);
-        for (const DiffLine &line : lines) {
-            const auto bytes = static_cast<qint64>(line.text.size());
-            if (reach(bytes * kTabStopChars) <= widest)
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string_view text = lines[i].text;
+            if (reach(static_cast<qint64>(text.size()) * kTabStopChars) <= widest)
                 continue;
-            widest = std::max(widest, reach(ColumnAfter(line.text, textColumn) - textColumn));
+            // This side's long lines were measured for their column marks.
+            const auto marked = s == side ? m_lineColumns.find(static_cast<int>(i)) : m_lineColumns.end();
+            const qint64 cells = marked != m_lineColumns.end() && marked->second.data == text.data()
+                                     ? marked->second.end
+                                     : ColumnAfter(text, 0);
+            widest = std::max(widest, reach(cells));
         }
     }
     return widest;
@@ -421,6 +445,7 @@ const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view te
         if (byte < text.size())
             columns.marks.push_back({byte, column});
     }
+    columns.end = column;
     return &columns;
 }
 

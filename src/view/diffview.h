@@ -138,6 +138,7 @@ private:
         const char *data = nullptr; // the text the marks were taken from
         std::size_t size = 0;
         std::vector<ColumnMark> marks; // ascending, the first at byte 0
+        qint64 end = 0;                // the column after the last character
     };
 
     void OnDraw(QPainter &painter, const QRect &area);
