@@ -2,13 +2,33 @@
 // a 1,000,000-line comparison; the times must not grow with the file.
 //
 //   paint [lines ...]        (default: 100 1000000)
+//   paint long               panes over very long lines
+//   paint gutter             main window repaints over 1,000,000 lines
 //
 // Runs on any platform plugin; QT_QPA_PLATFORM=offscreen is set when none is
 // chosen. For each size it prints the time of one full-pane paint with the
 // pane at the top, the middle and the end of the file, and the time of one
 // page-down step (both panes scrolled and painted) over 10,000 lines.
+//
+// "long" compares 200 lines of 50,000 characters and one of 5,000,000
+// (tabs and two-byte characters among them) with a copy edited in a few
+// places, and times a full-pane paint at the top, the middle, on the long
+// line, and on it scrolled to the middle and to the far right of the
+// document; also what the scroll sizes of a new comparison cost the pane
+// and its first paint after them, far right on the long line. "gutter"
+// compares two files of 1,000,000 lines, every other one
+// changed, in the main window, and times the repaint of one toolbar button
+// (what hovering it costs) and of the whole window. Both print each time
+// against the 5 ms a paint may take.
 
 #include "panepair.h"
+
+#include "app/comparedialog.h"
+#include "uikit/pathcombobox.h"
+
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <fstream>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,6 +47,7 @@ using lindo::bench::PanePair;
 
 constexpr int kPaintRepeats = 200;
 constexpr int kScrollLines = 10000;
+constexpr double kTargetMs = 5.0;
 
 // Two texts of `count` lines each that differ every so often: changed
 // lines, lines only in one file, and tab-indented code-like text, so the
@@ -104,6 +125,130 @@ void Measure(int count)
                 clock.nsecsElapsed() / 1e6 / steps, steps, pageLines);
 }
 
+void PrintAgainstTarget(const char *what, double ms)
+{
+    std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n", what, ms, ms / kTargetMs, kTargetMs);
+}
+
+// A line of `length` bytes: words, a tab every so often and now and then a
+// two-byte character, numbered by `seed` so that lines differ.
+std::string LongLine(std::size_t length, int seed)
+{
+    std::string line;
+    line.reserve(length + 16);
+    for (int word = 0; line.size() < length; ++word) {
+        line += "word" + std::to_string(seed) + "_" + std::to_string(word);
+        line += word % 7 == 3 ? "\t" : word % 11 == 5 ? "\xc3\xa9 " : " ";
+    }
+    line.resize(length);
+    // Never end inside a two-byte character.
+    while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0xC0)
+        line.pop_back();
+    return line;
+}
+
+void MeasureLongLines()
+{
+    constexpr int kLongIndex = 100;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i)
+        lines.push_back(LongLine(50000, i));
+    lines.insert(lines.begin() + kLongIndex, LongLine(5000000, 999));
+    std::string first, second;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        first += lines[i] + "\n";
+        std::string edited = lines[i];
+        if (i % 40 == 7 || i == kLongIndex)
+            edited[edited.size() / 2] = '#';
+        second += edited + "\n";
+    }
+    PanePair pair(QSize(600, 900));
+    pair.ShowAndWait();
+    QElapsedTimer compareClock;
+    compareClock.start();
+    pair.Compare(first, second);
+    const double compareMs = compareClock.nsecsElapsed() / 1e6;
+    QApplication::processEvents();
+    CDiffView &left = pair.Pane(1);
+    QScrollBar *vertical = left.verticalScrollBar();
+    QScrollBar *horizontal = left.horizontalScrollBar();
+    std::printf("201 lines, one of 5,000,000 bytes (%.1f MB a side, comparison with both panes' scroll sizes %.0f ms, "
+                "pane %d x %d, document %d px wide)\n",
+                first.size() / 1e6, compareMs, left.viewport()->width(), left.viewport()->height(),
+                left.TotalSize().width());
+    const int onLong = kLongIndex * left.LineHeight() - left.viewport()->height() / 2;
+    // What a new comparison costs the pane, and its first paint after it
+    // (far right on the long line): medians of a few rounds.
+    std::vector<double> sizesMs, firstMs;
+    for (int round = 0; round < 7; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        left.UpdateScrollSizes();
+        sizesMs.push_back(clock.nsecsElapsed() / 1e6);
+        left.ScrollToPosition(QPoint(horizontal->maximum(), onLong));
+        clock.restart();
+        left.viewport()->repaint();
+        firstMs.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(sizesMs.begin(), sizesMs.end());
+    std::sort(firstMs.begin(), firstMs.end());
+    std::printf("  %-44s %8.3f ms  (once per comparison, not a paint)\n", "scroll sizes of one pane", sizesMs[3]);
+    PrintAgainstTarget("first paint after them, far right", firstMs[3]);
+    const struct {
+        const char *name;
+        int x;
+        int y;
+    } places[] = {{"full-pane paint at the top", 0, 0},
+                  {"full-pane paint in the middle", 0, vertical->maximum() / 2},
+                  {"full-pane paint on the long line", 0, onLong},
+                  {"... scrolled to the middle of the document", horizontal->maximum() / 2, onLong},
+                  {"... scrolled to the far right", horizontal->maximum(), onLong}};
+    for (const auto &place : places) {
+        left.ScrollToPosition(QPoint(place.x, place.y));
+        QApplication::processEvents();
+        PrintAgainstTarget(place.name, MillisecondsPerPaint(left));
+    }
+}
+
+void MeasureGutters()
+{
+    constexpr int kLines = 1000000;
+    QTemporaryDir folder;
+    const std::string path1 = folder.filePath(QStringLiteral("first.txt")).toStdString();
+    const std::string path2 = folder.filePath(QStringLiteral("second.txt")).toStdString();
+    {
+        std::ofstream out1(path1, std::ios::binary);
+        std::ofstream out2(path2, std::ios::binary);
+        for (int i = 0; i < kLines; ++i) {
+            out1 << "line " << i << "\n";
+            out2 << (i % 2 ? "changed " : "line ") << i << "\n";
+        }
+    }
+    lindo::CCompareDialog window;
+    window.resize(900, 700);
+    window.show();
+    QApplication::processEvents();
+    window.FirstPathBox()->SetText(QString::fromStdString(path1));
+    window.SecondPathBox()->SetText(QString::fromStdString(path2));
+    window.OnCompare();
+    QApplication::processEvents();
+    std::printf("%d lines a side, every other one changed (window %d x %d)\n", kLines, window.width(),
+                window.height());
+    QWidget *button = window.ToolBar()->widgetForAction(window.ToolBar()->actions().value(0));
+    const QRect buttonRect = button ? QRect(button->mapTo(&window, QPoint()), button->size()) : QRect(0, 0, 24, 24);
+    const auto perRepaint = [&](const QRect &area) {
+        window.repaint(area);
+        QElapsedTimer clock;
+        clock.start();
+        constexpr int kRepeats = 20;
+        for (int n = 0; n < kRepeats; ++n)
+            window.repaint(area);
+        return clock.nsecsElapsed() / 1e6 / kRepeats;
+    };
+    PrintAgainstTarget("main window repaint of one toolbar button", perRepaint(buttonRect));
+    PrintAgainstTarget("main window repaint, whole window", perRepaint(window.rect()));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -111,6 +256,15 @@ int main(int argc, char **argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    if (argc == 2 && std::string(argv[1]) == "long") {
+        MeasureLongLines();
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "gutter") {
+        setenv("LINDO_SETTINGS_FILE", "/dev/null/lindo-bench.ini", 1);
+        MeasureGutters();
+        return 0;
+    }
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::atoi(argv[i]));

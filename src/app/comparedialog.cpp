@@ -325,14 +325,14 @@ void CCompareDialog::paintEvent(QPaintEvent *event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    DrawChangeGutter(painter, 1);
-    DrawChangeGutter(painter, 2);
+    DrawChangeGutter(painter, 1, event->rect());
+    DrawChangeGutter(painter, 2, event->rect());
     if (m_pViewLeft)
         DrawSeparatorMark(painter);
     DrawToolBarEtch(painter);
 }
 
-void CCompareDialog::DrawChangeGutter(QPainter &painter, int side)
+void CCompareDialog::DrawChangeGutter(QPainter &painter, int side, const QRect &area)
 {
     if (!m_engine.IsCompared() || !m_pViewLeft || !m_pViewRight)
         return;
@@ -346,17 +346,43 @@ void CCompareDialog::DrawChangeGutter(QPainter &painter, int side)
     const auto count = static_cast<qint64>(lines.size());
     if (count <= 0)
         return;
+    if (x > area.right() || x + 2 < area.left())
+        return;
     const float perLine = static_cast<float>(span) / static_cast<float>(count);
     const int strokes = std::max(1, static_cast<int>(perLine));
+    // Row of a line's stroke j; it never decreases from one line to the next.
+    const auto row = [&](qint64 line, int j) {
+        const float base = static_cast<float>((line * span) / count) - perLine * 0.5f;
+        return static_cast<int>(static_cast<float>(j + top) + base);
+    };
+    // The first line from `from` on whose stroke j lies at or below y.
+    const auto firstReaching = [&](qint64 from, int j, int y) {
+        qint64 end = count;
+        while (from < end) {
+            const qint64 middle = from + (end - from) / 2;
+            if (row(middle, j) < y)
+                from = middle + 1;
+            else
+                end = middle;
+        }
+        return from;
+    };
+    // Only the rows of the painted area, each drawn once: on a tall file
+    // thousands of lines share a row.
+    int drawnTo = area.top() - 1;
     painter.setPen(QPen(Qt::black, 1));
-    for (qint64 line = 0; line < count; ++line) {
+    const qint64 end = firstReaching(0, 1, area.bottom() + 1);
+    for (qint64 line = firstReaching(0, strokes + 1, area.top()); line < end; ++line) {
         if (lines[static_cast<std::size_t>(line)].link != -1)
             continue;
-        const float base = static_cast<float>((line * span) / count) - perLine * 0.5f;
         for (int j = 1; j <= strokes + 1; ++j) {
-            const int y = static_cast<int>(static_cast<float>(j + top) + base);
+            const int y = row(line, j);
+            if (y <= drawnTo || y > area.bottom())
+                continue;
             painter.drawLine(x, y, x + 2, y); // three pixels, the end point excluded
+            drawnTo = y;
         }
+        line = firstReaching(line + 1, strokes + 1, drawnTo + 1) - 1;
     }
 }
 

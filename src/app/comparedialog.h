@@ -108,7 +108,8 @@ private:
     void SaveSettings();
     void LoadColours();
     void OnBrowse(CPathComboBox *box);
-    void DrawChangeGutter(QPainter &painter, int side);
+    // Draws the gutter's marks that fall in `area`.
+    void DrawChangeGutter(QPainter &painter, int side, const QRect &area);
     void DrawSeparatorMark(QPainter &painter);
     void DrawToolBarEtch(QPainter &painter);
     bool GutterClick(int side, QPoint point);

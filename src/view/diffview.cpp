@@ -12,15 +12,16 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 
 namespace lindo {
 
 namespace {
 
-// Bytes of one line decoded for drawing. The document is kDocumentWidth
-// pixels wide, so a longer prefix could never show; the cap keeps a pane
-// over a file with huge lines as fast as any other.
-constexpr std::size_t kMaxDrawnBytes = 4096;
+// Long lines keep a column mark about every this many bytes.
+constexpr std::size_t kColumnMarkBytes = 4096;
 
 QColor ToQColor(Colour colour)
 {
@@ -34,35 +35,60 @@ QSize TextExtent(const QFont &font, const QString &text)
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 
-// The first tab stop right of x. The stops lie every kTabStopChars character
-// widths from the tab origin; past the fifth they go on in the same step.
-qreal NextTabStop(qreal x, int charWidth)
+bool IsContinuationByte(char byte)
 {
-    const int step = kTabStopChars * charWidth;
-    if (step <= 0)
-        return x;
-    const qreal stop = std::floor((x - kTextLeft) / step) + 1;
-    return kTextLeft + std::max<qreal>(stop, 1) * step;
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-// Draws text at (x, baseline), expanding tabs to the tab stops; stops once
-// the text has passed `right`.
-void DrawTabbedText(QPainter &painter, const QFontMetricsF &metrics, qreal x, int baseline,
-                    QStringView text, int charWidth, int right)
+// The column a tab at `column` runs to: the next multiple of kTabStopChars,
+// so a tab always moves on by at least one cell, as on a terminal.
+qint64 NextTabColumn(qint64 column)
 {
-    while (x <= right) {
-        const qsizetype tab = text.indexOf(QLatin1Char('\t'));
-        const QStringView segment = tab < 0 ? text : text.left(tab);
-        if (!segment.isEmpty()) {
-            const QString piece = segment.toString();
-            painter.drawText(QPointF(x, baseline), piece);
-            x += metrics.horizontalAdvance(piece);
-        }
-        if (tab < 0)
-            return;
-        x = NextTabStop(x, charWidth);
-        text = text.mid(tab + 1);
+    return (column / kTabStopChars + 1) * kTabStopChars;
+}
+
+// The column after the character that starts at text[byte], and the byte
+// after it.
+qint64 AdvanceColumn(std::string_view text, std::size_t &byte, qint64 column)
+{
+    const char first = text[byte++];
+    while (byte < text.size() && IsContinuationByte(text[byte]))
+        ++byte;
+    return first == '\t' ? NextTabColumn(column) : column + 1;
+}
+
+// The characters of UTF-8 text: its bytes less the continuation bytes,
+// counted eight at a time (a continuation byte's top bits are 10).
+qint64 CharacterCount(std::string_view text)
+{
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ULL;
+    std::size_t byte = 0;
+    qint64 continuations = 0;
+    for (; byte + sizeof(std::uint64_t) <= text.size(); byte += sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + byte, sizeof word);
+        // One bit a continuation byte, moved to the bottom of its byte and
+        // summed into the top byte by the multiplication.
+        const std::uint64_t marks = (word & ~(word << 1) & kTopBits) >> 7;
+        continuations += static_cast<qint64>((marks * 0x0101010101010101ULL) >> 56);
     }
+    for (; byte < text.size(); ++byte)
+        continuations += IsContinuationByte(text[byte]);
+    return static_cast<qint64>(text.size()) - continuations;
+}
+
+// The column after `text` when it starts at `column`.
+qint64 ColumnAfter(std::string_view text, qint64 column)
+{
+    while (!text.empty()) {
+        const std::size_t tab = text.find('\t');
+        column += CharacterCount(text.substr(0, tab));
+        if (tab == std::string_view::npos)
+            break;
+        column = NextTabColumn(column);
+        text.remove_prefix(tab + 1);
+    }
+    return column;
 }
 
 } // namespace
@@ -79,6 +105,14 @@ CDiffView::CDiffView(QWidget *parent)
     viewFont.setPixelSize(11);
     viewFont.setWeight(QFont::Normal);
     viewFont.setStyleHint(QFont::TypeWriter);
+    // Tab stops and line numbers are laid out on a grid of whole-pixel cells
+    // ("T" measured in whole pixels); a substitute font whose advance is a
+    // fraction of a pixel is spaced out (or in) to that grid, so that the
+    // glyphs stay in their cells however long the line.
+    const qreal advance = QFontMetricsF(viewFont).horizontalAdvance(QLatin1Char('T'));
+    const qreal cell = std::round(advance);
+    if (cell > 0 && advance != cell)
+        viewFont.setLetterSpacing(QFont::AbsoluteSpacing, cell - advance);
     // paintEvent fills the background itself.
     viewport()->setAutoFillBackground(false);
     lineHeight = lineSpacing + TextExtent(viewFont, QStringLiteral("Test text pq")).height();
@@ -112,12 +146,67 @@ int CDiffView::SectionOfLine(int line) const
 
 void CDiffView::UpdateScrollSizes()
 {
+    ApplyScrollSizes(true);
+}
+
+void CDiffView::ApplyScrollSizes(bool fresh)
+{
     if (!engine || !engine->IsCompared())
         return;
+    const bool measure = fresh || !m_documentWidthKnown;
+    if (measure) {
+        // Marks for the long lines now, so that no paint has to take them.
+        m_lineColumns.clear();
+        const DiffLines &lines = engine->Lines(side);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            ColumnsOf(static_cast<int>(i), lines[i].text);
+        m_contentWidth = ClampToInt(WidestLine());
+        m_documentWidth = std::max(kDocumentWidth, m_contentWidth);
+        m_documentWidthKnown = true;
+    }
     const QSize measured = TextExtent(viewFont, QStringLiteral("Test text pq"));
     const qint64 height = qint64(lineHeight) * LineCount() + kDocumentExtraHeight;
-    SetScrollSizes(QSize(kDocumentWidth, ClampToInt(height)), viewport()->size(),
+    SetScrollSizes(QSize(m_documentWidth, ClampToInt(height)), viewport()->size(),
                    QSize(charWidth, lineSpacing + measured.height()));
+    // The bars keep the position inside the document; after a new
+    // comparison it also comes back from blank space right of the text.
+    const int textRight = std::max(0, m_contentWidth - viewport()->width());
+    if (measure && m_scrollPos.x() > textRight)
+        ScrollToPosition(QPoint(textRight, m_scrollPos.y()));
+}
+
+int CDiffView::CellWidth() const
+{
+    return TextExtent(viewFont, QStringLiteral("T")).width();
+}
+
+qint64 CDiffView::WidestLine() const
+{
+    // A character takes one cell and a tab at most kTabStopChars, so only
+    // lines whose bytes could make them the widest are measured. The line
+    // number column is taken as wide as the last line's.
+    const qint64 cell = CellWidth();
+    qint64 widest = 0;
+    for (int s = 1; s <= 2; ++s) {
+        const DiffLines &lines = engine->Lines(s);
+        const qint64 numberCells = QString::number(std::max<qint64>(0, qint64(lines.size()) - 1)).size();
+        const qint64 textColumn = NextTabColumn(numberCells);
+        // One cell to spare after the last character.
+        const auto reach = [&](qint64 cells) { return kTextLeft + (textColumn + cells + 1) * cell; };
+        widest = std::max(widest, kTextLeft + (numberCells + 1) * cell);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string_view text = lines[i].text;
+            if (reach(static_cast<qint64>(text.size()) * kTabStopChars) <= widest)
+                continue;
+            // This side's long lines were measured for their column marks.
+            const auto marked = s == side ? m_lineColumns.find(static_cast<int>(i)) : m_lineColumns.end();
+            const qint64 cells = marked != m_lineColumns.end() && marked->second.data == text.data()
+                                     ? marked->second.end
+                                     : ColumnAfter(text, 0);
+            widest = std::max(widest, reach(cells));
+        }
+    }
+    return widest;
 }
 
 void CDiffView::SetScrollSizes(QSize total, QSize page, QSize line)
@@ -150,7 +239,7 @@ void CDiffView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateBars();
-    UpdateScrollSizes();
+    ApplyScrollSizes(false);
 }
 
 void CDiffView::ScrollToPosition(QPoint position)
@@ -262,8 +351,11 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
     // Lines outside the painted area would be clipped away; skip them.
     const int from = std::max(firstLine, area.top() / lineHeight);
     const int end = std::min({firstLine + windowBottom / lineHeight + 1, area.bottom() / lineHeight + 1, count});
-    const QFontMetricsF metrics(viewFont);
     const int ascent = QFontMetrics(viewFont).ascent();
+    // Text is placed in viewport columns: far right in a long line, document
+    // x is too large for the rasteriser's fixed-point glyph positions.
+    painter.save();
+    painter.translate(m_scrollPos.x(), 0);
     for (int i = from; i < end; ++i) {
         const DiffLine &line = lines[static_cast<std::size_t>(i)];
         Colour colour = engine->colorIdentical;
@@ -275,12 +367,86 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
                          ? engine->colorInserted
                          : engine->colorDifferent;
         }
-        const std::string_view bytes = line.text.substr(0, kMaxDrawnBytes);
-        const QString text = QString::number(i) + QLatin1Char('\t')
-                             + QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
         painter.setPen(ToQColor(colour));
-        DrawTabbedText(painter, metrics, kTextLeft, i * lineHeight + ascent, text, charWidth, area.right());
+        const int baseline = i * lineHeight + ascent;
+        const QString number = QString::number(i);
+        if (kTextLeft + qint64(number.size()) * charWidth > area.left() && kTextLeft <= area.right())
+            painter.drawText(QPointF(kTextLeft - m_scrollPos.x(), baseline), number);
+        DrawLineText(painter, i, line.text, NextTabColumn(number.size()), baseline, area);
     }
+    painter.restore();
+}
+
+void CDiffView::DrawLineText(QPainter &painter, int line, std::string_view text, qint64 textColumn,
+                             int baseline, const QRect &area)
+{
+    if (charWidth <= 0 || text.empty())
+        return;
+    const auto xOf = [&](qint64 column) { return kTextLeft + (textColumn + column) * charWidth; };
+    // A character is drawn when any of its cell lies in the area; one cell
+    // more on the left keeps the edges of a glyph that leans over its cell.
+    const qint64 left = qint64(area.left()) - charWidth;
+    const qint64 right = qint64(area.right()) + 1;
+    std::size_t byte = 0;
+    qint64 column = 0;
+    if (const LineColumns *columns = ColumnsOf(line, text)) {
+        const auto after = std::partition_point(columns->marks.begin(), columns->marks.end(),
+                                                [&](const ColumnMark &mark) { return xOf(mark.column) <= left; });
+        if (after != columns->marks.begin()) {
+            byte = std::prev(after)->byte;
+            column = std::prev(after)->column;
+        }
+    }
+    // Skip the characters that end left of the area.
+    while (byte < text.size()) {
+        std::size_t next = byte;
+        const qint64 nextColumn = AdvanceColumn(text, next, column);
+        if (xOf(nextColumn) > left)
+            break;
+        byte = next;
+        column = nextColumn;
+    }
+    // Draw, piece by piece between tabs, up to the first character that
+    // starts right of the area.
+    while (byte < text.size() && xOf(column) < right) {
+        if (text[byte] == '\t') {
+            column = NextTabColumn(column);
+            ++byte;
+            continue;
+        }
+        const std::size_t start = byte;
+        const qint64 startColumn = column;
+        while (byte < text.size() && text[byte] != '\t' && xOf(column) < right)
+            column = AdvanceColumn(text, byte, column);
+        const QString piece = QString::fromLocal8Bit(text.data() + start, static_cast<qsizetype>(byte - start));
+        painter.drawText(QPointF(double(xOf(startColumn) - m_scrollPos.x()), baseline), piece);
+    }
+}
+
+const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view text)
+{
+    if (text.size() <= kColumnMarkBytes)
+        return nullptr;
+    LineColumns &columns = m_lineColumns[line];
+    if (columns.data == text.data() && columns.size == text.size())
+        return &columns;
+    columns.data = text.data();
+    columns.size = text.size();
+    columns.marks.clear();
+    columns.marks.push_back({0, 0});
+    qint64 column = 0;
+    for (std::size_t byte = 0; byte < text.size();) {
+        // Whole blocks at a time; a continuation byte adds no cell.
+        const std::size_t start = byte;
+        byte = std::min(text.size(), byte + kColumnMarkBytes);
+        column = ColumnAfter(text.substr(start, byte - start), column);
+        while (byte < text.size() && IsContinuationByte(text[byte]))
+            ++byte;
+        if (byte < text.size())
+            columns.marks.push_back({byte, column});
+    }
+    columns.end = column;
+    return &columns;
 }
 
 QColor CDiffView::MarkColour() const
@@ -304,12 +470,12 @@ void CDiffView::DrawSectionMarks(QPainter &painter, const QRect &area)
     });
     for (; section != sections.end() && qint64(section->first) * lineHeight <= area.bottom(); ++section) {
         const int top = section->first * lineHeight;
-        if (QRect(0, top, kDocumentWidth, lineHeight).intersects(area))
+        if (QRect(0, top, m_documentWidth, lineHeight).intersects(area))
             painter.fillRect(m_scrollPos.x(), top, clientWidth, 1, face);
         if (!showBars || !section->IsSelected())
             continue;
         const int bottom = (section->last + 1) * lineHeight + 1;
-        if (!QRect(0, top, kDocumentWidth, bottom - top).intersects(area))
+        if (!QRect(0, top, m_documentWidth, bottom - top).intersects(area))
             continue;
         const int barTop = std::max(top, m_scrollPos.y());
         const int barBottom = std::min(bottom, m_scrollPos.y() + ClientHeight());

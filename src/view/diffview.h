@@ -16,6 +16,11 @@
 #include <QPoint>
 #include <QSize>
 
+#include <cstddef>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
 class QMenu;
 
 namespace lindo {
@@ -34,7 +39,8 @@ inline constexpr char kSectionPropertiesText[] = "&Properties";
 inline constexpr char kSectionPropertiesTip[] = "View this sections properies";
 inline constexpr char kNoMoreChangesText[] = "No more changes";
 
-// Document geometry and drawing constants.
+// Document geometry and drawing constants. The document is as wide as the
+// longest line of either side needs, and never narrower than kDocumentWidth.
 inline constexpr int kDocumentWidth = 2000;
 inline constexpr int kDocumentExtraHeight = 5; // below the last line
 inline constexpr int kTextLeft = 10;           // line numbers start here; also the tab origin
@@ -54,8 +60,10 @@ public:
     // outlive the view's use of it.
     void Attach(int side, DiffEngine &engine);
 
-    // Total size from this side's line count, page from the viewport, line
-    // step from the font; does nothing before the engine's first comparison.
+    // Total size from this side's line count and the longest line of either
+    // side, page from the viewport, line step from the font; does nothing
+    // before the engine's first comparison. Called after every comparison: a
+    // scroll position past the new document is brought back inside it.
     void UpdateScrollSizes();
 
     // The engine's section holding `line` on this view's side, -1 for none.
@@ -118,8 +126,31 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Where a line's text reaches: every character takes one cell of
+    // charWidth pixels, a tab runs to the next multiple of kTabStopChars cells.
+    // Long lines keep a column every few kilobytes, so that the part of a
+    // line in view is found without walking all of it.
+    struct ColumnMark {
+        std::size_t byte; // always the first byte of a character
+        qint64 column;    // cells from the start of the line's text
+    };
+    struct LineColumns {
+        const char *data = nullptr; // the text the marks were taken from
+        std::size_t size = 0;
+        std::vector<ColumnMark> marks; // ascending, the first at byte 0
+        qint64 end = 0;                // the column after the last character
+    };
+
     void OnDraw(QPainter &painter, const QRect &area);
     void DrawLines(QPainter &painter, const QRect &area);
+    void DrawLineText(QPainter &painter, int line, std::string_view text, qint64 textColumn, int baseline,
+                      const QRect &area);
+    const LineColumns *ColumnsOf(int line, std::string_view text);
+    // Recomputes the widest line when `fresh` (a new comparison), else
+    // reuses the figure taken then.
+    void ApplyScrollSizes(bool fresh);
+    int CellWidth() const;
+    qint64 WidestLine() const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
     void MeasureFont();
     void UpdateBars();
@@ -150,6 +181,10 @@ private:
     // Set while the view moves itself: bar changes then never reach the sibling.
     bool m_positioning = false;
     QMenu *m_sectionMenu = nullptr; // child of this view
+    int m_documentWidth = kDocumentWidth;
+    int m_contentWidth = 0; // what the widest line of either side reaches
+    bool m_documentWidthKnown = false;
+    std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
 };
 
 } // namespace lindo

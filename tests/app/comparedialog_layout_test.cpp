@@ -10,6 +10,10 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include <set>
+#include <string>
+#include <vector>
+
 namespace lindo::test {
 namespace {
 
@@ -218,6 +222,72 @@ TEST_F(MainWindowTest, GutterMarkRowsFollowTheProportionalRule)
     for (int x : {2, 3, 4})
         EXPECT_EQ(image.pixelColor(x, expectedRows[0]), QColor(Qt::black)) << x;
     EXPECT_NE(image.pixelColor(5, expectedRows[0]), QColor(Qt::black));
+}
+
+} // namespace
+} // namespace lindo::test
+
+namespace lindo::test {
+namespace {
+
+// Thousands of lines share a gutter row, unmatched ones scattered
+// irregularly: the marks are the rows the proportional rule gives, whether
+// the whole window or only a band of the gutter is painted.
+TEST_F(MainWindowTest, GutterMarksFollowTheRuleInAnyPaintedBand)
+{
+    constexpr int kLines = 3000;
+    std::string first;
+    std::string second;
+    std::vector<bool> unmatched(kLines, false);
+    for (int n = 0; n < kLines; ++n) {
+        first += "line " + std::to_string(n) + "\n";
+        unmatched[static_cast<std::size_t>(n)] = (n * 7919) % 211 < 3 || (n > 1200 && n < 1260);
+        second += (unmatched[static_cast<std::size_t>(n)] ? "other " : "line ") + std::to_string(n) + "\n";
+    }
+    WriteFile(dir / "a.txt", first);
+    WriteFile(dir / "b.txt", second);
+    CCompareDialog &w = Open();
+    CompareFiles("a.txt", "b.txt");
+    ASSERT_EQ(w.Engine().Lines(1)[1230].link, -1);
+
+    const int top = w.GetView(1)->geometry().top() + 16;
+    const int span = w.GetView(1)->viewport()->height() - 32;
+    const float perLine = static_cast<float>(span) / kLines;
+    const int strokes = std::max(1, static_cast<int>(perLine));
+    std::set<int> expected;
+    for (qint64 n = 0; n < kLines; ++n) {
+        if (!unmatched[static_cast<std::size_t>(n)])
+            continue;
+        const float base = static_cast<float>((n * span) / kLines) - perLine * 0.5f;
+        for (int j = 1; j <= strokes + 1; ++j)
+            expected.insert(static_cast<int>(static_cast<float>(j + top) + base));
+    }
+    const auto markedRows = [](const QImage &image, int from, int to) {
+        std::set<int> rows;
+        for (int y = from; y < to; ++y) {
+            if (image.pixelColor(3, y) == QColor(Qt::black))
+                rows.insert(y);
+        }
+        return rows;
+    };
+    const QImage whole = w.grab().toImage();
+    EXPECT_EQ(markedRows(whole, 0, whole.height()), expected);
+
+    // One band starts on a mark's first row, the other on its second.
+    const int firstMark = *expected.lower_bound(top + 7);
+    const int laterMark = *expected.lower_bound(top + span / 3);
+    for (const auto &[from, to] : {std::pair(firstMark, firstMark + 33), std::pair(laterMark + 1, top + span / 2)}) {
+        QImage band(w.size(), QImage::Format_RGB32);
+        band.fill(Qt::white);
+        w.render(&band, QPoint(0, from), QRegion(0, from, 12, to - from)); // the band at its own place
+        std::set<int> inBand;
+        for (int row : expected) {
+            if (row >= from && row < to)
+                inBand.insert(row);
+        }
+        ASSERT_FALSE(inBand.empty());
+        EXPECT_EQ(markedRows(band, 0, band.height()), inBand) << "band " << from << " to " << to;
+    }
 }
 
 } // namespace

@@ -169,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TextLayoutCase{"FirstLineNumberedZero", 1, "abc", {{10, "0"}, {38, "abc"}}},
         TextLayoutCase{"TabContinuesAtNextStop", 1, "a\tb", {{10, "0"}, {38, "a"}, {66, "b"}}},
-        TextLayoutCase{"LongerTextSkipsToTheStopAfterIt", 1, "abcdefgh\tz", {{10, "0"}, {38, "abcdefgh"}, {94, "z"}}},
+        // Eight characters end right on the stop at 94; the tab runs on to the next.
+        TextLayoutCase{"LongerTextSkipsToTheStopAfterIt", 1, "abcdefgh\tz", {{10, "0"}, {38, "abcdefgh"}, {122, "z"}}},
         TextLayoutCase{"ThreeDigitNumberStillReachesFirstStop", 101, "x", {{10, "100"}, {38, "x"}}},
         TextLayoutCase{"TabsPastTheFifthStopKeepTheStep", 1, "\t\t\t\t\tz", {{10, "0"}, {178, "z"}}}),
     [](const testing::TestParamInfo<TextLayoutCase> &info) { return std::string(info.param.name); });
