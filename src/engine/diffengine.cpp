@@ -159,6 +159,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         m_files[n].lines.swap(lines[n]);
         m_files[n].sections.clear();
     }
+    ++m_loadCount;
 }
 
 void DiffEngine::SetExceptionStrings(std::string_view text)

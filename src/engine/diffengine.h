@@ -68,6 +68,9 @@ public:
     std::vector<DiffSection> &Sections(int side) { return File(side).sections; }
     const std::vector<DiffSection> &MergeList() const { return m_mergeList; }
     bool IsCompared() const { return m_compared != 0; }
+    // Goes up by one with every pair of texts loaded, so that what a caller
+    // worked out from the lines can tell whether they are still the same.
+    std::uint64_t LoadCount() const { return m_loadCount; }
 
     // Options and colours, edited by the settings pages.
     std::vector<std::string> exceptionStrings;
@@ -122,6 +125,7 @@ private:
     bool m_twinLines = false;
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;
+    std::uint64_t m_loadCount = 0;
     FileErrorReporter *m_reporter = nullptr;
     MatchScratch *m_scratch = nullptr; // only while Compare runs
 };

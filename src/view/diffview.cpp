@@ -125,6 +125,8 @@ void CDiffView::Attach(int viewSide, DiffEngine &diffEngine)
 {
     side = viewSide;
     engine = &diffEngine;
+    m_measuredEngine = nullptr;
+    m_documentWidthKnown = false;
     UpdateScrollSizes();
     viewport()->update();
 }
@@ -153,14 +155,16 @@ void CDiffView::ApplyScrollSizes(bool fresh)
 {
     if (!engine || !engine->IsCompared())
         return;
-    const bool measure = fresh || !m_documentWidthKnown;
+    const bool sameTexts = m_measuredEngine == engine && m_measuredLoad == engine->LoadCount();
+    const bool measure = !m_documentWidthKnown || (fresh && !sameTexts);
     if (measure) {
         // Marks for the long lines now, so that no paint has to take them.
         m_lineColumns.clear();
         const DiffLines &lines = engine->Lines(side);
         for (std::size_t i = 0; i < lines.size(); ++i)
             ColumnsOf(static_cast<int>(i), lines[i].text);
-        m_contentWidth = ClampToInt(WidestLine());
+        MeasureSides();
+        m_contentWidth = ClampToInt(std::max(m_sideReach[0], m_sideReach[1]));
         m_documentWidth = std::max(kDocumentWidth, m_contentWidth);
         m_documentWidthKnown = true;
     }
@@ -180,31 +184,40 @@ int CDiffView::CellWidth() const
     return TextExtent(viewFont, QStringLiteral("T")).width();
 }
 
-qint64 CDiffView::WidestLine() const
+void CDiffView::MeasureSides()
+{
+    const CDiffView *sibling = Sibling();
+    const bool siblingKnows = sibling && sibling->m_measuredEngine == engine &&
+                              sibling->m_measuredLoad == engine->LoadCount() && sibling->m_documentWidthKnown;
+    for (int s = 1; s <= 2; ++s)
+        m_sideReach[static_cast<std::size_t>(s - 1)] =
+            siblingKnows ? sibling->m_sideReach[static_cast<std::size_t>(s - 1)] : SideReach(s);
+    m_measuredEngine = engine;
+    m_measuredLoad = engine->LoadCount();
+}
+
+qint64 CDiffView::SideReach(int s) const
 {
     // A character takes one cell and a tab at most kTabStopChars, so only
     // lines whose bytes could make them the widest are measured. The line
     // number column is taken as wide as the last line's.
     const qint64 cell = CellWidth();
-    qint64 widest = 0;
-    for (int s = 1; s <= 2; ++s) {
-        const DiffLines &lines = engine->Lines(s);
-        const qint64 numberCells = QString::number(std::max<qint64>(0, qint64(lines.size()) - 1)).size();
-        const qint64 textColumn = NextTabColumn(numberCells);
-        // One cell to spare after the last character.
-        const auto reach = [&](qint64 cells) { return kTextLeft + (textColumn + cells + 1) * cell; };
-        widest = std::max(widest, kTextLeft + (numberCells + 1) * cell);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::string_view text = lines[i].text;
-            if (reach(static_cast<qint64>(text.size()) * kTabStopChars) <= widest)
-                continue;
-            // This side's long lines were measured for their column marks.
-            const auto marked = s == side ? m_lineColumns.find(static_cast<int>(i)) : m_lineColumns.end();
-            const qint64 cells = marked != m_lineColumns.end() && marked->second.data == text.data()
-                                     ? marked->second.end
-                                     : ColumnAfter(text, 0);
-            widest = std::max(widest, reach(cells));
-        }
+    const DiffLines &lines = engine->Lines(s);
+    const qint64 numberCells = QString::number(std::max<qint64>(0, qint64(lines.size()) - 1)).size();
+    const qint64 textColumn = NextTabColumn(numberCells);
+    // One cell to spare after the last character.
+    const auto reach = [&](qint64 cells) { return kTextLeft + (textColumn + cells + 1) * cell; };
+    qint64 widest = kTextLeft + (numberCells + 1) * cell;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = lines[i].text;
+        if (reach(static_cast<qint64>(text.size()) * kTabStopChars) <= widest)
+            continue;
+        // This side's long lines were measured for their column marks.
+        const auto marked = s == side ? m_lineColumns.find(static_cast<int>(i)) : m_lineColumns.end();
+        const qint64 cells = marked != m_lineColumns.end() && marked->second.data == text.data()
+                                 ? marked->second.end
+                                 : ColumnAfter(text, 0);
+        widest = std::max(widest, reach(cells));
     }
     return widest;
 }

@@ -16,7 +16,9 @@
 #include <QPoint>
 #include <QSize>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -146,11 +148,14 @@ private:
     void DrawLineText(QPainter &painter, int line, std::string_view text, qint64 textColumn, int baseline,
                       const QRect &area);
     const LineColumns *ColumnsOf(int line, std::string_view text);
-    // Recomputes the widest line when `fresh` (a new comparison), else
-    // reuses the figure taken then.
+    // Recomputes the widest line when `fresh` and the engine holds texts
+    // loaded since it was last measured, else reuses the figure taken then.
     void ApplyScrollSizes(bool fresh);
     int CellWidth() const;
-    qint64 WidestLine() const;
+    // Fills m_sideReach for the engine's texts, from the sibling when it has
+    // measured them already.
+    void MeasureSides();
+    qint64 SideReach(int s) const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
     void MeasureFont();
     void UpdateBars();
@@ -184,6 +189,12 @@ private:
     int m_documentWidth = kDocumentWidth;
     int m_contentWidth = 0; // what the widest line of either side reaches
     bool m_documentWidthKnown = false;
+    // Where each side's widest line reaches, and the engine load it was
+    // measured for: measuring a million lines is paid once per comparison,
+    // not once per pane and per call.
+    std::array<qint64, 2> m_sideReach{};
+    const DiffEngine *m_measuredEngine = nullptr;
+    std::uint64_t m_measuredLoad = 0;
     std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
 };
 
