@@ -1,19 +1,19 @@
 #pragma once
 
 // Finds the controls of a window that a screen reader would announce without
-// a name: buttons, edits, combo boxes, spin boxes, sliders and lists whose
-// accessible name is empty (a label whose buddy the control is names it).
+// a name: buttons, edits, combo boxes, spin boxes, sliders and scrolling views
+// (lists, text panes) whose accessible name is empty (a label whose buddy the
+// control is names it).
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextEdit>
 #include <QWidget>
 
 #include <QStringList>
@@ -27,7 +27,7 @@ inline bool IsInteractive(const QWidget *widget)
     return qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QLineEdit *>(widget) ||
            qobject_cast<const QComboBox *>(widget) || qobject_cast<const QAbstractSpinBox *>(widget) ||
            qobject_cast<const QAbstractSlider *>(widget) || qobject_cast<const QAbstractItemView *>(widget) ||
-           qobject_cast<const QTextEdit *>(widget) || qobject_cast<const QPlainTextEdit *>(widget);
+           qobject_cast<const QAbstractScrollArea *>(widget);
 }
 
 // "ClassName objectName" of every nameless interactive control under `window`
