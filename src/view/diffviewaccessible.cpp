@@ -43,6 +43,10 @@ int AccessibleCurrentLine(const CDiffView &view)
 void SetAccessibleCurrentLine(CDiffView &view, int line)
 {
     view.setProperty(kCaretLineProperty, line);
+    // Without a listening client the event goes nowhere; skip measuring the
+    // text for it, which takes a pass over a whole file.
+    if (!QAccessible::isActive())
+        return;
     auto *iface = dynamic_cast<DiffViewAccessible *>(QAccessible::queryAccessibleInterface(&view));
     const int offset = iface ? iface->LineStart(std::max(0, line)) : 0;
     QAccessibleTextCursorEvent moved(&view, offset);
