@@ -72,13 +72,18 @@ void CFolderCompareDialog::CreateControls()
     // rectangles come from the control rules below.
     m_comboFolder1 = new CFolderPathComboBox(this);
     SetControlId(m_comboFolder1, kIdFolder1);
+    m_comboFolder1->setAccessibleName(QStringLiteral("First folder"));
     m_btnBrowse1 = AddButton(this, kIdBrowse1, kBrowseCaption, QRect());
     m_comboFolder2 = new CFolderPathComboBox(this);
     SetControlId(m_comboFolder2, kIdFolder2);
+    m_comboFolder2->setAccessibleName(QStringLiteral("Second folder"));
     m_btnBrowse2 = AddButton(this, kIdBrowse2, kBrowseCaption, QRect());
+    m_btnBrowse1->setAccessibleName(QStringLiteral("Browse for the first folder"));
+    m_btnBrowse2->setAccessibleName(QStringLiteral("Browse for the second folder"));
     m_btnGo = AddDefaultButton(this, kIdGo, kGoCaption, QRect());
     m_wndResults = new CFolderListCtrl(m_pOwner->Engine(), this);
     SetControlId(m_wndResults, kIdResults);
+    m_wndResults->setAccessibleName(QStringLiteral("Results"));
     m_wndStatus = new QLabel(QString::fromLatin1(kStatusReady.data(), kStatusReady.size()), this);
     SetControlId(m_wndStatus, kIdStatus);
     m_wndCount = new QLabel(kCountInitial, this);

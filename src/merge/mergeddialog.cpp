@@ -101,6 +101,7 @@ void CMergedDialog::CreateToolBar()
 
 void CMergedDialog::CreateTemplateControls()
 {
+    m_wndText.setAccessibleName(QStringLiteral("Merged text"));
     m_editPlaceholder = new QLineEdit(this);
     SetControlId(m_editPlaceholder, kIdPlaceholder);
     m_editPlaceholder->setGeometry(DluRect(7, 227, 40, 12));

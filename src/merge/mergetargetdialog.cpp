@@ -25,8 +25,10 @@ CMergeTargetDialog::CMergeTargetDialog(QWidget *parent) : QDialog(parent)
     m_editPath = new QLineEdit(this);
     SetControlId(m_editPath, kIdPath);
     m_editPath->setGeometry(DluRect(21, 18, 132, 12));
+    m_editPath->setAccessibleName(kPrompt);
 
     QPushButton *browse = AddButton(this, kIdBrowse, QStringLiteral("..."), DluRect(155, 18, 10, 12));
+    browse->setAccessibleName(QStringLiteral("Browse"));
     connect(browse, &QPushButton::clicked, this, &CMergeTargetDialog::OnBrowse);
     QPushButton *ok = AddDefaultButton(this, kIdOk, QStringLiteral("OK"), DluRect(37, 45, 50, 14));
     connect(ok, &QPushButton::clicked, this, &CMergeTargetDialog::accept);

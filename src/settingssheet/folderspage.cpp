@@ -36,6 +36,7 @@ CFoldersPage::CFoldersPage() : CPropertyPage(kCaption), m_wndExceptions(this)
     // Rows stay in the order they were put in: no sorting, no tree lines.
     SetControlId(&m_wndExceptions, kIdExceptions);
     m_wndExceptions.setGeometry(DluRect(7, 63, 140, 50));
+    m_wndExceptions.setAccessibleName(kColumnText);
     m_wndExceptions.setRootIsDecorated(false);
     m_wndExceptions.setSortingEnabled(false);
     m_wndExceptions.setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -19,8 +19,10 @@ CMergePage::CMergePage() : CPropertyPage(kCaption)
     m_editPath = new QLineEdit(this);
     SetControlId(m_editPath, kIdPath);
     m_editPath->setGeometry(DluRect(36, 28, 113, 12));
+    m_editPath->setAccessibleName(kOutputPathText);
 
     QPushButton *browse = AddButton(this, kIdBrowse, kBrowseText, DluRect(151, 28, 10, 12));
+    browse->setAccessibleName(QStringLiteral("Browse"));
     connect(browse, &QPushButton::clicked, this, &CMergePage::OnBrowse);
 }
 

@@ -1,6 +1,7 @@
 #include "view/diffview.h"
 
 #include "engine/diffengine.h"
+#include "view/diffviewaccessible.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -117,6 +118,7 @@ CDiffView::CDiffView(QWidget *parent)
     viewport()->setAutoFillBackground(false);
     lineHeight = lineSpacing + TextExtent(viewFont, QStringLiteral("Test text pq")).height();
     CreateSectionMenu();
+    InstallDiffViewAccessibility();
 }
 
 CDiffView::~CDiffView() = default;

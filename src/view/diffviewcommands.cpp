@@ -5,6 +5,7 @@
 
 #include "engine/diffengine.h"
 #include "uikit/prompt.h"
+#include "view/diffviewaccessible.h"
 #include "view/sectionpropertiesdialog.h"
 
 #include <QClipboard>
@@ -102,6 +103,7 @@ void CDiffView::ScrollToLine(int line, bool alignOther)
 {
     const qint64 top = qint64(line) * lineHeight - ClientHeight() / 2;
     ScrollToPosition(QPoint(m_scrollPos.x(), ClampToInt(top)));
+    SetAccessibleCurrentLine(*this, line);
     if (alignOther)
         AlignOther();
 }

@@ -110,13 +110,13 @@ CSectionPropertiesDialog::CSectionPropertiesDialog(const DiffEngine *engine, int
 void CSectionPropertiesDialog::CreateControls()
 {
     AddLabel(this, "Number:", DluRect(13, 27, 28, 8));
-    AddReadOnlyEdit(this, kIdSectionNumber, DluRect(49, 27, 40, 12));
+    AddReadOnlyEdit(this, kIdSectionNumber, DluRect(49, 27, 40, 12))->setAccessibleName(QStringLiteral("Number"));
     AddLabel(this, "Status:", DluRect(13, 42, 23, 8));
-    AddReadOnlyEdit(this, kIdSectionStatus, DluRect(49, 42, 97, 12));
+    AddReadOnlyEdit(this, kIdSectionStatus, DluRect(49, 42, 97, 12))->setAccessibleName(QStringLiteral("Status"));
     AddLabel(this, "First Line:", DluRect(13, 56, 31, 8));
-    AddReadOnlyEdit(this, kIdSectionFirstLine, DluRect(49, 56, 30, 12));
+    AddReadOnlyEdit(this, kIdSectionFirstLine, DluRect(49, 56, 30, 12))->setAccessibleName(QStringLiteral("First Line"));
     AddLabel(this, "Link:", DluRect(83, 56, 16, 8));
-    AddReadOnlyEdit(this, kIdSectionLink, DluRect(103, 56, 51, 12));
+    AddReadOnlyEdit(this, kIdSectionLink, DluRect(103, 56, 51, 12))->setAccessibleName(QStringLiteral("Link"));
     AddLabel(this, "Static", DluRect(55, 90, 19, 8))->hide();
 
     QPushButton *close =

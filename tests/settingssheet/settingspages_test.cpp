@@ -11,6 +11,7 @@
 #include "engine/diffengine.h"
 #include "settingssheet/sharedengine.h"
 #include "sheetdriver.h"
+#include "support/accessiblenames.h"
 #include "support/fakechoosers.h"
 #include "support/keyboard.h"
 #include "support/qtprinters.h"
@@ -546,6 +547,17 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeRow{"Different", 1050, 1053, &CColoursPage::m_crDifferent, QColor(4, 5, 6)},
         ChangeRow{"Inserted", 1051, 1054, &CColoursPage::m_crInserted, QColor(7, 8, 9)}),
     [](const testing::TestParamInfo<ChangeRow> &info) { return info.param.name; });
+
+// ---- Screen readers ----------------------------------------------------------------
+
+TEST_F(SettingsPagesTest, EveryControlOfEveryPageHasAnAccessibleName)
+{
+    Open();
+    for (int page = kGeneral; page <= kColours; ++page) {
+        ShowPage(sheet, page);
+        EXPECT_EQ(NamelessControls(&sheet).join(", ").toStdString(), "") << "page " << page;
+    }
+}
 
 } // namespace
 } // namespace lindo::test

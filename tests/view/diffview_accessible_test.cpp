@@ -1,0 +1,120 @@
+// What assistive technology reads from a pane: each line with its number,
+// its state in words and its text, and a caret that follows change navigation.
+
+#include "panehost.h"
+
+#include "view/diffviewaccessible.h"
+
+#include <QAccessible>
+
+#include <gtest/gtest.h>
+
+
+namespace lindo {
+namespace {
+
+using test::PaneHost;
+
+// Side 1: "keep", "old", "gone", "tail"; side 2: "keep", "new", "tail", "added".
+constexpr char kFirst[] = "keep\nold\ngone\ntail\n";
+constexpr char kSecond[] = "keep\nnew\ntail\nadded\n";
+
+QAccessibleTextInterface *TextOf(CDiffView &view)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&view);
+    return iface ? iface->textInterface() : nullptr;
+}
+
+QString LineAt(CDiffView &view, int line)
+{
+    QAccessibleTextInterface *text = TextOf(view);
+    int start = 0;
+    int end = 0;
+    // Find the line's offset by walking from the start, as a reader does.
+    int offset = 0;
+    for (int i = 0; i < line; ++i) {
+        text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+        offset = end;
+    }
+    return text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+}
+
+QString CaretLine(CDiffView &view)
+{
+    QAccessibleTextInterface *text = TextOf(view);
+    int start = 0;
+    int end = 0;
+    return text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end);
+}
+
+TEST(DiffViewAccessible, PaneIsReadOnlyTextNamedAfterItsSide)
+{
+    PaneHost host;
+    host.Compare(kFirst, kSecond);
+    QAccessibleInterface *left = QAccessible::queryAccessibleInterface(&host.Left());
+    ASSERT_NE(left, nullptr);
+    EXPECT_EQ(left->role(), QAccessible::EditableText);
+    EXPECT_TRUE(left->state().readOnly);
+    EXPECT_NE(left->textInterface(), nullptr);
+    EXPECT_EQ(left->text(QAccessible::Name), QString::fromLatin1(kFirstPaneName));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&host.Right())->text(QAccessible::Name),
+              QString::fromLatin1(kSecondPaneName));
+}
+
+TEST(DiffViewAccessible, LinesReadWithNumberStateAndText)
+{
+    PaneHost host;
+    host.Compare(kFirst, kSecond);
+    EXPECT_EQ(LineAt(host.Left(), 0), "0 same in both: keep\n");
+    EXPECT_EQ(LineAt(host.Left(), 1), "1 changed: old\n");
+    EXPECT_EQ(LineAt(host.Left(), 3), "3 same in both: tail\n");
+    EXPECT_EQ(LineAt(host.Right(), 1), "1 changed: new\n");
+    EXPECT_EQ(LineAt(host.Right(), 3), "3 only in the second file: added\n");
+    EXPECT_EQ(LineAt(host.Left(), 2), "2 changed: gone\n");
+}
+
+TEST(DiffViewAccessible, LineOnlyInFirstFileSaysSo)
+{
+    PaneHost host;
+    host.Compare("a\nb\nc\n", "a\nc\n");
+    EXPECT_EQ(LineAt(host.Left(), 1), "1 only in the first file: b\n");
+}
+
+TEST(DiffViewAccessible, WholeTextIsTheLinesInOrder)
+{
+    PaneHost host;
+    host.Compare("a\nb\n", "a\nb\n");
+    QAccessibleTextInterface *text = TextOf(host.Left());
+    const QString whole = "0 same in both: a\n1 same in both: b\n";
+    EXPECT_EQ(text->characterCount(), whole.size());
+    EXPECT_EQ(text->text(0, text->characterCount()), whole);
+    EXPECT_EQ(text->text(2, 6), whole.mid(2, 4));
+    EXPECT_EQ(text->text(16, 20), whole.mid(16, 4)); // across the line end
+}
+
+TEST(DiffViewAccessible, NewComparisonIsReadAfresh)
+{
+    PaneHost host;
+    host.Compare("a\n", "a\n");
+    EXPECT_EQ(LineAt(host.Left(), 0), "0 same in both: a\n");
+    host.Compare("longer line\n", "other\n");
+    EXPECT_EQ(LineAt(host.Left(), 0), "0 only in the first file: longer line\n");
+    EXPECT_EQ(TextOf(host.Left())->characterCount(), QString("0 only in the first file: longer line\n").size());
+}
+
+// Whether the caret move is announced needs a live accessibility bus: the
+// AT-SPI test under atspi/ listens for it.
+TEST(DiffViewAccessible, CaretFollowsNextChangeInThePaneThatHasIt)
+{
+    PaneHost host;
+    host.Compare(kFirst, kSecond);
+    host.Left().GoNextChange();
+    EXPECT_EQ(CaretLine(host.Left()), "1 changed: old\n");
+
+    host.Compare("a\nb\nc\n", "a\nnew\nb\nc\n");
+    host.Left().GoNextChange();
+    EXPECT_EQ(CaretLine(host.Right()), "1 only in the second file: new\n");
+}
+
+} // namespace
+} // namespace lindo
