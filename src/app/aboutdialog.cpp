@@ -44,6 +44,7 @@ void CAboutDialog::CreateControls()
 
     m_editVersion = new QPlainTextEdit(this);
     SetControlId(m_editVersion, kAboutVersionEditId);
+    m_editVersion->setAccessibleName(QStringLiteral("Version"));
     m_editVersion->setReadOnly(true);
     m_editVersion->setFrameShape(QFrame::NoFrame);
     m_editVersion->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -108,6 +108,11 @@ void CCompareDialog::CreateControls()
     const QRect browseRect(0, 0, DluToPixelsX(kBrowseButtonWidthDlu), kPathBottom - kPathTop);
     m_browseFirst = AddButton(this, kIdBrowseFirst, QStringLiteral("..."), browseRect);
     m_browseSecond = AddButton(this, kIdBrowseSecond, QStringLiteral("..."), browseRect);
+    // Names a screen reader announces; the boxes have no label of their own.
+    m_comboFirst->setAccessibleName(QStringLiteral("First file"));
+    m_comboSecond->setAccessibleName(QStringLiteral("Second file"));
+    m_browseFirst->setAccessibleName(QStringLiteral("Browse for the first file"));
+    m_browseSecond->setAccessibleName(QStringLiteral("Browse for the second file"));
     connect(m_browseFirst, &QPushButton::clicked, this, [this] { OnBrowse(m_comboFirst); });
     connect(m_browseSecond, &QPushButton::clicked, this, [this] { OnBrowse(m_comboSecond); });
 
