@@ -153,6 +153,18 @@ TEST(FileWatch, QuickWritesToBothFilesAreToldOnce)
     EXPECT_EQ(watch.ChangedFiles(), (QStringList{path("a.txt"), path("b.txt")}));
 }
 
+TEST(FileWatch, WriteBetweenLookAndWatchCounts)
+{
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "a.txt").string());
+    WriteFile(dir / "a.txt", "a\n");
+    const std::vector<WatchedFile> looked = FileWatch::Look({path});
+    WriteFile(dir / "a.txt", "read after the look\n");
+    FileWatch watch;
+    watch.Watch(looked);
+    EXPECT_EQ(watch.ChangedFiles(), QStringList{path});
+}
+
 TEST(ChangedOnDiskText, NamesTellTheFilesApart)
 {
     const struct {
