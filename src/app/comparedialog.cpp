@@ -144,7 +144,7 @@ void CCompareDialog::CreateControls()
     m_changedNotice->setIndent(4);
     m_changedNotice->hide();
     connect(&m_fileWatch, &FileWatch::Changed, this, [this] {
-        m_changedNotice->setText(ChangedOnDiskText(m_fileWatch.ChangedFiles()));
+        m_changedNotice->setText(ChangedOnDiskText(m_fileWatch.ChangedFiles(), m_fileWatch.Files()));
         ShowChangedNotice(true);
     });
 }

@@ -64,14 +64,20 @@ void FileWatch::Watch(std::vector<WatchedFile> files)
         m_watcher.removePaths(m_watcher.files());
     m_files = std::move(files);
     m_changed.assign(m_files.size(), false);
-    QStringList paths;
-    for (const WatchedFile &file : m_files)
-        paths.push_back(file.path);
+    QStringList paths = Files();
     paths.removeDuplicates();
     if (!paths.isEmpty())
         m_watcher.addPaths(paths);
     // A write between the look and the watch has no event of its own.
     Settle();
+}
+
+QStringList FileWatch::Files() const
+{
+    QStringList paths;
+    for (const WatchedFile &file : m_files)
+        paths.push_back(file.path);
+    return paths;
 }
 
 QStringList FileWatch::ChangedFiles() const
@@ -101,17 +107,20 @@ void FileWatch::Settle()
         emit Changed();
 }
 
-QString ChangedOnDiskText(const QStringList &paths)
+QString ChangedOnDiskText(const QStringList &changed, const QStringList &watched)
 {
-    QStringList names = paths;
-    names.removeDuplicates();
+    QStringList names = changed;
+    names.removeDuplicates(); // one file on both sides
+    QStringList all = watched;
+    all.removeDuplicates();
+    int parts = 1;
+    while (all.size() == 2 && Tail(all[0], parts) == Tail(all[1], parts)
+           && Tail(all[0], parts) != Tail(all[0], parts + 1))
+        ++parts;
     if (names.isEmpty())
         return {};
     if (names.size() == 1)
-        return kChangedOnDiskFormat.arg(Tail(names[0], 1));
-    int parts = 1;
-    while (Tail(names[0], parts) == Tail(names[1], parts) && Tail(names[0], parts) != Tail(names[0], parts + 1))
-        ++parts;
+        return kChangedOnDiskFormat.arg(Tail(names[0], parts));
     return kBothChangedOnDiskFormat.arg(Tail(names[0], parts), Tail(names[1], parts));
 }
 

@@ -51,7 +51,9 @@ public:
     // Watches these files from now on, in place of the ones before; nothing
     // has changed yet.
     void Watch(std::vector<WatchedFile> files);
-    // The watched files that changed since they were looked at, in watch order.
+    // The watched files, and those of them that changed since they were
+    // looked at, in watch order.
+    QStringList Files() const;
     QStringList ChangedFiles() const;
 
 signals:
@@ -67,8 +69,8 @@ private:
     std::vector<bool> m_changed;
 };
 
-// The notice for changed files: their names without folders, each with as
-// much of its folder as tells it from the other when both have one name.
-QString ChangedOnDiskText(const QStringList &paths);
+// The notice for the changed ones of the watched files: their names without
+// folders, with as much of the folders as tells two files of one name apart.
+QString ChangedOnDiskText(const QStringList &changed, const QStringList &watched);
 
 } // namespace lindo

@@ -169,17 +169,23 @@ TEST(ChangedOnDiskText, NamesTellTheFilesApart)
 {
     const struct {
         const char *name;
-        QStringList paths;
+        QStringList changed;
+        QStringList watched;
         QString text;
     } rows[] = {
-        {"one file", {"/w/src/first.c"}, "first.c changed on disk. Press F5 to compare again."},
-        {"two names", {"/w/a.c", "/w/b.c"}, "a.c and b.c changed on disk. Press F5 to compare again."},
-        {"one name in two folders", {"/w/old/x.c", "/w/new/x.c"},
+        {"one of two", {"/w/src/first.c"}, {"/w/src/first.c", "/w/b.c"},
+         "first.c changed on disk. Press F5 to compare again."},
+        {"two names", {"/w/a.c", "/w/b.c"}, {"/w/a.c", "/w/b.c"},
+         "a.c and b.c changed on disk. Press F5 to compare again."},
+        {"one name in two folders", {"/w/old/x.c", "/w/new/x.c"}, {"/w/old/x.c", "/w/new/x.c"},
          "old/x.c and new/x.c changed on disk. Press F5 to compare again."},
-        {"one file on both sides", {"/w/x.c", "/w/x.c"}, "x.c changed on disk. Press F5 to compare again."},
+        {"one of one name in two folders", {"/w/new/x.c"}, {"/w/old/x.c", "/w/new/x.c"},
+         "new/x.c changed on disk. Press F5 to compare again."},
+        {"one file on both sides", {"/w/x.c", "/w/x.c"}, {"/w/x.c", "/w/x.c"},
+         "x.c changed on disk. Press F5 to compare again."},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(ChangedOnDiskText(row.paths), row.text) << row.name;
+        EXPECT_EQ(ChangedOnDiskText(row.changed, row.watched), row.text) << row.name;
 }
 
 } // namespace
