@@ -119,7 +119,7 @@ private:
     QRect PaneRectInClient(const CDiffView *pane) const;
     QRect OuterRectInClient() const;
     void ReportFileError(const std::string &message) override;
-    // From a comparison that loaded on, its files are watched; a new one hides the notice.
+    // Watches the files of a comparison that has just loaded, in place of those before, and hides the notice.
     void WatchComparedFiles(std::vector<WatchedFile> files);
     void ShowChangedNotice(bool shown);
     // How far the notice, while shown, moves the path boxes and panes down.
