@@ -94,10 +94,14 @@ void CCompareDialog::OnCompare()
     SetStatusText(mainwindow::kStatusComparing);
     const std::string first = m_comboFirst->GetPath();
     const std::string second = m_comboSecond->GetPath();
+    std::vector<WatchedFile> looked =
+        FileWatch::Look({QString::fromLocal8Bit(first), QString::fromLocal8Bit(second)});
     // A failed load has been reported by the engine already; the rest goes on.
+    // The comparison on screen stays, and so does the watch over its files.
     if (m_engine.Load(first, second)) {
         m_engine.Compare();
         m_comparedFiles = {QString::fromLocal8Bit(first), QString::fromLocal8Bit(second)};
+        WatchComparedFiles(std::move(looked));
     }
     m_comboFirst->AddToHistory();
     m_comboSecond->AddToHistory();

@@ -137,6 +137,21 @@ void CCompareDialog::CreateControls()
         SetControlId(edit, id);
         edit->hide();
     }
+
+    // A line to read, not a box to answer: the user goes on with the
+    // comparison on screen and compares again when it suits.
+    m_changedNotice = new QLabel(this);
+    m_changedNotice->setObjectName(QStringLiteral("changedOnDisk"));
+    m_changedNotice->setFrameShape(QFrame::Box);
+    m_changedNotice->setBackgroundRole(QPalette::ToolTipBase);
+    m_changedNotice->setForegroundRole(QPalette::ToolTipText);
+    m_changedNotice->setAutoFillBackground(true);
+    m_changedNotice->setIndent(4);
+    m_changedNotice->hide();
+    connect(&m_fileWatch, &FileWatch::Changed, this, [this] {
+        m_changedNotice->setText(ChangedOnDiskText(m_fileWatch.ChangedFiles(), m_fileWatch.Files()));
+        ShowChangedNotice(true);
+    });
 }
 
 void CCompareDialog::InsertToolBar()
@@ -257,8 +272,9 @@ QRect CCompareDialog::GetPaneRect(int side) const
     // Right and bottom edges exclusive.
     const int left = kPaneLeft + shift;
     const int right = half - kPaneRightInset + shift;
+    const int top = kPaneTop + NoticeRoom();
     const int bottom = outer.height() - kPaneBottomInset;
-    return QRect(left, kPaneTop, right - left, bottom - kPaneTop);
+    return QRect(left, top, right - left, bottom - top);
 }
 
 void CCompareDialog::LayoutControls()
@@ -269,10 +285,12 @@ void CCompareDialog::LayoutControls()
     const QRect right = PaneRectInClient(m_pViewRight);
     const int buttonWidth = m_browseFirst->width();
     const int leftEnd = left.x() + left.width(); // exclusive
-    const QRect firstBox(kPaneLeft, kPathTop, leftEnd - buttonWidth - kPathButtonGap - kPaneLeft,
+    const int pathTop = kPathTop + NoticeRoom();
+    const QRect firstBox(kPaneLeft, pathTop, leftEnd - buttonWidth - kPathButtonGap - kPaneLeft,
                          kPathBottom - kPathTop);
-    const QRect firstButton(leftEnd - buttonWidth, kPathTop, buttonWidth, kPathBottom - kPathTop);
+    const QRect firstButton(leftEnd - buttonWidth, pathTop, buttonWidth, kPathBottom - kPathTop);
     const int shift = right.x() - kPaneLeft;
+    m_changedNotice->setGeometry(kPaneLeft, kPathTop, right.x() + right.width() - kPaneLeft, kNoticeHeight);
     m_comboFirst->setGeometry(firstBox);
     m_browseFirst->setGeometry(firstButton);
     m_comboSecond->setGeometry(firstBox.translated(shift, 0));
@@ -504,6 +522,29 @@ void CCompareDialog::SaveSettings()
 void CCompareDialog::ReportFileError(const std::string &message)
 {
     Ask(this, kErrorCaption, QString::fromLocal8Bit(message), PromptIcon::Stop, PromptButtons::Ok);
+}
+
+void CCompareDialog::WatchComparedFiles(std::vector<WatchedFile> files)
+{
+    ShowChangedNotice(false);
+    m_fileWatch.Watch(std::move(files));
+}
+
+void CCompareDialog::ShowChangedNotice(bool shown)
+{
+    if (m_changedNotice->isHidden() != shown)
+        return;
+    m_changedNotice->setVisible(shown);
+    // The panes give up the notice's room at their top and take it back after.
+    m_pViewLeft->setGeometry(GetPaneRect(1));
+    m_pViewRight->setGeometry(GetPaneRect(2));
+    LayoutControls();
+    update();
+}
+
+int CCompareDialog::NoticeRoom() const
+{
+    return m_changedNotice && !m_changedNotice->isHidden() ? kNoticeHeight + kNoticeGap : 0;
 }
 
 } // namespace lindo

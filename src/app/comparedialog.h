@@ -4,6 +4,7 @@
 // comparison panes with their change gutters, and a status line. It owns the
 // comparison engine and the two companion windows (Merged, Folder Comparison).
 
+#include "app/filewatch.h"
 #include "engine/diffengine.h"
 #include "folderwindow/folderwindowowner.h"
 #include "merge/mergedwindowowner.h"
@@ -84,6 +85,8 @@ public:
     QToolBar *ToolBar() const { return m_toolBar; }
     CMergedDialog *MergedDialog() const { return m_pMergedDialog.get(); }
     CFolderCompareDialog *FolderDialog() const { return m_pFolderDialog.get(); }
+    // The line under the toolbar that tells of compared files changed on disk; hidden otherwise.
+    QLabel *ChangedNotice() const { return m_changedNotice; }
     // Opens the Folder Comparison window (when it is not open) and runs it on two folders.
     void CompareFolders(const QString &folder1, const QString &folder2);
 
@@ -116,6 +119,11 @@ private:
     QRect PaneRectInClient(const CDiffView *pane) const;
     QRect OuterRectInClient() const;
     void ReportFileError(const std::string &message) override;
+    // Watches the files of a comparison that has just loaded, in place of those before, and hides the notice.
+    void WatchComparedFiles(std::vector<WatchedFile> files);
+    void ShowChangedNotice(bool shown);
+    // How far the notice, while shown, moves the path boxes and panes down.
+    int NoticeRoom() const;
 
     CPathComboBox *m_comboSecond = nullptr;
     CPathComboBox *m_comboFirst = nullptr;
@@ -132,6 +140,8 @@ private:
     std::unique_ptr<CMergedDialog> m_pMergedDialog;
     // The paths of the last comparison that loaded; kept when a later load fails.
     QStringList m_comparedFiles;
+    FileWatch m_fileWatch;
+    QLabel *m_changedNotice = nullptr;
     // Read at every identical pair of a folder scan: afresh whenever the file changed.
     FreshSettingNumber m_foldersShowSame{QString::fromLatin1(settings::kFoldersShowSame),
                                          settings::kDefaultFoldersShowSame};

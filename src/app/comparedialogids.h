@@ -59,5 +59,8 @@ constexpr int kPathButtonGap = 3;
 constexpr int kStatusGap = 4;
 constexpr int kGutterInset = 16;    // gutters start this far below a pane's top
 constexpr int kGutterHitBottom = 36; // the click area ends this far above a pane's bottom
+// The changed-on-disk notice, while shown, sits where the path boxes were and moves them and the panes down.
+constexpr int kNoticeHeight = 20;
+constexpr int kNoticeGap = 4;
 
 } // namespace lindo::mainwindow
