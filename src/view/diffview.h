@@ -9,6 +9,7 @@
 // Coordinates are document pixels: line i occupies y = i * lineHeight up to
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
 
+#include "uikit/textsearch.h"
 #include "view/diffviewhost.h"
 
 #include <QAbstractScrollArea>
@@ -98,6 +99,14 @@ public:
     int NextChangeLine() const;
     int PrevChangeLine() const;
 
+    // Finding text in this side's lines, by their bytes (uikit/textsearch.h).
+    TextMatch FindText(const QString &text, bool matchCase, int line, std::size_t byte, bool forward) const;
+    // Marks a found text in a line until the mark is cleared or a new
+    // comparison comes in.
+    void MarkMatch(const TextMatch &match);
+    void ClearMatch();
+    const TextMatch &MarkedMatch() const { return m_match; }
+
     // Section commands, normally reached through the mouse.
     void OnContextMenu(QPoint globalPos);
     void OnCopy();
@@ -152,6 +161,7 @@ private:
     int CellWidth() const;
     qint64 WidestLine() const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
+    void DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn);
     void MeasureFont();
     void UpdateBars();
     void ScrollSibling(int dx, int dy);
@@ -185,6 +195,7 @@ private:
     int m_contentWidth = 0; // what the widest line of either side reaches
     bool m_documentWidthKnown = false;
     std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
+    TextMatch m_match; // the found text that is marked, if any
 };
 
 } // namespace lindo
