@@ -1,6 +1,7 @@
 #include "app/comparedialog.h"
 
 #include "app/comparedialogids.h"
+#include "app/panefinder.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
 #include "settingssheet/sharedengine.h"
@@ -9,6 +10,7 @@
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
+#include "uikit/findbar.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
 #include "uikit/templatecontrols.h"
@@ -91,6 +93,8 @@ void CCompareDialog::OnInitDialog()
     setWindowIcon(m_hIcon);
     InsertToolBar();
     CreatePanes();
+    m_finder = new CPaneFinder(this, m_pViewLeft, m_pViewRight);
+    connect(m_finder, &CPaneFinder::LayoutChanged, this, [this] { resizeEvent(nullptr); });
     LoadSettings();
     SetSharedEngine(&m_engine);
     LayoutControls();
@@ -252,7 +256,8 @@ QRect CCompareDialog::GetPaneRect(int side) const
     // Right and bottom edges exclusive.
     const int left = kPaneLeft + shift;
     const int right = half - kPaneRightInset + shift;
-    const int bottom = outer.height() - kPaneBottomInset;
+    // An open find bar takes its room from the panes.
+    const int bottom = outer.height() - kPaneBottomInset - (m_finder ? m_finder->BarHeight() : 0);
     return QRect(left, kPaneTop, right - left, bottom - kPaneTop);
 }
 
@@ -272,7 +277,11 @@ void CCompareDialog::LayoutControls()
     m_browseFirst->setGeometry(firstButton);
     m_comboSecond->setGeometry(firstBox.translated(shift, 0));
     m_browseSecond->setGeometry(firstButton.translated(shift, 0));
-    m_status->move(kPaneLeft, right.y() + right.height() + kStatusGap);
+    const int barHeight = m_finder ? m_finder->BarHeight() : 0;
+    if (barHeight > 0)
+        m_finder->Bar()->setGeometry(kPaneLeft, right.y() + right.height() + kStatusGap / 2,
+                                     right.x() + right.width() - kPaneLeft, barHeight);
+    m_status->move(kPaneLeft, right.y() + right.height() + kStatusGap + barHeight);
 }
 
 QRect CCompareDialog::PaneRectInClient(const CDiffView *pane) const
@@ -288,7 +297,8 @@ QRect CCompareDialog::OuterRectInClient() const
 
 void CCompareDialog::resizeEvent(QResizeEvent *event)
 {
-    QDialog::resizeEvent(event);
+    if (event)
+        QDialog::resizeEvent(event);
     if (!m_pViewLeft)
         return;
     m_pViewLeft->setGeometry(GetPaneRect(1));
