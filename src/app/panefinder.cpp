@@ -20,6 +20,7 @@ CPaneFinder::CPaneFinder(QWidget *window, CDiffView *left, CDiffView *right)
 {
     m_bar = new CFindBar(window);
     connect(m_bar, &CFindBar::Find, this, &CPaneFinder::OnFind);
+    connect(m_bar, &CFindBar::Opened, this, &CPaneFinder::LayoutChanged);
     connect(m_bar, &CFindBar::Closed, this, [this] {
         ClearMarks();
         emit LayoutChanged();
@@ -60,16 +61,13 @@ CDiffView *CPaneFinder::SearchPane() const
 
 int CPaneFinder::BarHeight() const
 {
-    return m_bar->isVisible() ? m_bar->sizeHint().height() : 0;
+    return m_bar->isHidden() ? 0 : m_bar->sizeHint().height();
 }
 
 void CPaneFinder::OpenBar()
 {
-    const bool wasOpen = m_bar->isVisible();
     ClearMarks();
     m_bar->Open();
-    if (!wasOpen)
-        emit LayoutChanged();
     if (!m_bar->Text().isEmpty())
         OnFind(true, false);
 }

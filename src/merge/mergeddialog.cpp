@@ -64,14 +64,12 @@ void CMergedDialog::CreateFindBar()
 {
     m_findBar = new CFindBar(this);
     connect(m_findBar, &CFindBar::Find, this, &CMergedDialog::OnFind);
+    connect(m_findBar, &CFindBar::Opened, this, &CMergedDialog::RepositionControls);
     connect(m_findBar, &CFindBar::Closed, this, &CMergedDialog::RepositionControls);
     auto *find = new QAction(this);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     find->setShortcutContext(Qt::WindowShortcut);
-    connect(find, &QAction::triggered, this, [this] {
-        m_findBar->Open();
-        RepositionControls();
-    });
+    connect(find, &QAction::triggered, m_findBar, &CFindBar::Open);
     addAction(find);
 }
 
@@ -221,7 +219,7 @@ void CMergedDialog::RepositionControls()
     const int barHeight = m_wndToolBar.height();
     const QSize status = m_staticLineStatus->size();
     // An open find bar sits between the text and the line status.
-    const int findHeight = m_findBar && m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    const int findHeight = m_findBar && !m_findBar->isHidden() ? m_findBar->sizeHint().height() : 0;
     m_wndText.setGeometry(0, barHeight - kTextOverlapsBar, width(),
                           height() - status.height() - barHeight + 1 - findHeight);
     if (findHeight > 0)

@@ -70,10 +70,13 @@ bool CFindBar::eventFilter(QObject *watched, QEvent *event)
 void CFindBar::Open()
 {
     QWidget *focus = QApplication::focusWidget();
-    if (!isVisible() && focus && !isAncestorOf(focus))
+    const bool opening = isHidden();
+    if (opening && focus && !isAncestorOf(focus))
         m_returnFocus = focus;
     SetNotice(QString());
     show();
+    if (opening)
+        emit Opened();
     m_field->setFocus(Qt::ShortcutFocusReason);
     m_field->selectAll();
 }

@@ -47,6 +47,8 @@ signals:
     // `again`: step on from the current match; otherwise the text changed and
     // the search starts where the last one did.
     void Find(bool forward, bool again);
+    // The bar was shown, or hidden: whoever holds it lays it out.
+    void Opened();
     void Closed();
 
 protected:

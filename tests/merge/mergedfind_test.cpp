@@ -32,6 +32,7 @@ TEST_F(MergedFindTest, CtrlFFindsAndSelectsTheText)
     EXPECT_EQ(TextArea().CaretLine(), 1);
     EXPECT_EQ(LineStatus().text(), QStringLiteral("Ln 1"));
     EXPECT_LT(TextArea().geometry().bottom(), Bar().geometry().top());
+    EXPECT_LT(Bar().geometry().bottom(), LineStatus().geometry().top());
 }
 
 TEST_F(MergedFindTest, F3StepsOnAndWraps)
