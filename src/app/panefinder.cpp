@@ -112,6 +112,7 @@ void CPaneFinder::OnFind(bool forward, bool again)
     }
     pane->MarkMatch(match);
     pane->ScrollToLine(match.line, true);
+    pane->ScrollMatchIntoView();
     m_bar->SetNotice(match.wrapped ? (forward ? findbar::kWrappedForward : findbar::kWrappedBackward) : QString());
 }
 

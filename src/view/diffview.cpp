@@ -441,6 +441,27 @@ void CDiffView::DrawMatchMark(QPainter &painter, std::string_view text, qint64 t
                          QColor(255, 226, 110));
 }
 
+void CDiffView::ScrollMatchIntoView()
+{
+    if (!engine || !m_match.Found() || m_match.line >= LineCount())
+        return;
+    const std::string_view text = engine->Lines(side)[static_cast<std::size_t>(m_match.line)].text;
+    if (m_match.byte + m_match.length > text.size())
+        return;
+    const qint64 cell = CellWidth();
+    const qint64 start = ColumnAfter(text.substr(0, m_match.byte), NextTabColumn(QString::number(m_match.line).size()));
+    const qint64 end = ColumnAfter(text.substr(m_match.byte, m_match.length), start);
+    const qint64 left = kTextLeft + start * cell;
+    const qint64 right = kTextLeft + end * cell;
+    const qint64 x = m_scrollPos.x();
+    const int width = viewport()->width();
+    if (left >= x && right <= x + width)
+        return;
+    // The text a third of the way in (near the start of a line, the start).
+    const qint64 target = std::max<qint64>(0, left - width / 3);
+    OnScrollBy(ClampToInt(target - x), 0);
+}
+
 const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view text)
 {
     if (text.size() <= kColumnMarkBytes)

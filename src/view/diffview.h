@@ -105,6 +105,9 @@ public:
     // comparison comes in.
     void MarkMatch(const TextMatch &match);
     void ClearMatch();
+    // Scrolls sideways, the other pane along, when the marked text lies
+    // outside the pane's width.
+    void ScrollMatchIntoView();
     const TextMatch &MarkedMatch() const { return m_match; }
 
     // Section commands, normally reached through the mouse.

@@ -149,6 +149,24 @@ TEST_F(FindTest, TheFoundTextIsMarked)
     EXPECT_EQ(elsewhere, 0);
 }
 
+TEST_F(FindTest, AFindFarAlongALineScrollsBothPanesSideways)
+{
+    // Line 50 of 100 is wide; the same file on both sides.
+    std::string text;
+    for (int line = 0; line < 100; ++line)
+        text += line == 50 ? std::string(400, '.') + "far\n" : "short\n";
+    WriteFile(dir / "wide.txt", text);
+    CompareFiles("wide.txt", "wide.txt");
+    Type("far");
+    const int x = Left().ScrollPosition().x();
+    const int matchLeft = 10 + (4 + 400) * Left().CharWidth();
+    EXPECT_LE(x, matchLeft);
+    EXPECT_GE(x + Left().viewport()->width(), matchLeft + 3 * Left().CharWidth());
+    EXPECT_EQ(Right().ScrollPosition().x(), x);
+    Type("short");
+    EXPECT_EQ(Left().ScrollPosition().x(), 0);
+}
+
 TEST_F(FindTest, EscapeClosesOnlyTheBarAndThenEndsTheWindow)
 {
     Type("needle");
