@@ -50,7 +50,8 @@ int main(int argc, char **argv)
     // near misses; the needle is on the last line only.
     std::string text;
     for (int line = 0; line + 1 < count; ++line)
-        text += "    value_" + std::to_string(line) + " = compute(needs, neat, next) + " + std::to_string(line * 7) + ";\n";
+        text += "    value_" + std::to_string(line) + " = compute(needs, neat, next) + " + std::to_string(line * 7)
+                + ";\n";
     text += "    return NeedleInTheHaystack;\n";
 
     lindo::bench::PanePair panes(QSize(400, 600));

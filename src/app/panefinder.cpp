@@ -101,9 +101,9 @@ void CPaneFinder::OnFind(bool forward, bool again)
         byte = forward ? current.byte + 1 : current.byte;
     }
     const TextMatch match = pane->FindText(text, m_bar->MatchCase(), line, byte, forward);
+    m_bar->ShowResult(match, forward);
     if (!match.Found()) {
         pane->ClearMatch();
-        m_bar->SetNotice(findbar::kNotFound);
         return;
     }
     if (again) {
@@ -113,7 +113,6 @@ void CPaneFinder::OnFind(bool forward, bool again)
     pane->MarkMatch(match);
     pane->ScrollToLine(match.line, true);
     pane->ScrollMatchIntoView();
-    m_bar->SetNotice(match.wrapped ? (forward ? findbar::kWrappedForward : findbar::kWrappedBackward) : QString());
 }
 
 void CPaneFinder::GoToLine()

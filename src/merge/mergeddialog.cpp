@@ -81,12 +81,7 @@ void CMergedDialog::OnFind(bool forward, bool again)
         return;
     }
     const TextMatch match = m_wndText.FindText(text, m_findBar->MatchCase(), forward, again);
-    if (!match.Found())
-        m_findBar->SetNotice(findbar::kNotFound);
-    else if (match.wrapped)
-        m_findBar->SetNotice(forward ? findbar::kWrappedForward : findbar::kWrappedBackward);
-    else
-        m_findBar->SetNotice(QString());
+    m_findBar->ShowResult(match, forward);
     UpdateLineStatus();
 }
 

@@ -117,4 +117,14 @@ void CFindBar::SetNotice(const QString &text)
     m_notice->setText(text);
 }
 
+void CFindBar::ShowResult(const TextMatch &match, bool forward)
+{
+    if (!match.Found())
+        SetNotice(findbar::kNotFound);
+    else if (match.wrapped)
+        SetNotice(forward ? findbar::kWrappedForward : findbar::kWrappedBackward);
+    else
+        SetNotice(QString());
+}
+
 } // namespace lindo

@@ -6,6 +6,8 @@
 // the next match, Shift+Enter and Shift+F3 for the previous one, and Escape
 // closes the bar (and nothing else).
 
+#include "uikit/textsearch.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -40,6 +42,9 @@ public:
     bool MatchCase() const;
     QString Notice() const;
     void SetNotice(const QString &text);
+    // Notes what a search going `forward` (or back) found: nothing, or a
+    // match only past the end (or the start), or neither.
+    void ShowResult(const TextMatch &match, bool forward);
     QLineEdit *Field() const { return m_field; }
     QCheckBox *MatchCaseBox() const { return m_matchCase; }
 
