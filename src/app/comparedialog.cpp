@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolBar>
@@ -94,7 +95,10 @@ void CCompareDialog::OnInitDialog()
     InsertToolBar();
     CreatePanes();
     m_finder = new CPaneFinder(this, m_pViewLeft, m_pViewRight);
-    connect(m_finder, &CPaneFinder::LayoutChanged, this, [this] { resizeEvent(nullptr); });
+    connect(m_finder, &CPaneFinder::LayoutChanged, this, [this] {
+        QResizeEvent unchanged(size(), size());
+        resizeEvent(&unchanged);
+    });
     LoadSettings();
     SetSharedEngine(&m_engine);
     LayoutControls();
@@ -297,8 +301,7 @@ QRect CCompareDialog::OuterRectInClient() const
 
 void CCompareDialog::resizeEvent(QResizeEvent *event)
 {
-    if (event)
-        QDialog::resizeEvent(event);
+    QDialog::resizeEvent(event);
     if (!m_pViewLeft)
         return;
     m_pViewLeft->setGeometry(GetPaneRect(1));

@@ -80,7 +80,6 @@ public:
     void RepositionControls();
     void RestoreWindowPos();
     void SaveWindowPos();
-    CMergedEditCtrl &TextArea() { return m_wndText; }
     CFindBar *FindBar() const { return m_findBar; }
 
 protected:
