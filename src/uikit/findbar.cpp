@@ -17,7 +17,7 @@ CFindBar::CFindBar(QWidget *parent)
     setObjectName(QStringLiteral("findBar"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 2, 0, 2);
-    auto *label = new QLabel(QStringLiteral("Find:"), this);
+    auto *label = new QLabel(findbar::kLabelText, this);
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("findText"));
     label->setBuddy(m_field);
@@ -26,8 +26,8 @@ CFindBar::CFindBar(QWidget *parent)
     m_notice = new QLabel(this);
     m_notice->setObjectName(QStringLiteral("findNotice"));
     m_close = new QToolButton(this);
-    m_close->setText(QStringLiteral("x"));
-    m_close->setToolTip(QStringLiteral("Close (Escape)"));
+    m_close->setText(findbar::kCloseText);
+    m_close->setToolTip(findbar::kCloseTip);
     m_close->setAutoRaise(true);
     layout->addWidget(label);
     layout->addWidget(m_field, 1);

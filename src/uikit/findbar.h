@@ -20,7 +20,10 @@ class QToolButton;
 namespace lindo {
 
 namespace findbar {
+inline const QString kLabelText = QStringLiteral("Find:");
 inline const QString kMatchCaseText = QStringLiteral("Match case");
+inline const QString kCloseText = QStringLiteral("x");
+inline const QString kCloseTip = QStringLiteral("Close (Escape)");
 inline const QString kWrappedForward = QStringLiteral("Passed the end, continued from the top");
 inline const QString kWrappedBackward = QStringLiteral("Passed the top, continued from the bottom");
 inline const QString kNotFound = QStringLiteral("Not found");
