@@ -4,6 +4,8 @@
 
 #include "app/comparedialog.h"
 #include "app/comparedialogids.h"
+#include "app/panefinder.h"
+#include "uikit/findbar.h"
 #include "uikit/pathcombobox.h"
 
 #include <QAction>
@@ -51,6 +53,13 @@ int main(int argc, char **argv)
     window.OnNextChange();
     window.OnNextChange();
     Save(window, folder, "main-large-third-change");
+    // The find bar open under the panes, on the second match.
+    window.Finder()->OpenBar();
+    window.Finder()->Bar()->SetText(QStringLiteral("return"));
+    emit window.Finder()->Bar()->Find(true, false);
+    emit window.Finder()->Bar()->Find(true, true);
+    Save(window, folder, "main-large-find");
+    window.Finder()->Bar()->Close();
     window.resize(420, 300);
     Save(window, folder, "main-small");
 
@@ -60,6 +69,12 @@ int main(int argc, char **argv)
     window.OnMergeToScreen();
     if (QWidget *merged = window.MergedDialog()) {
         merged->move(window.frameGeometry().right() + 10, 0);
+        // with its find bar open on a match
+        auto *bar = merged->findChild<lindo::CFindBar *>();
+        bar->Open();
+        bar->SetText(QStringLiteral("return"));
+        emit bar->Find(true, false);
+        Save(*merged, folder, "merged-find");
         for (int n = 0; n < 20; ++n)
             QApplication::processEvents();
         const QString path = folder + "/main-with-merged.png";

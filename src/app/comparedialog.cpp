@@ -1,6 +1,7 @@
 #include "app/comparedialog.h"
 
 #include "app/comparedialogids.h"
+#include "app/panefinder.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
 #include "settingssheet/sharedengine.h"
@@ -9,6 +10,7 @@
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
+#include "uikit/findbar.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
 #include "uikit/templatecontrols.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolBar>
@@ -91,6 +94,11 @@ void CCompareDialog::OnInitDialog()
     setWindowIcon(m_hIcon);
     InsertToolBar();
     CreatePanes();
+    m_finder = new CPaneFinder(this, m_pViewLeft, m_pViewRight);
+    connect(m_finder, &CPaneFinder::LayoutChanged, this, [this] {
+        QResizeEvent unchanged(size(), size());
+        resizeEvent(&unchanged);
+    });
     LoadSettings();
     SetSharedEngine(&m_engine);
     LayoutControls();
@@ -273,7 +281,8 @@ QRect CCompareDialog::GetPaneRect(int side) const
     const int left = kPaneLeft + shift;
     const int right = half - kPaneRightInset + shift;
     const int top = kPaneTop + NoticeRoom();
-    const int bottom = outer.height() - kPaneBottomInset;
+    // An open find bar takes its room from the panes.
+    const int bottom = outer.height() - kPaneBottomInset - (m_finder ? m_finder->BarHeight() : 0);
     return QRect(left, top, right - left, bottom - top);
 }
 
@@ -295,7 +304,11 @@ void CCompareDialog::LayoutControls()
     m_browseFirst->setGeometry(firstButton);
     m_comboSecond->setGeometry(firstBox.translated(shift, 0));
     m_browseSecond->setGeometry(firstButton.translated(shift, 0));
-    m_status->move(kPaneLeft, right.y() + right.height() + kStatusGap);
+    const int barHeight = m_finder ? m_finder->BarHeight() : 0;
+    if (barHeight > 0)
+        m_finder->Bar()->setGeometry(kPaneLeft, right.y() + right.height() + kStatusGap / 2,
+                                     right.x() + right.width() - kPaneLeft, barHeight);
+    m_status->move(kPaneLeft, right.y() + right.height() + kStatusGap + barHeight);
 }
 
 QRect CCompareDialog::PaneRectInClient(const CDiffView *pane) const

@@ -29,6 +29,7 @@ namespace lindo {
 class CDiffView;
 class CFolderCompareDialog;
 class CMergedDialog;
+class CPaneFinder;
 class CPathComboBox;
 
 class CCompareDialog : public QDialog,
@@ -83,6 +84,7 @@ public:
     CPathComboBox *FirstPathBox() const { return m_comboFirst; }
     CPathComboBox *SecondPathBox() const { return m_comboSecond; }
     QToolBar *ToolBar() const { return m_toolBar; }
+    CPaneFinder *Finder() const { return m_finder; }
     CMergedDialog *MergedDialog() const { return m_pMergedDialog.get(); }
     CFolderCompareDialog *FolderDialog() const { return m_pFolderDialog.get(); }
     // The line under the toolbar that tells of compared files changed on disk; hidden otherwise.
@@ -135,6 +137,7 @@ private:
     QPushButton *m_browseFirst = nullptr;
     QPushButton *m_browseSecond = nullptr;
     QLabel *m_status = nullptr;
+    CPaneFinder *m_finder = nullptr; // Ctrl+F and Ctrl+G over the panes; a child
     // Companions: top-level windows of their own, destroyed only by the two close operations.
     std::unique_ptr<CFolderCompareDialog> m_pFolderDialog;
     std::unique_ptr<CMergedDialog> m_pMergedDialog;

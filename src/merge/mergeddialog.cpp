@@ -9,6 +9,7 @@
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/filechoosers.h"
+#include "uikit/findbar.h"
 #include "uikit/prompt.h"
 #include "uikit/windowplacement.h"
 
@@ -55,7 +56,33 @@ CMergedDialog::CMergedDialog(MergedWindowOwner &owner)
 {
     OnCreate();
     CreateTemplateControls();
+    CreateFindBar();
     OnInitDialog();
+}
+
+void CMergedDialog::CreateFindBar()
+{
+    m_findBar = new CFindBar(this);
+    connect(m_findBar, &CFindBar::Find, this, &CMergedDialog::OnFind);
+    connect(m_findBar, &CFindBar::Opened, this, &CMergedDialog::RepositionControls);
+    connect(m_findBar, &CFindBar::Closed, this, &CMergedDialog::RepositionControls);
+    auto *find = new QAction(this);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, m_findBar, &CFindBar::Open);
+    addAction(find);
+}
+
+void CMergedDialog::OnFind(bool forward, bool again)
+{
+    const QString text = m_findBar->Text();
+    if (text.isEmpty()) {
+        m_findBar->SetNotice(QString());
+        return;
+    }
+    const TextMatch match = m_wndText.FindText(text, m_findBar->MatchCase(), forward, again);
+    m_findBar->ShowResult(match, forward);
+    UpdateLineStatus();
 }
 
 CMergedDialog::~CMergedDialog() = default;
@@ -187,8 +214,13 @@ void CMergedDialog::RepositionControls()
 {
     const int barHeight = m_wndToolBar.height();
     const QSize status = m_staticLineStatus->size();
+    // An open find bar sits between the text and the line status.
+    const int findHeight = m_findBar && !m_findBar->isHidden() ? m_findBar->sizeHint().height() : 0;
     m_wndText.setGeometry(0, barHeight - kTextOverlapsBar, width(),
-                          height() - status.height() - barHeight + 1);
+                          height() - status.height() - barHeight + 1 - findHeight);
+    if (findHeight > 0)
+        m_findBar->setGeometry(kLineStatusRightGap, m_wndText.geometry().bottom() + 1,
+                               width() - 2 * kLineStatusRightGap, findHeight);
     m_staticLineStatus->move(width() - status.width() - kLineStatusRightGap, height() - status.height());
     for (QWidget *control : {static_cast<QWidget *>(&m_wndText), static_cast<QWidget *>(m_staticLineStatus)}) {
         control->show();

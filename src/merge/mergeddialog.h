@@ -21,6 +21,7 @@ class QLineEdit;
 
 namespace lindo {
 
+class CFindBar;
 class MergedWindowOwner;
 
 namespace merged {
@@ -79,6 +80,7 @@ public:
     void RepositionControls();
     void RestoreWindowPos();
     void SaveWindowPos();
+    CFindBar *FindBar() const { return m_findBar; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -95,6 +97,9 @@ private:
     void OnSaveAs();
     // SaveMergedText, after asking before a compared file is replaced.
     bool SaveMergeTo(const QString &path);
+    // Ctrl+F: a find bar under the text.
+    void CreateFindBar();
+    void OnFind(bool forward, bool again);
 
     QString m_strLineStatus;
     QIcon m_hIcon;
@@ -103,6 +108,7 @@ private:
     QToolBar m_wndToolBar;
     QLabel *m_staticLineStatus = nullptr; // control 1034, a child
     QLineEdit *m_editPlaceholder = nullptr; // control 1010, a child
+    CFindBar *m_findBar = nullptr; // a child, hidden until Ctrl+F
 };
 
 } // namespace lindo

@@ -431,6 +431,23 @@ void CMergedEditCtrl::SetCaret(int line, std::size_t column)
     MoveCaret({line, start}, false);
 }
 
+TextMatch CMergedEditCtrl::FindText(const QString &text, bool matchCase, bool forward, bool again)
+{
+    FinishStreamingIn(); // a match may lie in what has not arrived yet
+    // The text keeps the very bytes it was given, which are local 8-bit text.
+    const QByteArray needle = text.toLocal8Bit();
+    const TextPos from = forward && again ? SelectionEnd() : SelectionStart();
+    const TextMatch match = FindInLines(
+        m_text.LineCount(), [this](int line) { return std::string_view(m_text.Line(line)); },
+        std::string_view(needle.constData(), static_cast<std::size_t>(needle.size())), matchCase, from.line,
+        from.column, forward);
+    if (match.Found()) {
+        MoveCaret({match.line, match.byte}, false);
+        MoveCaret({match.line, match.byte + match.length}, true);
+    }
+    return match;
+}
+
 void CMergedEditCtrl::MoveCaret(TextPos to, bool select, bool keepGoal)
 {
     m_caret = to;

@@ -19,6 +19,7 @@
 // would in the whole text.
 
 #include "merge/mergedtext.h"
+#include "uikit/textsearch.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -88,6 +89,14 @@ public:
     // Where the character at a line and byte offset is drawn, in viewport
     // coordinates (one cell wide at the end of a line).
     QRect CellRect(int line, std::size_t column) const;
+
+    // Finds a text by its bytes and selects it: going forward, from the start
+    // of the selection (`again`: from its end, to step past a match found
+    // already), or backward from the start of the selection; past either end
+    // the search goes on from the other.
+    TextMatch FindText(const QString &text, bool matchCase, bool forward, bool again);
+    TextPos SelectionFrom() const { return SelectionStart(); }
+    TextPos SelectionTo() const { return SelectionEnd(); }
 
     void Undo();
     void Redo();

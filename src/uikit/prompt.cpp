@@ -1,5 +1,6 @@
 #include "uikit/prompt.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace lindo {
@@ -22,6 +23,14 @@ public:
         default:
             return PromptAnswer::Ok;
         }
+    }
+
+    std::optional<int> AskNumber(const NumberRequest &request) override
+    {
+        bool ok = false;
+        const int value = QInputDialog::getInt(request.parent, request.caption, request.text, request.value,
+                                               request.minimum, request.maximum, 1, &ok);
+        return ok ? std::optional<int>(value) : std::nullopt;
     }
 
 private:
@@ -87,6 +96,12 @@ PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text, P
                  PromptButtons buttons)
 {
     return Prompter::Current().Ask(PromptRequest{parent, caption, text, icon, buttons});
+}
+
+std::optional<int> AskNumber(QWidget *parent, const QString &caption, const QString &text, int value,
+                             int minimum, int maximum)
+{
+    return Prompter::Current().AskNumber(NumberRequest{parent, caption, text, value, minimum, maximum});
 }
 
 QString ApplicationTitle()

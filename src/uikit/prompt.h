@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace lindo {
@@ -21,10 +23,23 @@ struct PromptRequest {
     PromptButtons buttons = PromptButtons::Ok;
 };
 
+// A question for a whole number between two bounds.
+struct NumberRequest {
+    QWidget *parent = nullptr;
+    QString caption;
+    QString text;
+    int value = 0;
+    int minimum = 0;
+    int maximum = 0;
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual PromptAnswer Ask(const PromptRequest &request) = 0;
+    // The number given, or nothing when the question was cancelled. A
+    // prompter that answers no numbers cancels them all.
+    virtual std::optional<int> AskNumber(const NumberRequest & /*request*/) { return std::nullopt; }
 
     // The prompter in use: a QMessageBox-based one unless Install chose another.
     static Prompter &Current();
@@ -35,6 +50,10 @@ public:
 // Shorthand for Prompter::Current().Ask(...).
 PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text,
                  PromptIcon icon, PromptButtons buttons = PromptButtons::Ok);
+
+// Shorthand for Prompter::Current().AskNumber(...).
+std::optional<int> AskNumber(QWidget *parent, const QString &caption, const QString &text, int value,
+                             int minimum, int maximum);
 
 // The caption of application-wide messages such as "No more changes".
 QString ApplicationTitle();

@@ -150,6 +150,7 @@ int CDiffView::SectionOfLine(int line) const
 
 void CDiffView::UpdateScrollSizes()
 {
+    m_match = TextMatch();
     ApplyScrollSizes(true);
 }
 
@@ -387,6 +388,8 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
         const QString number = QString::number(i);
         if (kTextLeft + qint64(number.size()) * charWidth > area.left() && kTextLeft <= area.right())
             painter.drawText(QPointF(kTextLeft - m_scrollPos.x(), baseline), number);
+        if (i == m_match.line)
+            DrawMatchMark(painter, line.text, NextTabColumn(number.size()));
         DrawLineText(painter, i, line.text, NextTabColumn(number.size()), baseline, area);
     }
     painter.restore();
@@ -436,6 +439,42 @@ void CDiffView::DrawLineText(QPainter &painter, int line, std::string_view text,
         const QString piece = QString::fromLocal8Bit(text.data() + start, static_cast<qsizetype>(byte - start));
         painter.drawText(QPointF(double(xOf(startColumn) - m_scrollPos.x()), baseline), piece);
     }
+}
+
+void CDiffView::DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn)
+{
+    if (m_match.byte + m_match.length > text.size())
+        return; // the text changed under the mark
+    const qint64 start = ColumnAfter(text.substr(0, m_match.byte), textColumn);
+    const qint64 end = ColumnAfter(text.substr(m_match.byte, m_match.length), start);
+    const qint64 left = kTextLeft + start * charWidth - m_scrollPos.x();
+    const qint64 right = kTextLeft + end * charWidth - m_scrollPos.x();
+    const qint64 shown = std::clamp<qint64>(left, -charWidth, viewport()->width() + charWidth);
+    const qint64 shownEnd = std::clamp<qint64>(right, -charWidth, viewport()->width() + charWidth);
+    if (shownEnd > shown)
+        painter.fillRect(QRect(int(shown), m_match.line * lineHeight, int(shownEnd - shown), lineHeight),
+                         QColor(255, 226, 110));
+}
+
+void CDiffView::ScrollMatchIntoView()
+{
+    if (!engine || !m_match.Found() || m_match.line >= LineCount())
+        return;
+    const std::string_view text = engine->Lines(side)[static_cast<std::size_t>(m_match.line)].text;
+    if (m_match.byte + m_match.length > text.size())
+        return;
+    const qint64 cell = CellWidth();
+    const qint64 start = ColumnAfter(text.substr(0, m_match.byte), NextTabColumn(QString::number(m_match.line).size()));
+    const qint64 end = ColumnAfter(text.substr(m_match.byte, m_match.length), start);
+    const qint64 left = kTextLeft + start * cell;
+    const qint64 right = kTextLeft + end * cell;
+    const qint64 x = m_scrollPos.x();
+    const int width = viewport()->width();
+    if (left >= x && right <= x + width)
+        return;
+    // The text a third of the way in (near the start of a line, the start).
+    const qint64 target = std::max<qint64>(0, left - width / 3);
+    OnScrollBy(ClampToInt(target - x), 0);
 }
 
 const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view text)

@@ -9,6 +9,7 @@
 // Coordinates are document pixels: line i occupies y = i * lineHeight up to
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
 
+#include "uikit/textsearch.h"
 #include "view/diffviewhost.h"
 
 #include <QAbstractScrollArea>
@@ -100,6 +101,17 @@ public:
     int NextChangeLine() const;
     int PrevChangeLine() const;
 
+    // Finding text in this side's lines, by their bytes (uikit/textsearch.h).
+    TextMatch FindText(const QString &text, bool matchCase, int line, std::size_t byte, bool forward) const;
+    // Marks a found text in a line until the mark is cleared or a new
+    // comparison comes in.
+    void MarkMatch(const TextMatch &match);
+    void ClearMatch();
+    // Scrolls sideways, the other pane along, when the marked text lies
+    // outside the pane's width.
+    void ScrollMatchIntoView();
+    const TextMatch &MarkedMatch() const { return m_match; }
+
     // Section commands, normally reached through the mouse.
     void OnContextMenu(QPoint globalPos);
     void OnCopy();
@@ -157,6 +169,7 @@ private:
     void MeasureSides();
     qint64 SideReach(int s) const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
+    void DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn);
     void MeasureFont();
     void UpdateBars();
     void ScrollSibling(int dx, int dy);
@@ -196,6 +209,7 @@ private:
     const DiffEngine *m_measuredEngine = nullptr;
     std::uint64_t m_measuredLoad = 0;
     std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
+    TextMatch m_match; // the found text that is marked, if any
 };
 
 } // namespace lindo

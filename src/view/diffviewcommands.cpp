@@ -194,4 +194,30 @@ void CDiffView::OnDoubleClick(QPoint viewportPos)
     viewport()->update(QRect(kSelectionBarLeft, top, kSelectionBarWidth, bottom - top));
 }
 
+TextMatch CDiffView::FindText(const QString &text, bool matchCase, int line, std::size_t byte, bool forward) const
+{
+    if (!engine)
+        return {};
+    // The panes show their bytes as local 8-bit text; the needle goes the same way.
+    const QByteArray needle = text.toLocal8Bit();
+    const DiffLines &lines = engine->Lines(side);
+    return FindInLines(
+        static_cast<int>(lines.size()), [&](int at) { return lines[static_cast<std::size_t>(at)].text; },
+        std::string_view(needle.constData(), static_cast<std::size_t>(needle.size())), matchCase, line, byte, forward);
+}
+
+void CDiffView::MarkMatch(const TextMatch &match)
+{
+    m_match = match;
+    viewport()->update();
+}
+
+void CDiffView::ClearMatch()
+{
+    if (!m_match.Found())
+        return;
+    m_match = TextMatch();
+    viewport()->update();
+}
+
 } // namespace lindo
