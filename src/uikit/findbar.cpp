@@ -28,6 +28,8 @@ CFindBar::CFindBar(QWidget *parent)
     m_close = new QToolButton(this);
     m_close->setText(findbar::kCloseText);
     m_close->setToolTip(findbar::kCloseTip);
+    // A screen reader would otherwise read the button's "x" as a letter.
+    m_close->setAccessibleName(findbar::kCloseTip);
     m_close->setAutoRaise(true);
     layout->addWidget(label);
     layout->addWidget(m_field, 1);
