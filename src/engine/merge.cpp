@@ -16,27 +16,29 @@ namespace {
 
 constexpr std::size_t kOutputChunk = 256 * 1024;
 
+// Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two moves of one
+// word each that overlap in the middle.
+template <typename Word>
+inline void CopyHeadAndTail(char *to, const char *from, std::size_t n)
+{
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies a line's text: most are short, and for them a few fixed-size
 // overlapping moves beat a call to memcpy.
 inline void CopyText(char *to, const char *from, std::size_t n)
 {
-    if (n >= 8 && n <= 16) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4 && n < 8) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else if (n > 0) {
+    if (n >= 8 && n <= 16)
+        CopyHeadAndTail<std::uint64_t>(to, from, n);
+    else if (n >= 4 && n < 8)
+        CopyHeadAndTail<std::uint32_t>(to, from, n);
+    else if (n > 0)
         std::memcpy(to, from, n);
-    }
 }
 
 // Feeds the merge output in large chunks to a sink; returns false as soon as

@@ -141,15 +141,22 @@ std::size_t FirstRoom(const struct stat &info)
     return S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : kMinReadChunk;
 }
 
+// Fills info for an open file that can be read as text; 0, or the error
+// to report (a folder opens, but reading it is an error).
+int StatReadable(int fd, struct stat &info)
+{
+    if (::fstat(fd, &info) != 0)
+        return errno;
+    return S_ISDIR(info.st_mode) ? EISDIR : 0;
+}
+
 } // namespace
 
 int ReadAllBytes(int fd, ByteBuffer &buffer)
 {
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return errno;
-    if (S_ISDIR(info.st_mode))
-        return EISDIR;
+    if (const int error = StatReadable(fd, info); error != 0)
+        return error;
     try {
         buffer.Clear();
         buffer.Reserve(FirstRoom(info));
@@ -164,10 +171,8 @@ int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer
 {
     same = false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return errno;
-    if (S_ISDIR(info.st_mode))
-        return EISDIR;
+    if (const int error = StatReadable(fd, info); error != 0)
+        return error;
     try {
         buffer.Clear();
         // The file is read a piece at a time into a small buffer that stays
