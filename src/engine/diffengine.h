@@ -11,6 +11,7 @@
 #include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
 #include "engine/fileerror.h"
+#include "engine/linekey.h"
 
 #include <array>
 #include <cstdint>
@@ -78,6 +79,14 @@ public:
     std::int32_t autoSelect = 1;
     std::string mergeDirectory;
     std::int32_t exceptionStringsEnabled = 1;
+    // Which lines count as equal: read by Load and LoadTexts, so a change
+    // takes effect with the next load. All off compares bytes.
+    std::int32_t ignoreSpaceChange = 0;
+    std::int32_t ignoreAllSpace = 0;
+    std::int32_t ignoreCase = 0;
+    LineKeyOptions KeyOptions() const { return {ignoreSpaceChange != 0, ignoreAllSpace != 0, ignoreCase != 0}; }
+    // The panes tint the characters that differ within paired differing lines.
+    std::int32_t showLineChanges = 0;
     Colour colorIdentical = 0;
     Colour colorDifferent = 0;
     Colour colorInserted = 0;
