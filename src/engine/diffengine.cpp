@@ -113,6 +113,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
                          std::array<bool, 2> cut)
 {
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
+    const LineKeyOptions keyOptions = KeyOptions();
     bool twinLines = false;
     if (sameBytes) {
         // One cut from side 1's bytes (side 2's copy is not needed); side 2
@@ -122,7 +123,9 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
         twinLines = HasUniqueLine(lines[0], &lines[1]);
-        if (!twinLines)
+        // A text that occurs once may share its key with others, so with
+        // keys the twin test waits for the key ids.
+        if (!twinLines || keyOptions.Any())
             TagLines(lines[0]);
     } else if (compact) {
         if (!cut[0])
@@ -147,8 +150,12 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
     std::uint32_t idCount = 0;
     if (compact)
         idCount = InternCompacting(lines[0], buffers[1], lines[1]);
-    else if (!twinLines)
+    else if (!twinLines || keyOptions.Any())
         idCount = InternLines(lines[0], lines[1], sameBytes);
+    if (keyOptions.Any()) {
+        idCount = RekeyLines(lines[0], lines[1], idCount, keyOptions);
+        twinLines = sameBytes && HasLoneId(lines[0], idCount);
+    }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

@@ -4,6 +4,9 @@
 // case: each line is compared by a key made from its text, while everything
 // shown and written keeps the line's own bytes.
 
+#include "engine/difftypes.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,5 +30,15 @@ constexpr bool IsBlank(char c)
 // Replaces key's contents with the key of text under options; with no
 // option set the key is the text itself.
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key);
+
+// Expects every line's textId to be the interned id of its text (idCount
+// distinct texts over both sides) and replaces it by the id of the text's
+// key under options; returns the number of distinct keys. Each distinct text
+// is keyed once, however often it occurs.
+std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options);
+
+// True when some line of lines has an id no other line of them has; ids are
+// below idCount.
+bool HasLoneId(const DiffLines &lines, std::uint32_t idCount);
 
 } // namespace lindo

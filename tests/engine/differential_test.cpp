@@ -16,6 +16,8 @@ namespace {
 class PairGenerator {
 public:
     explicit PairGenerator(std::uint32_t seed) : m_random(seed) {}
+    // Lines from words that are equal once blanks or case are ignored.
+    PairGenerator(std::uint32_t seed, bool blanksAndCase) : m_random(seed), m_blanksAndCase(blanksAndCase) {}
 
     // One file's lines, drawn from an alphabet of the given size.
     std::vector<std::string> Lines(int count, int alphabet)
@@ -87,20 +89,28 @@ private:
     std::string Word(int alphabet)
     {
         static const char *const kWords[] = {"}", "{", "", "a", "b", "c", "  x;", "d\r", "e", "f\tg", "h", "i", "j"};
-        return kWords[Below(std::min(alphabet, 13))];
+        static const char *const kBlankAndCaseWords[] = {"a b", "A b", "a  b", "ab", "a\tb ", " a b", "",
+                                                        " ",   "\t",  "B",    "b ", "A\t\tB", "x"};
+        const char *const *words = m_blanksAndCase ? kBlankAndCaseWords : kWords;
+        return words[Below(alphabet < 13 ? alphabet : 13)];
     }
 
     std::mt19937 m_random;
+    bool m_blanksAndCase = false;
 };
 
 // compactSecondFrom 0 sends every pair through the compacting load.
 void ExpectSameAsReference(const std::string &first, const std::string &second, bool autoSelect,
-                           std::size_t compactSecondFrom = DiffEngine::kCompactSecondFrom)
+                           std::size_t compactSecondFrom = DiffEngine::kCompactSecondFrom,
+                           reference::Ignore ignore = {})
 {
-    const reference::Result expected = reference::Run(first, second, autoSelect);
+    const reference::Result expected = reference::Run(first, second, autoSelect, ignore);
     DiffEngine engine;
     engine.autoSelect = autoSelect ? 1 : 0;
     engine.compactSecondFrom = compactSecondFrom;
+    engine.ignoreSpaceChange = ignore.spaceChange ? 1 : 0;
+    engine.ignoreAllSpace = ignore.allSpace ? 1 : 0;
+    engine.ignoreCase = ignore.letterCase ? 1 : 0;
     engine.LoadTexts(first, second);
     engine.Compare();
     ASSERT_EQ(LinksOf(engine, 1), expected.links1);
@@ -201,6 +211,37 @@ TEST(Differential, FilesDifferingOnlyInLineEndsAgreeWithTheReference)
     ExpectSameAsReference("a\nb\n", "b\na\n", true); // the same size, other bytes
     ExpectSameAsReference("", "", true);
     ExpectSameAsReference("\n", "\n", true);
+}
+
+// Every mix of the three options, on lines that are equal under some of
+// them: edited pairs through both loads, identical files and unrelated ones.
+TEST(Differential, PairsComparedIgnoringBlanksOrCaseAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 7000; ++seed) {
+        PairGenerator gen(seed + 5000000, true);
+        const int mix = 1 + static_cast<int>(seed % 7);
+        const reference::Ignore ignore{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
+        const int alphabet = 1 + gen.Below(13);
+        const auto lines = gen.Lines(gen.Below(40), alphabet);
+        const std::string first = gen.Join(lines);
+        std::string second;
+        switch (gen.Below(4)) {
+        case 0:
+            second = first;
+            break;
+        case 1:
+            second = gen.Join(gen.Lines(gen.Below(20), alphabet));
+            break;
+        default:
+            second = gen.Join(gen.Edit(lines, alphabet));
+            break;
+        }
+        const std::size_t compactFrom = gen.Below(3) == 0 ? 0 : DiffEngine::kCompactSecondFrom;
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(first, second, seed % 5 != 0, compactFrom, ignore);
+        if (HasFatalFailure())
+            return;
+    }
 }
 
 } // namespace

@@ -13,12 +13,36 @@ constexpr std::uint32_t kSelected = 8;
 
 class Reference {
 public:
-    Reference(const std::string &bytes1, const std::string &bytes2)
+    Reference(const std::string &bytes1, const std::string &bytes2, Ignore ignore)
     {
         for (auto &text : SplitLines(bytes1))
-            lines[0].push_back(Line{text, -1});
+            lines[0].push_back(Line{text, KeyOf(text, ignore), -1});
         for (auto &text : SplitLines(bytes2))
-            lines[1].push_back(Line{text, -1});
+            lines[1].push_back(Line{text, KeyOf(text, ignore), -1});
+    }
+
+    // The text with every ignored difference taken out, step by step.
+    static std::string KeyOf(std::string text, Ignore ignore)
+    {
+        const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+        if (ignore.allSpace) {
+            std::erase_if(text, blank);
+        } else if (ignore.spaceChange) {
+            while (!text.empty() && blank(text.back()))
+                text.pop_back();
+            std::string squeezed;
+            for (char c : text) {
+                if (blank(c) && !squeezed.empty() && squeezed.back() == ' ')
+                    continue;
+                squeezed += blank(c) ? ' ' : c;
+            }
+            text = squeezed;
+        }
+        if (ignore.letterCase)
+            for (char &c : text)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c + ('a' - 'A'));
+        return text;
     }
 
     std::vector<Line> lines[2];
@@ -30,7 +54,7 @@ public:
 
     bool LinkLines(int i, int j)
     {
-        if (L(1, i).text != L(2, j).text)
+        if (L(1, i).key != L(2, j).key)
             return false;
         L(1, i).link = j;
         L(2, j).link = i;
@@ -76,9 +100,9 @@ public:
         for (int i = first; i <= last; ++i) {
             if (L(side, i).link != -1)
                 continue;
-            auto found = map.find(L(side, i).text);
+            auto found = map.find(L(side, i).key);
             if (found == map.end())
-                map[L(side, i).text] = i;
+                map[L(side, i).key] = i;
             else
                 found->second = -1;
         }
@@ -99,9 +123,9 @@ public:
         for (int i = first1; i <= last1; ++i) {
             if (L(1, i).link >= 0)
                 continue;
-            if (!(Lookup(u1, L(1, i).text) >= 0 && Lookup(u2, L(1, i).text) >= 0))
+            if (!(Lookup(u1, L(1, i).key) >= 0 && Lookup(u2, L(1, i).key) >= 0))
                 continue;
-            const int j = Lookup(u2, L(1, i).text);
+            const int j = Lookup(u2, L(1, i).key);
             if (L(2, j).link >= 0)
                 continue;
             if (Extend(i, j))
@@ -298,9 +322,9 @@ std::vector<std::string> SplitLines(const std::string &bytes)
     return lines;
 }
 
-Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect)
+Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect, Ignore ignore)
 {
-    Reference ref(bytes1, bytes2);
+    Reference ref(bytes1, bytes2, ignore);
     ref.Compare();
     if (autoSelect)
         ref.AutoSelect();

@@ -13,7 +13,15 @@ namespace lindo::reference {
 
 struct Line {
     std::string text;
+    std::string key; // what the matching compares
     int link = -1;
+};
+
+// Which differences the matching ignores.
+struct Ignore {
+    bool spaceChange = false;
+    bool allSpace = false;
+    bool letterCase = false;
 };
 
 struct Section {
@@ -38,6 +46,6 @@ struct Result {
 // Splits bytes into line texts the way text-mode reading does.
 std::vector<std::string> SplitLines(const std::string &bytes);
 
-Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect = true);
+Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect = true, Ignore ignore = {});
 
 } // namespace lindo::reference
