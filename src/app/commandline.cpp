@@ -63,6 +63,42 @@ void PrintSections(const DiffEngine &engine)
     std::cout << out;
 }
 
+bool IsOption(std::string_view arg)
+{
+    return arg.size() > 1 && arg.front() == '-';
+}
+
+// Takes the comparison options (GNU diff's letters, bundled or not, and
+// their long forms) out of args[1..] into the engine; "--" ends them and is
+// dropped, so a file named like an option can still be given. False on an
+// option of neither kind.
+bool TakeKeyOptions(std::vector<std::string_view> &args, DiffEngine &engine)
+{
+    std::vector<std::string_view> rest{args.front()};
+    bool options = true;
+    for (std::size_t n = 1; n < args.size(); ++n) {
+        const std::string_view arg = args[n];
+        if (!options || !IsOption(arg) || arg == kOutputOption) {
+            rest.push_back(arg);
+        } else if (arg == "--") {
+            options = false;
+        } else if (arg == "--ignore-space-change") {
+            engine.ignoreSpaceChange = 1;
+        } else if (arg == "--ignore-all-space") {
+            engine.ignoreAllSpace = 1;
+        } else if (arg == "--ignore-case") {
+            engine.ignoreCase = 1;
+        } else if (arg[1] != '-' && arg.find_first_not_of("bwi", 1) == std::string_view::npos) {
+            for (const char letter : arg.substr(1))
+                (letter == 'b' ? engine.ignoreSpaceChange : letter == 'w' ? engine.ignoreAllSpace : engine.ignoreCase) = 1;
+        } else {
+            return false;
+        }
+    }
+    args.swap(rest);
+    return true;
+}
+
 // Loads and compares with auto-select on, as the window's Compare does.
 bool LoadAndCompare(DiffEngine &engine, const std::string &path1, const std::string &path2)
 {
@@ -72,17 +108,19 @@ bool LoadAndCompare(DiffEngine &engine, const std::string &path1, const std::str
     return true;
 }
 
-int RunMerge(const std::vector<std::string_view> &args)
+int RunMerge(std::vector<std::string_view> args)
 {
-    // lindo --merge FILE1 FILE2 [-o OUT]
-    if (args.size() != 3 && !(args.size() == 5 && args[3] == "-o"))
-        return UsageError();
-    StderrReporter reporter;
+    // lindo --merge [-b] [-w] [-i] FILE1 FILE2 [-o OUT]
     // Left to the process's end to free: giving its large blocks back one by
     // one is a tenth of a small merge's time, and the exit frees them anyway.
     // A static pointer keeps it reachable, so leak checkers stay quiet.
     static DiffEngine *const kept = new DiffEngine;
     DiffEngine &engine = *kept;
+    if (!TakeKeyOptions(args, engine))
+        return UsageError();
+    if (args.size() != 3 && !(args.size() == 5 && args[3] == kOutputOption))
+        return UsageError();
+    StderrReporter reporter;
     engine.SetReporter(&reporter);
     if (!LoadAndCompare(engine, std::string(args[1]), std::string(args[2])))
         return kExitFailure;
@@ -98,22 +136,17 @@ int RunMerge(const std::vector<std::string_view> &args)
     return kExitOk;
 }
 
-int RunSections(const std::vector<std::string_view> &args)
+int RunSections(std::vector<std::string_view> args)
 {
-    if (args.size() != 3)
+    DiffEngine engine;
+    if (!TakeKeyOptions(args, engine) || args.size() != 3)
         return UsageError();
     StderrReporter reporter;
-    DiffEngine engine;
     engine.SetReporter(&reporter);
     if (!LoadAndCompare(engine, std::string(args[1]), std::string(args[2])))
         return kExitFailure;
     PrintSections(engine);
     return kExitOk;
-}
-
-bool IsOption(std::string_view arg)
-{
-    return arg.size() > 1 && arg.front() == '-';
 }
 
 // Replaces this process by one of the program's other halves, which sit

@@ -16,6 +16,17 @@ inline constexpr std::string_view kUsage =
     "  --merge     writes the merge output (every line ending in CR LF) to\n"
     "              standard output, or to OUT with -o\n"
     "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
+    "  -b, --ignore-space-change\n"
+    "              with --merge or --sections: lines that differ only in the\n"
+    "              amount of blank space compare equal (runs of blanks and tabs\n"
+    "              count as one blank, blanks at a line's end as none)\n"
+    "  -w, --ignore-all-space\n"
+    "              with --merge or --sections: blanks and tabs are left out when\n"
+    "              lines are compared\n"
+    "  -i, --ignore-case\n"
+    "              with --merge or --sections: ASCII letters compare regardless\n"
+    "              of case. With any of the three, the merge still writes every\n"
+    "              line as it stands in its file\n"
     "  --folders   compares two folder trees file by file and prints each listed\n"
     "              file as STATE<TAB>RELATIVE-PATH; a path holding a tab, a line\n"
     "              feed, a backslash or a double quote is written in double quotes\n"
@@ -31,6 +42,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDifferent = 1; // --folders: a listed file differs
 inline constexpr int kExitFailure = 2;
 inline constexpr char kNoExceptionsOption[] = "--no-exceptions";
+inline constexpr char kOutputOption[] = "-o"; // --merge: the file to write
 
 // The windowed half of the program, started by `lindo` for everything that
 // needs Qt, so the headless modes load no user-interface libraries at all.

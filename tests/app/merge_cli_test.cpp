@@ -113,5 +113,35 @@ TEST_F(CommandLine, UsageErrorsExitWithTwoAndHelpWithZero)
     EXPECT_NE(help.out.find("--merge FILE1 FILE2 [-o OUT]"), std::string::npos);
 }
 
+// Which lines link depends on what is ignored; the merge keeps each line's
+// own bytes.
+TEST_F(CommandLine, IgnoreOptionsDecideWhichLinesAreEqual)
+{
+    WriteFile(dir / "k1", "int  a;\nB\nx y\nc\n");
+    WriteFile(dir / "k2", "int a;  \nb\nxy\nd\n");
+    const struct {
+        const char *options;
+        const char *firstSection; // side 1's first line of the listing
+    } rows[] = {
+        {"", "1 0 0 3 none -1 -1 1"},
+        {"-b", "1 0 0 0 matching 0 -1 0"},
+        {"--ignore-space-change", "1 0 0 0 matching 0 -1 0"},
+        {"-i", "1 0 0 0 different 0 -1 0"},
+        {"-b --ignore-case", "1 0 0 1 matching 0 -1 0"},
+        {"-wi", "1 0 0 2 matching 0 -1 0"},
+        {"--ignore-all-space --", "1 0 0 0 matching 0 -1 0"},
+    };
+    for (const auto &row : rows) {
+        const std::string files = " " + P("k1") + " " + P("k2");
+        const RunResult result = RunCommand(Lindo("--sections " + std::string(row.options) + files));
+        EXPECT_EQ(result.exitCode, 0) << row.options;
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n')), row.firstSection) << row.options;
+    }
+    const RunResult merge = RunCommand(Lindo("--merge " + P("k1") + " " + P("k2") + " -o " + P("out") + " -bi"));
+    EXPECT_EQ(merge.exitCode, 0);
+    EXPECT_EQ(ReadFile(dir / "out"), "int a;  \r\nb\r\nxy\r\nd\r\n");
+    EXPECT_EQ(RunCommand(Lindo("--merge -bx " + P("k1") + " " + P("k2"))).exitCode, 2);
+}
+
 } // namespace
 } // namespace lindo::test

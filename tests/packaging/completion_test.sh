@@ -42,6 +42,7 @@ expect() {
 case $check in
 options)
     expect --merge lindo --me
+    expect --ignore-case lindo --sections --ignore-c
     expect --no-exceptions lindo --folders old --no
     ;;
 files)
