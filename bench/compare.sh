@@ -4,6 +4,12 @@
 # the generated pairs of gen_pairs, and checks lindo's peak memory.
 #
 #   bench/compare.sh [PAIR...]        REPEAT=5 runs per command by default
+#   OPTIONS="none -b -w -i" bench/compare.sh
+#                                     each pair once per option set (none =
+#                                     no option; "-b -i" in one word: -bi),
+#                                     given to both programs; every row with
+#                                     options also shows its ratio against
+#                                     the no-option row's (goal <= 1.2)
 #
 # Builds build/release when needed, generates the pairs into bench/out/ once
 # (again only when the generator's source changed), warms the cache with one
@@ -14,6 +20,7 @@ source "$(dirname "$0")/../tools/setup.sh"
 export LC_ALL=C
 
 repeat=${REPEAT:-5}
+read -r -a option_sets <<<"${OPTIONS:-none}"
 build="$LINDO_ROOT/build/release"
 out="$LINDO_ROOT/bench/out"
 lindo="$build/src/lindo"
@@ -58,8 +65,9 @@ fi
 
 diff_args=(--old-group-format='%<' --new-group-format='%>' --changed-group-format='%>'
            --unchanged-group-format='%=')
-lindo_cmd() { "$lindo" --merge "$1" "$2"; }
-diff_cmd() { diff "${diff_args[@]}" "$1" "$2"; }
+opts=() # the option set being measured
+lindo_cmd() { "$lindo" --merge "${opts[@]}" "$1" "$2"; }
+diff_cmd() { diff "${opts[@]}" "${diff_args[@]}" "$1" "$2"; }
 
 # One measured run of lindo or diff on A B: sets run_seconds and run_kib.
 # The wall time is taken around /usr/bin/time, whose own %e has only 10 ms
@@ -68,10 +76,10 @@ measure() {
     local tool=$1 a=$2 b=$3 start end status=0 worst=0
     start=$EPOCHREALTIME
     if [ "$tool" = lindo ]; then
-        /usr/bin/time -f '%M' -o "$out/.rss" "$lindo" --merge "$a" "$b" >/dev/null || status=$?
+        /usr/bin/time -f '%M' -o "$out/.rss" "$lindo" --merge "${opts[@]}" "$a" "$b" >/dev/null || status=$?
     else
         worst=1
-        /usr/bin/time -f '%M' -o "$out/.rss" diff "${diff_args[@]}" "$a" "$b" >/dev/null || status=$?
+        /usr/bin/time -f '%M' -o "$out/.rss" diff "${opts[@]}" "${diff_args[@]}" "$a" "$b" >/dev/null || status=$?
     fi
     end=$EPOCHREALTIME
     if [ "$status" -gt "$worst" ]; then
@@ -93,44 +101,54 @@ for pair in "${pairs[@]}"; do
         echo "no pair $pair in $out" >&2
         exit 1
     fi
-    # Warm-up runs, counting the output lines as a rough cross-check.
-    lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
-    diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
-    lindo_times=() diff_times=() lindo_rss=() diff_rss=()
-    for ((run = 0; run < repeat; ++run)); do
-        measure lindo "$a" "$b"
-        lindo_times+=("$run_seconds") lindo_rss+=("$run_kib")
-        measure diff "$a" "$b"
-        diff_times+=("$run_seconds") diff_rss+=("$run_kib")
+    for set in "${option_sets[@]}"; do
+        opts=()
+        [ "$set" = none ] || opts=("$set")
+        # Warm-up runs, counting the output lines as a rough cross-check.
+        lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
+        diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
+        lindo_times=() diff_times=() lindo_rss=() diff_rss=()
+        for ((run = 0; run < repeat; ++run)); do
+            measure lindo "$a" "$b"
+            lindo_times+=("$run_seconds") lindo_rss+=("$run_kib")
+            measure diff "$a" "$b"
+            diff_times+=("$run_seconds") diff_rss+=("$run_kib")
+        done
+        lt=$(printf '%s\n' "${lindo_times[@]}" | median)
+        dt=$(printf '%s\n' "${diff_times[@]}" | median)
+        lm=$(printf '%s\n' "${lindo_rss[@]}" | largest)
+        dm=$(printf '%s\n' "${diff_rss[@]}" | largest)
+        input_bytes=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
+        rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair") $set")
     done
-    lt=$(printf '%s\n' "${lindo_times[@]}" | median)
-    dt=$(printf '%s\n' "${diff_times[@]}" | median)
-    lm=$(printf '%s\n' "${lindo_rss[@]}" | largest)
-    dm=$(printf '%s\n' "${diff_rss[@]}" | largest)
-    input_bytes=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
-    rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair")")
 done
 
 echo
 echo "Median of $repeat runs (wall seconds), largest peak RSS; memory target = inputs + 48 MiB"
 printf '%s\n' "${rows[@]}" | awk '
 BEGIN {
-    printf "%-16s %8s %8s %8s %8s %6s %5s %-6s %9s %9s %9s %-6s %9s %9s\n",
-        "pair", "lines", "in MiB", "lindo s", "diff s", "ratio", "goal", "speed",
-        "lindo MiB", "diff MiB", "target", "memory", "lindo out", "diff out"
+    printf "%-16s %-5s %8s %8s %8s %8s %6s %5s %-6s %9s %9s %9s %-6s %9s %9s %s\n",
+        "pair", "opts", "lines", "in MiB", "lindo s", "diff s", "ratio", "goal", "speed",
+        "lindo MiB", "diff MiB", "target", "memory", "lindo out", "diff out", "vs none (goal 1.2)"
 }
 {
     mib = $3 / 1048576
     ratio = $5 > 0 ? $4 / $5 : 0
     lindo_mib = $6 / 1024
     target = mib + 48
-    printf "%-16s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d\n",
-        $1, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
-        lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9
+    if ($11 == "none")
+        plain[$1] = ratio
+    against = ""
+    if ($11 != "none" && ($1 in plain) && plain[$1] > 0)
+        against = sprintf("%.2f %s", ratio / plain[$1], ratio / plain[$1] <= 1.2 ? "met" : "MISSED")
+    printf "%-16s %-5s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d %s\n",
+        $1, $11, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
+        lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9, against
 }'
 
 for pair in "${pairs[@]}"; do
     [ "$pair" = identical-1m ] || continue
+    opts=()
     if cmp -s <(lindo_cmd "$out/$pair.1" "$out/$pair.2") <(sed 's/$/\r/' "$out/$pair.2"); then
         echo "$pair: lindo's merge output equals the input with CR LF line ends: yes"
     else

@@ -122,10 +122,8 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         // when no such line turns up.
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
-        twinLines = HasUniqueLine(lines[0], &lines[1]);
-        // A text that occurs once may share its key with others, so with
-        // keys the twin test waits for the key ids.
-        if (!twinLines || keyOptions.Any())
+        twinLines = HasUniqueLine(lines[0], &lines[1], keyOptions);
+        if (!twinLines)
             TagLines(lines[0]);
     } else if (compact) {
         if (!cut[0])
@@ -150,12 +148,10 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
     std::uint32_t idCount = 0;
     if (compact)
         idCount = InternCompacting(lines[0], buffers[1], lines[1]);
-    else if (!twinLines || keyOptions.Any())
+    else if (!twinLines)
         idCount = InternLines(lines[0], lines[1], sameBytes);
-    if (keyOptions.Any()) {
+    if (keyOptions.Any() && !twinLines)
         idCount = RekeyLines(lines[0], lines[1], idCount, keyOptions);
-        twinLines = sameBytes && HasLoneId(lines[0], idCount);
-    }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

@@ -163,7 +163,12 @@ constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups
 
 } // namespace
 
-bool HasUniqueLine(const DiffLines &lines, DiffLines *copy)
+namespace {
+
+// HasUniqueLine over any notion of equal lines: same(a, b) says whether two
+// lines are equal, head(line) gives a word that equal lines share.
+template <typename Head, typename Same>
+bool FindUniqueLine(const DiffLines &lines, DiffLines *copy, Head &&head, Same &&same)
 {
     struct Candidate {
         const DiffLine *line = nullptr;
@@ -172,26 +177,18 @@ bool HasUniqueLine(const DiffLines &lines, DiffLines *copy)
     };
     std::vector<Candidate> slots(kCandidateSlots);
     constexpr std::size_t mask = kCandidateSlots - 1;
-    // The slot of a line's text among the candidates, or the empty slot where
-    // it would go. Length and first bytes set most lines apart without
-    // reading all of their text, and settle texts of up to eight bytes.
-    auto slotOf = [&slots](const DiffLine &line) -> Candidate & {
-        const std::string_view text = line.text;
-        std::uint64_t head;
-        if (text.size() >= 8)
-            std::memcpy(&head, text.data(), 8);
-        else
-            head = ShortWord(text.data(), text.size());
-        const auto key = static_cast<std::size_t>(((head ^ text.size()) * 0x9E3779B97F4A7C15ull) >> 40);
+    // The slot of a line among the candidates, or the empty slot where it
+    // would go. The head sets most lines apart without reading all of them.
+    auto slotOf = [&](const DiffLine &line) -> Candidate & {
+        const std::uint64_t word = head(line);
+        const auto key = static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 40);
         for (std::size_t at = key & mask;; at = (at + 1) & mask) {
             Candidate &slot = slots[at];
             if (!slot.line) {
-                slot.head = head;
+                slot.head = word;
                 return slot;
             }
-            const std::string_view other = slot.line->text;
-            if (slot.head == head && other.size() == text.size()
-                && (text.size() <= 8 || std::memcmp(other.data() + 8, text.data() + 8, text.size() - 8) == 0))
+            if (slot.head == word && same(*slot.line, line))
                 return slot;
         }
     };
@@ -212,6 +209,30 @@ bool HasUniqueLine(const DiffLines &lines, DiffLines *copy)
             copy->push_back(line);
     }
     return std::any_of(slots.begin(), slots.end(), [](const Candidate &slot) { return slot.seen == 1; });
+}
+
+} // namespace
+
+bool HasUniqueLine(const DiffLines &lines, DiffLines *copy, const LineKeyOptions &options)
+{
+    if (!options.Any()) {
+        // Length and first bytes settle texts of up to eight bytes.
+        const auto head = [](const DiffLine &line) {
+            const std::string_view text = line.text;
+            std::uint64_t word;
+            if (text.size() >= 8)
+                std::memcpy(&word, text.data(), 8);
+            else
+                word = ShortWord(text.data(), text.size());
+            return word ^ text.size();
+        };
+        const auto same = [](const DiffLine &a, const DiffLine &b) { return SameText(a.text, b.text); };
+        return FindUniqueLine(lines, copy, head, same);
+    }
+    // Only lines whose keys start alike have their whole keys made.
+    const auto head = [&options](const DiffLine &line) { return LineKeyHead(line.text, options); };
+    const auto same = [&options](const DiffLine &a, const DiffLine &b) { return SameLineKey(a.text, b.text, options); };
+    return FindUniqueLine(lines, copy, head, same);
 }
 
 std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)

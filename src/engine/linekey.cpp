@@ -2,59 +2,104 @@
 
 #include "engine/texthash.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace lindo {
 
 namespace {
 
-char Folded(char c, bool ignoreCase)
+// Branch-free, so that the compiler can fold many letters at a time.
+char Folded(char c)
 {
-    return ignoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const auto byte = static_cast<unsigned char>(c);
+    return static_cast<char>(byte | (static_cast<unsigned>(byte - 'A') < 26u ? 0x20 : 0));
 }
 
+void FoldCase(std::string &text)
+{
+    for (char &c : text)
+        c = Folded(c);
+}
+
+// Hands the key of text, but for its case folding, to sink(bytes, count) a
+// run at a time, until sink returns false. Whole runs of other bytes go
+// out at once; a run of blanks leaves one blank behind only when more text
+// follows it and runs are not dropped altogether.
+template <typename Sink>
+void ForEachKeyRun(std::string_view text, const LineKeyOptions &options, Sink &&sink)
+{
+    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
+        sink(text.data(), text.size());
+        return;
+    }
+    const std::size_t size = text.size();
+    bool blankBefore = false;
+    for (std::size_t at = 0; at < size;) {
+        if (IsBlank(text[at])) {
+            blankBefore = true;
+            ++at;
+            continue;
+        }
+        std::size_t end = at + 1;
+        while (end < size && !IsBlank(text[end]))
+            ++end;
+        if (blankBefore && !options.ignoreAllSpace && !sink(" ", 1))
+            return;
+        if (!sink(text.data() + at, end - at))
+            return;
+        blankBefore = false;
+        at = end;
+    }
+}
+
+constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
+constexpr std::uint32_t kThreadFrom = 1u << 16; // distinct texts worth a second thread
+
 // Interns keys: open addressing over slots holding a key's tag and id + 1
-// (0 = empty), the keys themselves one after another in one string.
+// (0 = empty). A key is not kept: the first text that had it is read
+// again when a tag matches, which is rare but for equal keys.
 class KeyTable {
 public:
-    explicit KeyTable(std::size_t expected)
+    KeyTable(std::size_t expected, const std::vector<std::string_view> &texts, const LineKeyOptions &options)
+        : m_texts(texts), m_options(options)
     {
         std::size_t capacity = 1024;
         while (capacity < expected * 2)
             capacity *= 2;
         m_slots.assign(capacity, 0);
-        m_ends.reserve(expected);
     }
 
-    std::uint32_t Intern(std::string_view key)
+    void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
+
+    // The id of the key of texts[textId], whose tag is given.
+    std::uint32_t Intern(std::uint32_t tag, std::uint32_t textId)
     {
-        const std::uint32_t tag = TextTag(key);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t at = tag & mask;; at = (at + 1) & mask) {
             const std::uint64_t slot = m_slots[at];
             if (slot == 0) {
-                const auto id = static_cast<std::uint32_t>(m_ends.size());
-                m_keys.append(key);
-                m_ends.push_back(m_keys.size());
+                const auto id = static_cast<std::uint32_t>(m_firsts.size());
+                m_firsts.push_back(textId);
                 m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
-                if (m_ends.size() * 2 > m_slots.size())
+                if (m_firsts.size() * 2 > m_slots.size())
                     Grow();
                 return id;
             }
             const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
-            if (static_cast<std::uint32_t>(slot >> 32) == tag && SameText(Key(id), key))
+            if (static_cast<std::uint32_t>(slot >> 32) == tag
+                && SameLineKey(m_texts[m_firsts[id]], m_texts[textId], m_options))
                 return id;
         }
     }
 
-    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_ends.size()); }
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
 
 private:
-    std::string_view Key(std::uint32_t id) const
-    {
-        const std::size_t begin = id == 0 ? 0 : m_ends[id - 1];
-        return std::string_view(m_keys).substr(begin, m_ends[id] - begin);
-    }
 
     void Grow()
     {
@@ -71,70 +116,183 @@ private:
         }
     }
 
+    const std::vector<std::string_view> &m_texts; // by text id
+    LineKeyOptions m_options;
     std::vector<std::uint64_t> m_slots;
-    std::string m_keys;
-    std::vector<std::size_t> m_ends; // end of each key in m_keys
+    std::vector<std::uint32_t> m_firsts; // the first text id of each key
 };
 
 } // namespace
 
+void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
+{
+    key.clear();
+    ForEachKeyRun(text, options, [&key](const char *bytes, std::size_t count) {
+        key.append(bytes, count);
+        return true;
+    });
+    if (options.ignoreCase)
+        FoldCase(key);
+}
+
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// The high bit of every byte of word that is a blank.
+std::uint64_t BlankBytes(std::uint64_t word)
+{
+    const auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    return zeroBytes(word ^ (kOnes * ' ')) | zeroBytes(word ^ (kOnes * '\t'));
+}
+
+// Every ASCII capital of word made small, eight bytes at a time.
+std::uint64_t FoldedWord(std::uint64_t word)
+{
+    const std::uint64_t low = word & ~kHighs;
+    const std::uint64_t atLeastA = low + kOnes * (0x80 - 'A');
+    const std::uint64_t aboveZ = low + kOnes * (0x80 - 'Z' - 1);
+    return word | (((atLeastA & ~aboveZ & ~word) & kHighs) >> 2);
+}
+
+} // namespace
+
+namespace {
+
+// Reads the key of a text a byte at a time without making it.
+class KeyReader {
+public:
+    static constexpr int kEnd = -1;
+
+    KeyReader(std::string_view text, const LineKeyOptions &options) : m_text(text), m_options(options) {}
+
+    int Next()
+    {
+        if (m_options.ignoreAllSpace || m_options.ignoreSpaceChange) {
+            while (m_at < m_text.size() && IsBlank(m_text[m_at])) {
+                m_blankBefore = !m_options.ignoreAllSpace;
+                ++m_at;
+            }
+        }
+        if (m_at == m_text.size())
+            return kEnd;
+        if (m_blankBefore) {
+            m_blankBefore = false;
+            return ' ';
+        }
+        const char c = m_text[m_at++];
+        return static_cast<unsigned char>(m_options.ignoreCase ? Folded(c) : c);
+    }
+
+private:
+    std::string_view m_text;
+    const LineKeyOptions &m_options;
+    std::size_t m_at = 0;
+    bool m_blankBefore = false;
+};
+
+} // namespace
+
+bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options)
+{
+    if (SameText(text1, text2))
+        return true;
+    if (!options.ignoreAllSpace && !options.ignoreSpaceChange && text1.size() != text2.size())
+        return false;
+    KeyReader reader1(text1, options);
+    KeyReader reader2(text2, options);
+    for (;;) {
+        const int c = reader1.Next();
+        if (c != reader2.Next())
+            return false;
+        if (c == KeyReader::kEnd)
+            return true;
+    }
+}
+
+std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options)
+{
+    // Where blanks count, the key's first eight bytes and its length (the
+    // text's); where they do not, the first eight and the last two bytes
+    // that are not blanks, which are the key's own. Most lines take their
+    // eight bytes as one word read from memory.
+    const std::size_t size = text.size();
+    std::uint64_t word = 0;
+    std::uint64_t tail = size;
+    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
+        std::memcpy(&word, text.data(), std::min<std::size_t>(size, 8));
+    } else {
+        std::size_t at = 0;
+        std::uint64_t next;
+        while (size - at >= 8 && (std::memcpy(&next, text.data() + at, 8), BlankBytes(next) == kHighs))
+            at += 8; // indentation
+        if (size - at >= 8 && BlankBytes(next) == 0) {
+            word = next;
+        } else {
+            // In the order a word read from memory holds the bytes.
+            constexpr bool little = std::endian::native == std::endian::little;
+            for (std::size_t filled = 0; at < size && filled < 8; ++at) {
+                if (IsBlank(text[at]))
+                    continue;
+                const auto byte = static_cast<std::uint64_t>(static_cast<unsigned char>(text[at]));
+                word |= byte << (little ? 8 * filled : 56 - 8 * filled);
+                ++filled;
+            }
+        }
+        tail = 0;
+        for (std::size_t end = size, taken = 0; end > 0 && taken < 2; --end) {
+            if (IsBlank(text[end - 1]))
+                continue;
+            tail = (tail << 8) | static_cast<unsigned char>(Folded(text[end - 1]));
+            ++taken;
+        }
+    }
+    if (options.ignoreCase)
+        word = FoldedWord(word);
+    return word ^ ((tail + 1) * 0x9E3779B97F4A7C15ull);
+}
+
 std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options)
 {
-    // One text per id, from the first line that has it.
-    std::vector<const DiffLine *> firsts(idCount, nullptr);
+    // Ids count up in the order their texts first occur, so one sequential
+    // pass finds each text's first line; then every key's tag is known
+    // before any is looked up, and the table's slots are fetched ahead.
+    std::vector<std::string_view> texts;
+    texts.reserve(idCount);
     for (const DiffLines *lines : {&lines1, &lines2})
         for (const DiffLine &line : *lines)
-            if (firsts[line.textId] == nullptr)
-                firsts[line.textId] = &line;
-    KeyTable table(idCount);
+            if (line.textId == texts.size())
+                texts.push_back(line.text);
+    if (texts.size() != idCount)
+        throw std::logic_error("line ids are not numbered in the order their texts occur");
+    // The keys' tags, half of them on a second thread.
     std::vector<std::uint32_t> keyIds(idCount);
-    std::string key;
+    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
+        std::string key;
+        for (std::uint32_t id = from; id < to; ++id) {
+            MakeLineKey(texts[id], options, key);
+            keyIds[id] = TextTag(key);
+        }
+    };
+    const std::uint32_t half = idCount / 2;
+    if (idCount < kThreadFrom) {
+        tagKeys(0, idCount);
+    } else {
+        std::thread helper(tagKeys, half, idCount);
+        tagKeys(0, half);
+        helper.join();
+    }
+    KeyTable table(idCount, texts, options);
     for (std::uint32_t id = 0; id < idCount; ++id) {
-        if (firsts[id] == nullptr)
-            continue;
-        MakeLineKey(firsts[id]->text, options, key);
-        keyIds[id] = table.Intern(key);
+        if (id + kLookAhead < idCount)
+            table.Prefetch(keyIds[id + kLookAhead]);
+        keyIds[id] = table.Intern(keyIds[id], id);
     }
     for (DiffLines *lines : {&lines1, &lines2})
         for (DiffLine &line : *lines)
             line.textId = keyIds[line.textId];
     return table.Count();
-}
-
-bool HasLoneId(const DiffLines &lines, std::uint32_t idCount)
-{
-    std::vector<std::uint8_t> counts(idCount, 0);
-    for (const DiffLine &line : lines)
-        if (counts[line.textId] < 2)
-            ++counts[line.textId];
-    for (const std::uint8_t count : counts)
-        if (count == 1)
-            return true;
-    return false;
-}
-
-void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
-{
-    key.clear();
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
-        key.reserve(text.size());
-        for (const char c : text)
-            key.push_back(Folded(c, options.ignoreCase));
-        return;
-    }
-    // A run of blanks leaves one blank behind only when more text follows it
-    // and runs are not dropped altogether.
-    bool pendingBlank = false;
-    for (const char c : text) {
-        if (IsBlank(c)) {
-            pendingBlank = !options.ignoreAllSpace;
-            continue;
-        }
-        if (pendingBlank)
-            key.push_back(' ');
-        pendingBlank = false;
-        key.push_back(Folded(c, options.ignoreCase));
-    }
 }
 
 } // namespace lindo

@@ -31,14 +31,20 @@ constexpr bool IsBlank(char c)
 // option set the key is the text itself.
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key);
 
-// Expects every line's textId to be the interned id of its text (idCount
-// distinct texts over both sides) and replaces it by the id of the text's
-// key under options; returns the number of distinct keys. Each distinct text
-// is keyed once, however often it occurs.
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options);
+// Whether two texts have the same key, read without making the keys.
+bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options);
 
-// True when some line of lines has an id no other line of them has; ids are
-// below idCount.
-bool HasLoneId(const DiffLines &lines, std::uint32_t idCount);
+// A word from the first eight bytes of the key of text under options and
+// a little of its end: equal keys give equal words, and most unequal ones
+// do not, at the price of reading only the ends of the text.
+std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options);
+
+// Expects every line's textId to be the interned id of its text (idCount
+// distinct texts over both sides, numbered in the order they first occur,
+// side 1 before side 2, as the interning numbers them) and replaces it by the id of the text's
+// key under options; returns the number of distinct keys. Each distinct text
+// is keyed once, however often it occurs. The texts must stay in place
+// while it runs.
+std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options);
 
 } // namespace lindo

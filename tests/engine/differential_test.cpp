@@ -89,8 +89,9 @@ private:
     std::string Word(int alphabet)
     {
         static const char *const kWords[] = {"}", "{", "", "a", "b", "c", "  x;", "d\r", "e", "f\tg", "h", "i", "j"};
-        static const char *const kBlankAndCaseWords[] = {"a b", "A b", "a  b", "ab", "a\tb ", " a b", "",
-                                                        " ",   "\t",  "B",    "b ", "A\t\tB", "x"};
+        static const char *const kBlankAndCaseWords[] = {
+            "a b", "A b", "a  b", "ab", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLong", "B",
+            "\tVALUE = INDEX;", "A\t\tB", "value = index;  "};
         const char *const *words = m_blanksAndCase ? kBlankAndCaseWords : kWords;
         return words[Below(alphabet < 13 ? alphabet : 13)];
     }
