@@ -19,14 +19,31 @@ struct Word {
 
 using Words = std::vector<Word>;
 
-bool IsContinuation(char c)
+// Long lines are walked byte by byte several times, so a byte's kind is one
+// table look-up.
+enum ByteKind : unsigned char { kWordByte = 1, kBlankByte = 2, kContinuationByte = 4 };
+
+constexpr std::array<unsigned char, 256> kByteKinds = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')
+            kinds[c] = kWordByte;
+        else if (IsBlank(static_cast<char>(c)))
+            kinds[c] = kBlankByte;
+        else if ((c & 0xC0) == 0x80)
+            kinds[c] = kContinuationByte;
+    }
+    return kinds;
+}();
+
+unsigned char KindOf(char c)
 {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    return kByteKinds[static_cast<unsigned char>(c)];
 }
 
-bool IsWordByte(char c)
+bool IsContinuation(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return KindOf(c) == kContinuationByte;
 }
 
 char AsciiLower(char c)
@@ -54,28 +71,28 @@ std::size_t CharLength(std::string_view text, std::size_t pos)
     return length;
 }
 
-// Whether a word starting with `first` runs on over `next`: letters and
-// digits do, and so do blanks when a run of them counts as one.
-bool RunsOn(char first, char next, const LineKeyOptions &options)
+// The kinds of byte a word starting with `first` runs on over: letters and
+// digits after a letter or digit, blanks after a blank when a run of them
+// counts as one; none after anything else.
+unsigned char RunKinds(char first, const LineKeyOptions &options)
 {
-    if (IsWordByte(first))
-        return IsWordByte(next);
-    return options.ignoreSpaceChange && IsBlank(first) && IsBlank(next);
+    const unsigned char kind = KindOf(first);
+    return kind == kWordByte || (kind == kBlankByte && options.ignoreSpaceChange) ? kind : 0;
 }
 
-bool StartsRun(char c, const LineKeyOptions &options)
+bool RunsOn(char first, char next, const LineKeyOptions &options)
 {
-    return RunsOn(c, c, options);
+    return (KindOf(next) & RunKinds(first, options)) != 0;
 }
 
 // The end of the word starting at begin, which must be a word boundary.
 std::size_t WordEnd(std::string_view text, std::size_t begin, const LineKeyOptions &options)
 {
-    const char first = text[begin];
-    if (!StartsRun(first, options))
+    const unsigned char runKinds = RunKinds(text[begin], options);
+    if (runKinds == 0)
         return begin + CharLength(text, begin);
     std::size_t end = begin + 1;
-    while (end < text.size() && RunsOn(first, text[end], options))
+    while (end < text.size() && (KindOf(text[end]) & runKinds) != 0)
         ++end;
     return end;
 }
@@ -86,10 +103,10 @@ std::size_t WordEnd(std::string_view text, std::size_t begin, const LineKeyOptio
 // the lead is enough.
 std::size_t WordBegin(std::string_view text, std::size_t end, const LineKeyOptions &options)
 {
-    const char last = text[end - 1];
-    if (StartsRun(last, options)) {
+    const unsigned char runKinds = RunKinds(text[end - 1], options);
+    if (runKinds != 0) {
         std::size_t begin = end - 1;
-        while (begin > 0 && RunsOn(last, text[begin - 1], options))
+        while (begin > 0 && (KindOf(text[begin - 1]) & runKinds) != 0)
             --begin;
         return begin;
     }
@@ -114,15 +131,26 @@ bool SameWord(std::string_view a, std::string_view b, const LineKeyOptions &opti
 }
 
 // Equal words hash alike under the options, so most unequal pairs are told
-// apart without looking at their bytes.
+// apart without looking at their bytes. Only the ends of a long word are
+// hashed, with its length: a hash is a quick filter, not the comparison, and
+// a line may be one word of millions of bytes.
 std::uint64_t WordHash(std::string_view word, const LineKeyOptions &options)
 {
+    constexpr std::size_t kHashedEnd = 32;
     if (options.ignoreSpaceChange && IsBlank(word.front()))
         word = " ";
     std::uint64_t hash = 0xCBF29CE484222325ull; // FNV-1a
-    for (const char c : word)
-        hash = (hash ^ static_cast<unsigned char>(options.ignoreCase ? AsciiLower(c) : c)) * 0x100000001B3ull;
-    return hash;
+    const auto add = [&](std::string_view part) {
+        for (const char c : part)
+            hash = (hash ^ static_cast<unsigned char>(options.ignoreCase ? AsciiLower(c) : c)) * 0x100000001B3ull;
+    };
+    if (word.size() <= 2 * kHashedEnd) {
+        add(word);
+        return hash;
+    }
+    add(word.substr(0, kHashedEnd));
+    add(word.substr(word.size() - kHashedEnd));
+    return (hash ^ word.size()) * 0x100000001B3ull;
 }
 
 // Blanks at the end are never marked when blanks are ignored in any way.
@@ -162,27 +190,47 @@ bool IsWordBoundary(std::string_view text, std::size_t pos, const LineKeyOptions
            || (!IsContinuation(text[pos]) && !RunsOn(text[pos - 1], text[pos], options));
 }
 
-// Byte-identical ends are set aside first at the speed of a plain scan, cut
-// back to a word boundary of both lines; identical bytes make equal words
-// under any options.
-SpanPair IdenticalEnds(const LinePair &lines, const LineKeyOptions &options)
+// Ends whose bytes agree (up to ASCII case when case is ignored) are set
+// aside first at the speed of a plain scan, cut back to a word boundary of
+// both lines: such bytes make equal words, and letters stay letters when
+// folded, so both lines split them into words alike.
+// How many bytes from first on agree with those from other; forwards or
+// backwards. Exact comparison keeps the library's fast path.
+template <typename Iterator>
+std::size_t AgreeingBytes(Iterator first, std::size_t count, Iterator other, bool ignoreCase)
+{
+    const auto folded = [](char a, char b) { return AsciiLower(a) == AsciiLower(b); };
+    const Iterator end = first + static_cast<std::ptrdiff_t>(count);
+    return static_cast<std::size_t>(
+        (ignoreCase ? std::mismatch(first, end, other, folded) : std::mismatch(first, end, other)).first - first);
+}
+
+SpanPair EqualByteEnds(const LinePair &lines, const LineKeyOptions &options)
 {
     const std::size_t shorter = std::min(lines[0].size(), lines[1].size());
-    std::size_t head = static_cast<std::size_t>(
-        std::mismatch(lines[0].begin(), lines[0].begin() + shorter, lines[1].begin()).first - lines[0].begin());
-    while (!IsWordBoundary(lines[0], head, options) || !IsWordBoundary(lines[1], head, options))
+    std::size_t head = AgreeingBytes(lines[0].begin(), shorter, lines[1].begin(), options.ignoreCase);
+    // Back to the start of the word around the cut, a whole run in one step.
+    while (!IsWordBoundary(lines[0], head, options) || !IsWordBoundary(lines[1], head, options)) {
+        const unsigned char runKinds = RunKinds(lines[0][head - 1], options);
         --head;
-    std::size_t tail = static_cast<std::size_t>(
-        std::mismatch(lines[0].rbegin(), lines[0].rbegin() + (shorter - head), lines[1].rbegin()).first
-        - lines[0].rbegin());
+        while (runKinds != 0 && head > 0 && (KindOf(lines[0][head - 1]) & runKinds) != 0)
+            --head;
+    }
+    std::size_t tail = AgreeingBytes(lines[0].rbegin(), shorter - head, lines[1].rbegin(), options.ignoreCase);
+    const auto tailByte = [&](std::size_t t) { return lines[0][lines[0].size() - t]; };
     while (!IsWordBoundary(lines[0], lines[0].size() - tail, options)
-           || !IsWordBoundary(lines[1], lines[1].size() - tail, options))
+           || !IsWordBoundary(lines[1], lines[1].size() - tail, options)) {
+        const unsigned char runKinds = RunKinds(tailByte(tail), options);
         --tail;
+        while (runKinds != 0 && tail > 0 && (KindOf(tailByte(tail)) & runKinds) != 0)
+            --tail;
+    }
     return {ByteSpan{head, lines[0].size() - tail}, ByteSpan{head, lines[1].size() - tail}};
 }
 
 // Narrows the middles from both ends while the next words agree under the
-// options, stepping over the blanks the options drop.
+// options, stepping over the blanks the options drop. Without blank options
+// the words at the ends of the equal byte ends' middles already differ.
 void TrimEqualEnds(const LinePair &lines, const LineKeyOptions &options, SpanPair &middle)
 {
     const auto skipBlanks = [&](bool fromHead) {
@@ -314,8 +362,9 @@ LineChanges FindLineChanges(std::string_view line1, std::string_view line2, cons
     if (line1 == line2 || (options.ignoreAllSpace && EqualIgnoringBlanks(line1, line2, options.ignoreCase)))
         return changes;
     const LinePair lines{WithoutTrailingBlanks(line1, options), WithoutTrailingBlanks(line2, options)};
-    SpanPair middle = IdenticalEnds(lines, options);
-    TrimEqualEnds(lines, options, middle);
+    SpanPair middle = EqualByteEnds(lines, options);
+    if (options.ignoreSpaceChange || options.ignoreAllSpace)
+        TrimEqualEnds(lines, options, middle);
 
     std::array<Words, 2> words;
     std::array<std::vector<bool>, 2> dropped;
