@@ -190,10 +190,6 @@ bool IsWordBoundary(std::string_view text, std::size_t pos, const LineKeyOptions
            || (!IsContinuation(text[pos]) && !RunsOn(text[pos - 1], text[pos], options));
 }
 
-// Ends whose bytes agree (up to ASCII case when case is ignored) are set
-// aside first at the speed of a plain scan, cut back to a word boundary of
-// both lines: such bytes make equal words, and letters stay letters when
-// folded, so both lines split them into words alike.
 // How many bytes from first on agree with those from other; forwards or
 // backwards. Exact comparison keeps the library's fast path.
 template <typename Iterator>
@@ -205,6 +201,10 @@ std::size_t AgreeingBytes(Iterator first, std::size_t count, Iterator other, boo
         (ignoreCase ? std::mismatch(first, end, other, folded) : std::mismatch(first, end, other)).first - first);
 }
 
+// Ends whose bytes agree (up to ASCII case when case is ignored) are set
+// aside first at the speed of a plain scan, cut back to a word boundary of
+// both lines: such bytes make equal words, and letters stay letters when
+// folded, so both lines split them into words alike.
 SpanPair EqualByteEnds(const LinePair &lines, const LineKeyOptions &options)
 {
     const std::size_t shorter = std::min(lines[0].size(), lines[1].size());

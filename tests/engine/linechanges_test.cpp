@@ -99,6 +99,7 @@ const LineChangeCase kCases[] = {
     {"IgnoreAllSpace", "x = [1];", "x=[2];", kIgnoreAllSpace},
     {"IgnoreAllSpaceOnlyBlanksDiffer", "foo bar", "foobar", kIgnoreAllSpace},
     {"IgnoreSpaceChangeRunsAndTrailingBlanks", "a  b [c]  ", "a\tb [d]", kIgnoreSpaceChange},
+    {"IgnoreSpaceChangeWalksBackOverWholeCharacters", "[\xC3\xA9]  x", "[\xA9] x", kIgnoreSpaceChange},
     {"IgnoreSpaceChangeKeepsABlankAgainstNone", "f(a,[ ]b)", "f(a,b)", kIgnoreSpaceChange},
 };
 
