@@ -4,7 +4,7 @@
 # small seed corpora under fuzz/corpus/<target>/.
 #
 #   fuzz/run.sh [seconds per target, default 60] [target ...]
-#   targets: engine settings folderscan (default: all three)
+#   targets: engine settings folderscan linechanges (default: all four)
 #
 # What the runs add to the corpora stays in build/fuzz/corpus/; inputs that
 # fail are kept in build/fuzz/artifacts/<target>/. Exits non-zero when any
@@ -16,7 +16,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(engine settings folderscan)
+[ ${#targets[@]} -eq 0 ] && targets=(engine settings folderscan linechanges)
 build="$root/build/fuzz"
 
 fuzzer_runtime_present() {
@@ -70,6 +70,8 @@ for target in "${targets[@]}"; do
     options=(-max_total_time="$seconds" -timeout=20 -print_final_stats=1 -artifact_prefix="$artifacts/")
     [ -f "$root/fuzz/$target.dict" ] && options+=(-dict="$root/fuzz/$target.dict")
     [ "$target" = folderscan ] && options+=(-max_len=512)
+    # Long enough for lines past the finder's limits on words and edits.
+    [ "$target" = linechanges ] && options+=(-max_len=65536)
     asan_options=detect_leaks=1
     if [ "$target" = settings ]; then
         # Qt's decoder of @Variant values asks for as much memory as a length
