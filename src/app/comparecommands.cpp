@@ -124,6 +124,14 @@ void CCompareDialog::CompareFiles(const std::string &path1, const std::string &p
     OnCompare();
 }
 
+void CCompareDialog::CompareAgain()
+{
+    // The files on screen, not what the path boxes show: other paths may have been typed since.
+    if (m_comparedFiles.isEmpty())
+        return;
+    CompareFiles(Local8Bit(m_comparedFiles[0]), Local8Bit(m_comparedFiles[1]));
+}
+
 void CCompareDialog::RepaintPanes()
 {
     m_pViewLeft->viewport()->update();

@@ -4,6 +4,7 @@
 #include "app/panefinder.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
+#include "settingssheet/settingscommand.h"
 #include "settingssheet/sharedengine.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
@@ -494,6 +495,7 @@ void CCompareDialog::LoadSettings()
     // A stored choice is honoured from the start, not only once the settings have been opened.
     m_engine.exceptionStringsEnabled = store.ReadNumber(QString::fromLatin1(settings::kFoldersExStrEnabled))
                                            .value_or(settings::kDefaultFoldersExStrEnabled);
+    LoadCompareOptions(m_engine);
 }
 
 void CCompareDialog::LoadColours()

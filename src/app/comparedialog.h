@@ -59,6 +59,7 @@ public:
     DiffEngine &Engine() override { return m_engine; }
     QWidget *Window() override { return this; }
     void RepaintPanes() override;
+    void CompareAgain() override;
 
     void SetStatusText(const QString &text);
     QString StatusText() const;

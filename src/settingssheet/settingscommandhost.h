@@ -1,7 +1,8 @@
 #pragma once
 
 // What the Settings command needs of the main window: its engine, the merge
-// directory services, the folder option read and the repaint of both panes.
+// directory services, the folder option read, the repaint of both panes and
+// a fresh comparison of the files on screen.
 
 #include <QString>
 
@@ -21,6 +22,9 @@ public:
     virtual int ReadFoldersShowSame() = 0;
     // Invalidates both panes so they redraw in the new colours and options.
     virtual void RepaintPanes() = 0;
+    // Compares the files on screen again as the Compare command does, so that
+    // changed matching options take effect; nothing when none are compared.
+    virtual void CompareAgain() = 0;
 };
 
 } // namespace lindo

@@ -1,7 +1,7 @@
 #pragma once
 
-// The Settings sheet: the program's options on four pages (General, Merge,
-// Folders, Colours), run modally by the main window's Settings command.
+// The Settings sheet: the program's options on five pages (General, Merge,
+// Folders, Colours, Compare), run modally by the main window's Settings command.
 
 #include "settingssheet/propertysheet.h"
 

@@ -36,6 +36,12 @@ inline constexpr char kColorInserted[] = "ColorInserted";
 // The merge directory (text); absent reads as the empty text.
 inline constexpr char kMergePath[] = "MergePath";
 
+// The comparison options of the Compare page (numbers 0 or 1); absent means off.
+inline constexpr char kShowLineChanges[] = "ShowLineChanges";
+inline constexpr char kIgnoreSpaceChange[] = "IgnoreSpaceChange";
+inline constexpr char kIgnoreAllSpace[] = "IgnoreAllSpace";
+inline constexpr char kIgnoreCase[] = "IgnoreCase";
+
 // Where the store lives: this file when the variable is set, otherwise
 // kStoreFolder/kStoreFile under the user's configuration folder.
 inline constexpr char kStoreFileVariable[] = "LINDO_SETTINGS_FILE";

@@ -30,6 +30,7 @@ struct HostSnapshot {
     Colour colorInserted = 0;
     std::optional<std::int32_t> storedShowSame;
     std::optional<std::int32_t> storedExStrEnabled;
+    std::int32_t showLineChanges = 0;
 };
 
 struct HostCall {
@@ -63,6 +64,7 @@ public:
             .value_or(settings::kDefaultFoldersShowSame);
     }
     void RepaintPanes() override { Record("RepaintPanes"); }
+    void CompareAgain() override { Record("CompareAgain"); }
 
     std::vector<std::string> CallNames() const
     {
@@ -94,7 +96,8 @@ private:
                           engine.exceptionStringsEnabled, engine.exceptionStrings,
                           engine.colorIdentical, engine.colorDifferent, engine.colorInserted,
                           store.ReadNumber(settings::kFoldersShowSame),
-                          store.ReadNumber(settings::kFoldersExStrEnabled)}});
+                          store.ReadNumber(settings::kFoldersExStrEnabled),
+                          engine.showLineChanges}});
     }
 };
 

@@ -1,0 +1,85 @@
+// The main window and the Compare page's options: loaded at start-up, and a
+// comparison on screen redone when OK changes which lines are equal.
+
+#include "mainwindowfixture.h"
+#include "settingssheet/comparepage.h"
+#include "settingssheet/settingssheet.h"
+#include "support/modaldialog.h"
+#include "uikit/controlid.h"
+
+#include <QCheckBox>
+#include <QtTest/QTest>
+
+namespace lindo::test {
+namespace {
+
+using namespace mainwindow;
+
+class ComparePageWindowTest : public MainWindowTest {
+protected:
+    // Runs the Settings command, ticks the given switches of the Compare page and confirms.
+    void Confirm(std::initializer_list<int> ids)
+    {
+        const std::vector<int> clicked(ids);
+        ModalDialogDriver driver([clicked](QDialog &dialog) {
+            auto &sheet = static_cast<CSettingsSheet &>(dialog);
+            sheet.SetActivePage(kComparePage);
+            for (int id : clicked) {
+                // On its box: a check box takes no clicks beyond its text.
+                auto *box = FindControl<QCheckBox>(sheet.GetPage(kComparePage), id);
+                const QPoint onBox(box->height() / 2, box->height() / 2);
+                QTest::mouseClick(box, Qt::LeftButton, {}, onBox);
+            }
+            sheet.accept();
+        });
+        Trigger(kCmdSettings);
+        EXPECT_TRUE(driver.Handled());
+    }
+
+    static constexpr int kComparePage = 4;
+};
+
+TEST_F(ComparePageWindowTest, StoredOptionsAreInTheEngineAfterStartUp)
+{
+    SettingsStore store;
+    store.WriteNumber("IgnoreSpaceChange", 1);
+    store.WriteNumber("IgnoreCase", 0);
+    store.WriteNumber("ShowLineChanges", 1);
+    CCompareDialog &w = Open();
+    EXPECT_EQ(w.Engine().showLineChanges, 1);
+    EXPECT_EQ(w.Engine().ignoreSpaceChange, 1);
+    EXPECT_EQ(w.Engine().ignoreAllSpace, 0);
+    EXPECT_EQ(w.Engine().ignoreCase, 0);
+}
+
+TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
+{
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    const std::uint64_t loads = w.Engine().LoadCount();
+    WriteFile(dir / "one.txt", "alpha\nbeta\ngamma\ndelta\nepsilon\nzeta\n");
+    // What the path boxes show now is not what is on screen.
+    w.FirstPathBox()->SetText(QPath("two.txt"));
+
+    Confirm({comparepage::kIdIgnoreCase});
+
+    EXPECT_EQ(w.Engine().ignoreCase, 1);
+    EXPECT_EQ(w.Engine().LoadCount(), loads + 1);
+    EXPECT_EQ(w.Engine().Lines(1).size(), 6u) << "the file is read again";
+    EXPECT_EQ(w.ComparedFiles(), (QStringList{QPath("one.txt"), QPath("two.txt")}));
+    EXPECT_TRUE(prompter.requests.empty());
+}
+
+TEST_F(ComparePageWindowTest, WithNothingComparedOkOnlyStores)
+{
+    CCompareDialog &w = Open();
+    Confirm({comparepage::kIdIgnoreAllSpace});
+    EXPECT_EQ(w.Engine().ignoreAllSpace, 1);
+    EXPECT_FALSE(w.Engine().IsCompared());
+    EXPECT_EQ(w.Engine().LoadCount(), 0u);
+    EXPECT_TRUE(prompter.requests.empty());
+    EXPECT_EQ(SettingsStore().ReadNumber("IgnoreAllSpace"), 1);
+}
+
+} // namespace
+} // namespace lindo::test
