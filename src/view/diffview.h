@@ -2,9 +2,10 @@
 
 // One side of a comparison in a scrolling pane: every line with its 0-based
 // number, coloured by its state, a separator at the top of every section and
-// a bar beside every selected section. Two panes (side 1 left, side 2 right)
-// live in a window implementing DiffViewHost and scroll together so that
-// linked lines stay level.
+// a bar beside every selected section; with the engine's showLineChanges on,
+// a tint behind the characters that differ within paired changed lines. Two
+// panes (side 1 left, side 2 right) live in a window implementing
+// DiffViewHost and scroll together so that linked lines stay level.
 //
 // Coordinates are document pixels: line i occupies y = i * lineHeight up to
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
