@@ -24,7 +24,8 @@
 //
 // "tint" paints panes with the changes within lines tinted and without,
 // over 1,000,000 lines of which every third is edited within, and over a
-// line of 5,000,000 characters edited in a few places: a repeated paint, and
+// line of 5,000,000 characters edited near both ends and every 97 bytes over
+// its middle tenth, painted at its left, middle and far right: a repeated paint, and
 // the first paint of a place whose changes are not yet found. Each time is
 // printed against the 5 ms target and against the same paint without tint.
 
@@ -263,8 +264,8 @@ struct Place {
     int y;
 };
 
-// The median time of one paint at `place` whose changes within lines have
-// not been found yet (dropped from both panes before each round).
+// The median time of one paint at `place` after a new comparison's scroll
+// sizes, which drop the changes within lines found so far from both panes.
 double MillisecondsPerFirstPaint(PanePair &pair, const Place &place)
 {
     CDiffView &left = pair.Pane(1);
@@ -288,20 +289,49 @@ void PrintTintAgainst(const char *what, double ms, double offMs)
                 kTargetMs, ms / offMs);
 }
 
+// The pixels the tint changes in the pane as it stands: proof that the
+// tinted figures paint a tint at all.
+int TintedPixels(PanePair &pair)
+{
+    CDiffView &pane = pair.Pane(1);
+    const auto grab = [&](int option) {
+        pair.engine.showLineChanges = option;
+        return pane.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const int option = pair.engine.showLineChanges;
+    const QImage plain = grab(0);
+    const QImage tinted = grab(1);
+    pair.engine.showLineChanges = option;
+    int count = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x)
+            count += plain.pixel(x, y) != tinted.pixel(x, y);
+    }
+    return count;
+}
+
+// A repeated paint (the mean of many back to back) and a first paint after
+// the changes are dropped (the median of single paints), each without tint
+// and tinted.
 void MeasureTintAt(PanePair &pair, const std::vector<Place> &places)
 {
     CDiffView &left = pair.Pane(1);
     for (const Place &place : places) {
+        const std::string name = place.name;
         pair.engine.showLineChanges = 0;
         left.ScrollToPosition(QPoint(place.x, place.y));
         QApplication::processEvents();
         const double offMs = MillisecondsPerPaint(left);
-        std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n",
-                    (std::string(place.name) + ", no tint").c_str(), offMs, offMs / kTargetMs, kTargetMs);
+        const double offFirstMs = MillisecondsPerFirstPaint(pair, place);
+        std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n", (name + ", no tint").c_str(), offMs,
+                    offMs / kTargetMs, kTargetMs);
+        std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n", (name + ", no tint, first paint").c_str(),
+                    offFirstMs, offFirstMs / kTargetMs, kTargetMs);
         pair.engine.showLineChanges = 1;
-        PrintTintAgainst((std::string(place.name) + ", tinted").c_str(), MillisecondsPerPaint(left), offMs);
-        PrintTintAgainst((std::string(place.name) + ", tinted, first paint").c_str(),
-                         MillisecondsPerFirstPaint(pair, place), offMs);
+        PrintTintAgainst((name + ", tinted").c_str(), MillisecondsPerPaint(left), offMs);
+        PrintTintAgainst((name + ", tinted, first paint").c_str(), MillisecondsPerFirstPaint(pair, place),
+                         offFirstMs);
+        std::printf("  %-44s %8d\n", (name + ", pixels the tint changes").c_str(), TintedPixels(pair));
     }
 }
 
@@ -332,11 +362,17 @@ void MeasureTint()
         constexpr int kLongIndex = 10;
         lines[kLongIndex] = LongLine(5000000, 999);
         std::string first, second;
+        int edits = 0;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             first += lines[i] + "\n";
             std::string edited = lines[i];
             if (i == kLongIndex) {
-                for (std::size_t at = 1000; at < edited.size(); at += edited.size() / 7)
+                // Near both ends, and every 97 bytes over the middle tenth,
+                // so each place painted shows some.
+                edited[40] = '#';
+                edited[edited.size() - 40] = '#';
+                edits = 2;
+                for (std::size_t at = edited.size() * 45 / 100; at < edited.size() * 55 / 100; at += 97, ++edits)
                     edited[at] = '#';
             }
             second += edited + "\n";
@@ -347,7 +383,7 @@ void MeasureTint()
         QApplication::processEvents();
         CDiffView &left = pair.Pane(1);
         const int right = left.horizontalScrollBar()->maximum();
-        std::printf("one line of 5,000,000 bytes among 20, edited in seven places (pane %d x %d)\n",
+        std::printf("one line of 5,000,000 bytes among 20, edited in %d places (pane %d x %d)\n", edits,
                     left.viewport()->width(), left.viewport()->height());
         MeasureTintAt(pair, {{"long line, left", 0, 0},
                              {"long line, middle", right / 2, 0},
