@@ -84,7 +84,7 @@ TEST(DiffViewLineChanges, LinesBeyondTheShorterSectionOfAPairAreNotTinted)
 TEST(DiffViewLineChanges, TintFollowsThePaneScrolledSideways)
 {
     PaneHost host;
-    const std::string pad(150, 'x');
+    const std::string pad(150, '.');
     host.Compare(Lines({"a", pad + "1" + pad, "z"}), Lines({"a", pad + "2" + pad, "z"}));
     host.engine.showLineChanges = 1;
     CDiffView &left = host.Left();
