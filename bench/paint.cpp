@@ -4,6 +4,7 @@
 //   paint [lines ...]        (default: 100 1000000)
 //   paint long               panes over very long lines
 //   paint gutter             main window repaints over 1,000,000 lines
+//   paint tint               panes tinting the changes within lines
 //
 // Runs on any platform plugin; QT_QPA_PLATFORM=offscreen is set when none is
 // chosen. For each size it prints the time of one full-pane paint with the
@@ -20,6 +21,13 @@
 // changed, in the main window, and times the repaint of one toolbar button
 // (what hovering it costs) and of the whole window. Both print each time
 // against the 5 ms a paint may take.
+//
+// "tint" paints panes with the changes within lines tinted and without,
+// over 1,000,000 lines of which every third is edited within, and over a
+// line of 5,000,000 characters edited near both ends and every 97 bytes over
+// its middle tenth, painted at its left, middle and far right: a repeated paint, and
+// the first paint of a place whose changes are not yet found. Each time is
+// printed against the 5 ms target and against the same paint without tint.
 
 #include "panepair.h"
 
@@ -249,6 +257,140 @@ void MeasureGutters()
     PrintAgainstTarget("main window repaint, whole window", perRepaint(window.rect()));
 }
 
+// One place to paint the left pane at.
+struct Place {
+    const char *name;
+    int x;
+    int y;
+};
+
+// The median time of one paint at `place` after a new comparison's scroll
+// sizes, which drop the changes within lines found so far from both panes.
+double MillisecondsPerFirstPaint(PanePair &pair, const Place &place)
+{
+    CDiffView &left = pair.Pane(1);
+    std::vector<double> times;
+    for (int round = 0; round < 7; ++round) {
+        pair.Pane(1).UpdateScrollSizes();
+        pair.Pane(2).UpdateScrollSizes();
+        left.ScrollToPosition(QPoint(place.x, place.y));
+        QElapsedTimer clock;
+        clock.start();
+        left.viewport()->repaint();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void PrintTintAgainst(const char *what, double ms, double offMs)
+{
+    std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target, %.2f x without tint)\n", what, ms, ms / kTargetMs,
+                kTargetMs, ms / offMs);
+}
+
+// The pixels the tint changes in the pane as it stands: proof that the
+// tinted figures paint a tint at all.
+int TintedPixels(PanePair &pair)
+{
+    CDiffView &pane = pair.Pane(1);
+    const auto grab = [&](int option) {
+        pair.engine.showLineChanges = option;
+        return pane.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const int option = pair.engine.showLineChanges;
+    const QImage plain = grab(0);
+    const QImage tinted = grab(1);
+    pair.engine.showLineChanges = option;
+    int count = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x)
+            count += plain.pixel(x, y) != tinted.pixel(x, y);
+    }
+    return count;
+}
+
+// A repeated paint (the mean of many back to back) and a first paint after
+// the changes are dropped (the median of single paints), each without tint
+// and tinted.
+void MeasureTintAt(PanePair &pair, const std::vector<Place> &places)
+{
+    CDiffView &left = pair.Pane(1);
+    for (const Place &place : places) {
+        const std::string name = place.name;
+        pair.engine.showLineChanges = 0;
+        left.ScrollToPosition(QPoint(place.x, place.y));
+        QApplication::processEvents();
+        const double offMs = MillisecondsPerPaint(left);
+        const double offFirstMs = MillisecondsPerFirstPaint(pair, place);
+        std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n", (name + ", no tint").c_str(), offMs,
+                    offMs / kTargetMs, kTargetMs);
+        std::printf("  %-44s %8.3f ms  (%.2f x the %.0f ms target)\n", (name + ", no tint, first paint").c_str(),
+                    offFirstMs, offFirstMs / kTargetMs, kTargetMs);
+        pair.engine.showLineChanges = 1;
+        PrintTintAgainst((name + ", tinted").c_str(), MillisecondsPerPaint(left), offMs);
+        PrintTintAgainst((name + ", tinted, first paint").c_str(), MillisecondsPerFirstPaint(pair, place),
+                         offFirstMs);
+        std::printf("  %-44s %8d\n", (name + ", pixels the tint changes").c_str(), TintedPixels(pair));
+    }
+}
+
+void MeasureTint()
+{
+    {
+        constexpr int kLines = 1000000;
+        std::string first, second;
+        for (int i = 0; i < kLines; ++i) {
+            const std::string number = std::to_string(i);
+            first += "\tstatement_" + number + "(argument, other);\t/* note " + number + " */\n";
+            second += i % 3 == 1 ? "\tstatement_" + number + "(argument, changed);\t/* note " + number + "! */\n"
+                                 : "\tstatement_" + number + "(argument, other);\t/* note " + number + " */\n";
+        }
+        PanePair pair(QSize(600, 900));
+        pair.ShowAndWait();
+        pair.Compare(first, second);
+        QApplication::processEvents();
+        const int bottom = pair.Pane(1).verticalScrollBar()->maximum();
+        std::printf("%d lines a side, every third one edited within (pane %d x %d)\n", kLines,
+                    pair.Pane(1).viewport()->width(), pair.Pane(1).viewport()->height());
+        MeasureTintAt(pair, {{"top", 0, 0}, {"middle", 0, bottom / 2}, {"end", 0, bottom}});
+    }
+    {
+        std::vector<std::string> lines;
+        for (int i = 0; i < 20; ++i)
+            lines.push_back(LongLine(200, i));
+        constexpr int kLongIndex = 10;
+        lines[kLongIndex] = LongLine(5000000, 999);
+        std::string first, second;
+        int edits = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            first += lines[i] + "\n";
+            std::string edited = lines[i];
+            if (i == kLongIndex) {
+                // Near both ends, and every 97 bytes over the middle tenth,
+                // so each place painted shows some.
+                edited[40] = '#';
+                edited[edited.size() - 40] = '#';
+                edits = 2;
+                for (std::size_t at = edited.size() * 45 / 100; at < edited.size() * 55 / 100; at += 97, ++edits)
+                    edited[at] = '#';
+            }
+            second += edited + "\n";
+        }
+        PanePair pair(QSize(600, 900));
+        pair.ShowAndWait();
+        pair.Compare(first, second);
+        QApplication::processEvents();
+        CDiffView &left = pair.Pane(1);
+        const int right = left.horizontalScrollBar()->maximum();
+        std::printf("one line of 5,000,000 bytes among 20, edited in %d places (pane %d x %d)\n", edits,
+                    left.viewport()->width(), left.viewport()->height());
+        MeasureTintAt(pair, {{"long line, left", 0, 0},
+                             {"long line, middle", right / 2, 0},
+                             {"long line, far right", right, 0}});
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -258,6 +400,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (argc == 2 && std::string(argv[1]) == "long") {
         MeasureLongLines();
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "tint") {
+        MeasureTint();
         return 0;
     }
     if (argc == 2 && std::string(argv[1]) == "gutter") {

@@ -24,6 +24,14 @@ namespace {
 // Long lines keep a column mark about every this many bytes.
 constexpr std::size_t kColumnMarkBytes = 4096;
 
+// Past this many lines the kept changes within lines are dropped and found
+// again as they come back into view: scrolling through a huge comparison
+// must not keep them all.
+constexpr std::size_t kMaxKeptLineChanges = 20000;
+
+// How much of the text colour goes into the tint behind changed characters.
+constexpr double kTintStrength = 0.2;
+
 QColor ToQColor(Colour colour)
 {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -94,6 +102,15 @@ qint64 ColumnAfter(std::string_view text, qint64 column)
 
 } // namespace
 
+QColor LineChangeTint(const QColor &text, const QColor &background)
+{
+    const auto blend = [](int ink, int paper) {
+        return static_cast<int>(std::lround(kTintStrength * ink + (1.0 - kTintStrength) * paper));
+    };
+    return QColor(blend(text.red(), background.red()), blend(text.green(), background.green()),
+                  blend(text.blue(), background.blue()));
+}
+
 int CDiffView::ClampToInt(qint64 pixels)
 {
     return static_cast<int>(std::clamp<qint64>(pixels, INT_MIN, INT_MAX));
@@ -151,6 +168,8 @@ int CDiffView::SectionOfLine(int line) const
 void CDiffView::UpdateScrollSizes()
 {
     m_match = TextMatch();
+    // A new comparison may pair the lines differently over the same texts.
+    m_lineChanges.clear();
     ApplyScrollSizes(true);
 }
 
@@ -368,6 +387,9 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
     const int from = std::max(firstLine, area.top() / lineHeight);
     const int end = std::min({firstLine + windowBottom / lineHeight + 1, area.bottom() / lineHeight + 1, count});
     const int ascent = QFontMetrics(viewFont).ascent();
+    const bool tintChanges = engine->showLineChanges != 0 && engine->IsCompared();
+    if (tintChanges)
+        ForgetStaleChanges();
     // Text is placed in viewport columns: far right in a long line, document
     // x is too large for the rasteriser's fixed-point glyph positions.
     painter.save();
@@ -383,11 +405,14 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
                          ? engine->colorInserted
                          : engine->colorDifferent;
         }
-        painter.setPen(ToQColor(colour));
+        const QColor textColour = ToQColor(colour);
+        painter.setPen(textColour);
         const int baseline = i * lineHeight + ascent;
         const QString number = QString::number(i);
         if (kTextLeft + qint64(number.size()) * charWidth > area.left() && kTextLeft <= area.right())
             painter.drawText(QPointF(kTextLeft - m_scrollPos.x(), baseline), number);
+        if (tintChanges && line.link < 0)
+            DrawLineChanges(painter, i, line.text, NextTabColumn(number.size()), textColour, area);
         if (i == m_match.line)
             DrawMatchMark(painter, line.text, NextTabColumn(number.size()));
         DrawLineText(painter, i, line.text, NextTabColumn(number.size()), baseline, area);
@@ -445,15 +470,112 @@ void CDiffView::DrawMatchMark(QPainter &painter, std::string_view text, qint64 t
 {
     if (m_match.byte + m_match.length > text.size())
         return; // the text changed under the mark
-    const qint64 start = ColumnAfter(text.substr(0, m_match.byte), textColumn);
-    const qint64 end = ColumnAfter(text.substr(m_match.byte, m_match.length), start);
+    FillByteSpan(painter, m_match.line, text, textColumn, m_match.byte, m_match.byte + m_match.length,
+                 QColor(255, 226, 110));
+}
+
+qint64 CDiffView::ColumnOfByte(int line, std::string_view text, std::size_t byte)
+{
+    byte = std::min(byte, text.size());
+    std::size_t from = 0;
+    qint64 column = 0;
+    if (const LineColumns *columns = ColumnsOf(line, text)) {
+        const auto after = std::partition_point(columns->marks.begin(), columns->marks.end(),
+                                                [&](const ColumnMark &mark) { return mark.byte <= byte; });
+        if (after != columns->marks.begin()) {
+            from = std::prev(after)->byte;
+            column = std::prev(after)->column;
+        }
+    }
+    // Tab stops fall on multiples of kTabStopChars counted from the text or
+    // from the line number alike, as the text starts on one.
+    return ColumnAfter(text.substr(from, byte - from), column);
+}
+
+void CDiffView::FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn,
+                             std::size_t begin, std::size_t end, const QColor &colour)
+{
+    const qint64 start = textColumn + ColumnOfByte(line, text, begin);
+    const qint64 stop = textColumn + ColumnOfByte(line, text, end);
     const qint64 left = kTextLeft + start * charWidth - m_scrollPos.x();
-    const qint64 right = kTextLeft + end * charWidth - m_scrollPos.x();
+    const qint64 right = kTextLeft + stop * charWidth - m_scrollPos.x();
     const qint64 shown = std::clamp<qint64>(left, -charWidth, viewport()->width() + charWidth);
     const qint64 shownEnd = std::clamp<qint64>(right, -charWidth, viewport()->width() + charWidth);
     if (shownEnd > shown)
-        painter.fillRect(QRect(int(shown), m_match.line * lineHeight, int(shownEnd - shown), lineHeight),
-                         QColor(255, 226, 110));
+        painter.fillRect(QRect(int(shown), line * lineHeight, int(shownEnd - shown), lineHeight), colour);
+}
+
+void CDiffView::DrawLineChanges(QPainter &painter, int line, std::string_view text, qint64 textColumn,
+                                const QColor &textColour, const QRect &area)
+{
+    const int paired = PairedLine(line);
+    if (paired < 0 || charWidth <= 0)
+        return;
+    const std::vector<ByteSpan> &spans = ChangesOf(line, paired);
+    if (spans.empty())
+        return;
+    const auto xOf = [&](std::size_t byte) {
+        return kTextLeft + (textColumn + ColumnOfByte(line, text, byte)) * charWidth;
+    };
+    // Only the spans that reach into the painted area: columns grow with the
+    // bytes, so the first is found by bisection and the walk stops at the
+    // first span that starts right of the area.
+    const qint64 left = area.left();
+    const qint64 right = qint64(area.right()) + 1;
+    const QColor tint = LineChangeTint(textColour, BackgroundColour());
+    auto span = std::partition_point(spans.begin(), spans.end(),
+                                     [&](const ByteSpan &s) { return xOf(s.end) <= left; });
+    for (; span != spans.end() && xOf(span->begin) < right; ++span)
+        FillByteSpan(painter, line, text, textColumn, span->begin, span->end, tint);
+}
+
+int CDiffView::PairedLine(int line) const
+{
+    const int section = SectionOfLine(line);
+    if (section < 0)
+        return -1;
+    const DiffSection &own = engine->Sections(side)[static_cast<std::size_t>(section)];
+    if (StatusOf(own) != SectionStatus::Different)
+        return -1;
+    const auto &others = engine->Sections(3 - side);
+    if (own.partner >= static_cast<int>(others.size()))
+        return -1;
+    const DiffSection &partner = others[static_cast<std::size_t>(own.partner)];
+    const qint64 paired = qint64(partner.first) + (line - own.first);
+    return paired <= partner.last ? static_cast<int>(paired) : -1;
+}
+
+void CDiffView::ForgetStaleChanges()
+{
+    const LineKeyOptions options = engine->KeyOptions();
+    if (m_changesEngine == engine && m_changesLoad == engine->LoadCount() && m_changesOptions == options &&
+        m_lineChanges.size() <= kMaxKeptLineChanges)
+        return;
+    m_lineChanges.clear();
+    m_changesEngine = engine;
+    m_changesLoad = engine->LoadCount();
+    m_changesOptions = options;
+}
+
+const std::vector<ByteSpan> &CDiffView::ChangesOf(int line, int paired)
+{
+    const auto kept = m_lineChanges.find(line);
+    if (kept != m_lineChanges.end() && kept->second.paired == paired)
+        return kept->second.spans;
+    const std::string_view own = engine->Lines(side)[static_cast<std::size_t>(line)].text;
+    const std::string_view other = engine->Lines(3 - side)[static_cast<std::size_t>(paired)].text;
+    LineChanges changes = side == 1 ? FindLineChanges(own, other, m_changesOptions)
+                                    : FindLineChanges(other, own, m_changesOptions);
+    std::vector<ByteSpan> &ownSpans = side == 1 ? changes.first : changes.second;
+    std::vector<ByteSpan> &otherSpans = side == 1 ? changes.second : changes.first;
+    // The other pane will paint the partner line level with this one.
+    if (CDiffView *sibling = Sibling(); sibling && sibling->engine == engine) {
+        sibling->ForgetStaleChanges();
+        sibling->m_lineChanges[paired] = PairChanges{line, std::move(otherSpans)};
+    }
+    PairChanges &entry = m_lineChanges[line];
+    entry = PairChanges{paired, std::move(ownSpans)};
+    return entry.spans;
 }
 
 void CDiffView::ScrollMatchIntoView()

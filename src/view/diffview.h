@@ -2,13 +2,16 @@
 
 // One side of a comparison in a scrolling pane: every line with its 0-based
 // number, coloured by its state, a separator at the top of every section and
-// a bar beside every selected section. Two panes (side 1 left, side 2 right)
-// live in a window implementing DiffViewHost and scroll together so that
-// linked lines stay level.
+// a bar beside every selected section; with the engine's showLineChanges on,
+// a tint behind the characters that differ within paired changed lines. Two
+// panes (side 1 left, side 2 right) live in a window implementing
+// DiffViewHost and scroll together so that linked lines stay level.
 //
 // Coordinates are document pixels: line i occupies y = i * lineHeight up to
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
 
+#include "engine/linechanges.h"
+#include "engine/linekey.h"
 #include "uikit/textsearch.h"
 #include "view/diffviewhost.h"
 
@@ -51,6 +54,12 @@ inline constexpr int kTabStopCount = 5;
 inline constexpr int kTabStopChars = 4; // tab stops every 4 character widths
 inline constexpr int kSelectionBarLeft = 3;
 inline constexpr int kSelectionBarWidth = 3;
+
+// The colour painted behind the differing characters of a paired changed
+// line: the line's text colour blended into the pane's background, a fifth
+// text and four fifths background (dark red on white gives a pale pink), so
+// the text drawn over it keeps nearly all its contrast.
+QColor LineChangeTint(const QColor &text, const QColor &background);
 
 class CDiffView : public QAbstractScrollArea {
     Q_OBJECT
@@ -170,6 +179,23 @@ private:
     qint64 SideReach(int s) const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
     void DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn);
+    // The column (from the start of the line's text) where the character at
+    // `byte` starts, by way of the line's nearest column mark.
+    qint64 ColumnOfByte(int line, std::string_view text, std::size_t byte);
+    // Fills the cells of the bytes [begin, end) of a line, as far as they
+    // lie in the pane's width; the painter is in viewport columns.
+    void FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn, std::size_t begin,
+                      std::size_t end, const QColor &colour);
+    // Tints the differing characters of a paired changed line, those in view.
+    void DrawLineChanges(QPainter &painter, int line, std::string_view text, qint64 textColumn,
+                         const QColor &textColour, const QRect &area);
+    // The line of the other side that `line` is paired with, -1 for none:
+    // line k of a changed section pairs with line k of its partner section.
+    int PairedLine(int line) const;
+    // The differing bytes of a paired line, found once and kept until the
+    // texts, the comparison or the options change.
+    const std::vector<ByteSpan> &ChangesOf(int line, int paired);
+    void ForgetStaleChanges();
     void MeasureFont();
     void UpdateBars();
     void ScrollSibling(int dx, int dy);
@@ -210,6 +236,16 @@ private:
     std::uint64_t m_measuredLoad = 0;
     std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
     TextMatch m_match; // the found text that is marked, if any
+    // The changes within the lines painted so far, by line; both panes fill
+    // each other's, as one finding serves both lines of a pair.
+    struct PairChanges {
+        int paired = -1; // the other side's line they were found against
+        std::vector<ByteSpan> spans;
+    };
+    std::unordered_map<int, PairChanges> m_lineChanges;
+    const DiffEngine *m_changesEngine = nullptr;
+    std::uint64_t m_changesLoad = 0;
+    LineKeyOptions m_changesOptions;
 };
 
 } // namespace lindo
