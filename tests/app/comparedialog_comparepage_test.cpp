@@ -57,7 +57,8 @@ TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
     CCompareDialog &w = Open();
     CompareFiles("one.txt", "two.txt");
     const std::uint64_t loads = w.Engine().LoadCount();
-    WriteFile(dir / "one.txt", "alpha\nbeta\ngamma\ndelta\nepsilon\nzeta\n");
+    WriteFile(dir / "one.txt", "Alpha\nBeta\nGamma\n");
+    WriteFile(dir / "two.txt", "alpha\nbeta\ngamma\n");
     // What the path boxes show now is not what is on screen.
     w.FirstPathBox()->SetText(QPath("two.txt"));
 
@@ -65,7 +66,9 @@ TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
 
     EXPECT_EQ(w.Engine().ignoreCase, 1);
     EXPECT_EQ(w.Engine().LoadCount(), loads + 1);
-    EXPECT_EQ(w.Engine().Lines(1).size(), 6u) << "the file is read again";
+    EXPECT_EQ(w.Engine().Lines(1).size(), 3u) << "the file is read again";
+    ASSERT_EQ(w.Engine().Sections(1).size(), 1u) << "lines differing in case only match";
+    EXPECT_TRUE(w.Engine().Sections(1).front().IsMatched());
     EXPECT_EQ(w.ComparedFiles(), (QStringList{QPath("one.txt"), QPath("two.txt")}));
     EXPECT_TRUE(prompter.requests.empty());
 }
