@@ -45,7 +45,7 @@ public:
                 m_firsts.push_back(ref);
                 m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
                 if (m_firsts.size() * 2 > m_slots.size())
-                    Grow();
+                    GrowTagSlots(m_slots);
                 return id;
             }
             if (static_cast<std::uint32_t>(slot >> 32) == tag) {
@@ -73,22 +73,6 @@ public:
     }
 
 private:
-    void Grow()
-    {
-        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
-        old.swap(m_slots);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::uint64_t slot : old) {
-            if (slot == 0)
-                continue;
-            // Placed by its tag alone, so growing needs no rehashing.
-            std::size_t at = static_cast<std::uint32_t>(slot >> 32) & mask;
-            while (m_slots[at] != 0)
-                at = (at + 1) & mask;
-            m_slots[at] = slot;
-        }
-    }
-
     std::vector<std::uint64_t> m_slots;
     std::vector<std::uint32_t> m_firsts; // the first line of each id
     const DiffLines *m_sides[2];

@@ -87,7 +87,7 @@ public:
                 m_firsts.push_back(textId);
                 m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
                 if (m_firsts.size() * 2 > m_slots.size())
-                    Grow();
+                    GrowTagSlots(m_slots);
                 return id;
             }
             const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
@@ -100,22 +100,6 @@ public:
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
 
 private:
-
-    void Grow()
-    {
-        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
-        old.swap(m_slots);
-        const std::size_t mask = m_slots.size() - 1;
-        for (const std::uint64_t slot : old) {
-            if (slot == 0)
-                continue;
-            std::size_t at = static_cast<std::uint32_t>(slot >> 32) & mask;
-            while (m_slots[at] != 0)
-                at = (at + 1) & mask;
-            m_slots[at] = slot;
-        }
-    }
-
     const std::vector<std::string_view> &m_texts; // by text id
     LineKeyOptions m_options;
     std::vector<std::uint64_t> m_slots;
