@@ -170,5 +170,26 @@ TEST(MergeOutput, LinesBeyondTheOutputBufferKeepTheirBytesAndEnds)
     EXPECT_TRUE(merge == expected); // not EXPECT_EQ: a diff of megabytes would take minutes to print
 }
 
+// Enough distinct texts that their keys are made on two threads: every key,
+// on either side of the split, must still find its twin.
+TEST(KeyedCompare, ManyLinesDifferingOnlyInCaseAndBlanksAllLink)
+{
+    std::string first;
+    std::string second;
+    for (int n = 0; n < 150000; ++n) {
+        first += "Line  Number " + std::to_string(n) + "\n";
+        second += "line number\t" + std::to_string(n) + "  \n";
+    }
+    DiffEngine engine;
+    engine.ignoreCase = 1;
+    engine.ignoreSpaceChange = 1;
+    engine.LoadTexts(first, second);
+    engine.Compare();
+    ASSERT_EQ(engine.Sections(1).size(), 1u);
+    EXPECT_TRUE(engine.Sections(1).front().IsMatched());
+    EXPECT_EQ(engine.Lines(2).back().link, 149999);
+    EXPECT_EQ(engine.Lines(2).back().text, "line number\t149999  ") << "each side keeps its own bytes";
+}
+
 } // namespace
 } // namespace lindo::test
