@@ -2,6 +2,7 @@
 
 #include "engine/lineinterner.h"
 #include "engine/matchscratch.h"
+#include "engine/runboth.h"
 #include "engine/textreader.h"
 
 #include <cerrno>
@@ -15,23 +16,6 @@
 namespace lindo {
 
 namespace {
-
-// Runs work(0) on a second thread and work(1) on this one, and waits for
-// both, so that the two sides' reading and cutting overlap on two cores.
-// When no thread can be started the two run one after the other.
-template <typename Work>
-void RunBoth(Work &&work)
-{
-    std::thread other;
-    try {
-        other = std::thread([&work] { work(0); });
-    } catch (const std::system_error &) {
-        work(0);
-    }
-    work(1);
-    if (other.joinable())
-        other.join();
-}
 
 // Two regular files of one size: worth comparing while the second is read.
 bool SameSizedFiles(const std::string &path1, const std::string &path2)

@@ -1,12 +1,13 @@
 #include "engine/linekey.h"
 
+#include "engine/runboth.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
+#include <new>
 #include <vector>
 
 namespace lindo {
@@ -20,10 +21,38 @@ char Folded(char c)
     return static_cast<char>(byte | (static_cast<unsigned>(byte - 'A') < 26u ? 0x20 : 0));
 }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// The high bit of every byte of word that is a blank.
+std::uint64_t BlankBytes(std::uint64_t word)
+{
+    const auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    return zeroBytes(word ^ (kOnes * ' ')) | zeroBytes(word ^ (kOnes * '\t'));
+}
+
+// Every ASCII capital of word made small, eight bytes at a time.
+std::uint64_t FoldedWord(std::uint64_t word)
+{
+    const std::uint64_t low = word & ~kHighs;
+    const std::uint64_t atLeastA = low + kOnes * (0x80 - 'A');
+    const std::uint64_t aboveZ = low + kOnes * (0x80 - 'Z' - 1);
+    return word | (((atLeastA & ~aboveZ & ~word) & kHighs) >> 2);
+}
+
 void FoldCase(std::string &text)
 {
-    for (char &c : text)
-        c = Folded(c);
+    char *const bytes = text.data();
+    const std::size_t size = text.size();
+    std::size_t at = 0;
+    for (; size - at >= 8; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + at, 8);
+        word = FoldedWord(word);
+        std::memcpy(bytes + at, &word, 8);
+    }
+    for (; at < size; ++at)
+        bytes[at] = Folded(bytes[at]);
 }
 
 // Hands the key of text, but for its case folding, to sink(bytes, count) a
@@ -58,7 +87,7 @@ void ForEachKeyRun(std::string_view text, const LineKeyOptions &options, Sink &&
 }
 
 constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
-constexpr std::uint32_t kThreadFrom = 1u << 16; // distinct texts worth a second thread
+constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second thread
 
 // Interns keys: open addressing over slots holding a key's tag and id + 1
 // (0 = empty). A key is not kept: the first text that had it is read
@@ -118,29 +147,6 @@ void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::stri
     if (options.ignoreCase)
         FoldCase(key);
 }
-
-namespace {
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-// The high bit of every byte of word that is a blank.
-std::uint64_t BlankBytes(std::uint64_t word)
-{
-    const auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    return zeroBytes(word ^ (kOnes * ' ')) | zeroBytes(word ^ (kOnes * '\t'));
-}
-
-// Every ASCII capital of word made small, eight bytes at a time.
-std::uint64_t FoldedWord(std::uint64_t word)
-{
-    const std::uint64_t low = word & ~kHighs;
-    const std::uint64_t atLeastA = low + kOnes * (0x80 - 'A');
-    const std::uint64_t aboveZ = low + kOnes * (0x80 - 'Z' - 1);
-    return word | (((atLeastA & ~aboveZ & ~word) & kHighs) >> 2);
-}
-
-} // namespace
 
 namespace {
 
@@ -250,7 +256,7 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
                 texts.push_back(line.text);
     if (texts.size() != idCount)
         throw std::logic_error("line ids are not numbered in the order their texts occur");
-    // The keys' tags, half of them on a second thread.
+    // The keys' tags, half of them on a second thread when there are many.
     std::vector<std::uint32_t> keyIds(idCount);
     const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
         std::string key;
@@ -259,13 +265,20 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
             keyIds[id] = TextTag(key);
         }
     };
-    const std::uint32_t half = idCount / 2;
     if (idCount < kThreadFrom) {
         tagKeys(0, idCount);
     } else {
-        std::thread helper(tagKeys, half, idCount);
-        tagKeys(0, half);
-        helper.join();
+        const std::uint32_t half = idCount / 2;
+        bool outOfMemory[2] = {};
+        RunBoth([&](std::size_t n) {
+            try {
+                n == 0 ? tagKeys(0, half) : tagKeys(half, idCount);
+            } catch (const std::bad_alloc &) {
+                outOfMemory[n] = true;
+            }
+        });
+        if (outOfMemory[0] || outOfMemory[1])
+            throw std::bad_alloc();
     }
     KeyTable table(idCount, texts, options);
     for (std::uint32_t id = 0; id < idCount; ++id) {
@@ -273,9 +286,16 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
             table.Prefetch(keyIds[id + kLookAhead]);
         keyIds[id] = table.Intern(keyIds[id], id);
     }
-    for (DiffLines *lines : {&lines1, &lines2})
-        for (DiffLine &line : *lines)
+    const auto rekey = [&keyIds](DiffLines &lines) {
+        for (DiffLine &line : lines)
             line.textId = keyIds[line.textId];
+    };
+    if (idCount < kThreadFrom) {
+        rekey(lines1);
+        rekey(lines2);
+    } else {
+        RunBoth([&](std::size_t n) { rekey(n == 0 ? lines1 : lines2); });
+    }
     return table.Count();
 }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+// Two halves of one piece of work on two cores.
+
+#include <system_error>
+#include <thread>
+
+namespace lindo {
+
+// Runs work(0) on a second thread and work(1) on this one, and waits for
+// both. When no thread can be started the two run one after the other.
+// work must not throw: an exception leaving work(1) while the thread runs
+// would end the process.
+template <typename Work>
+void RunBoth(Work &&work)
+{
+    std::thread other;
+    try {
+        other = std::thread([&work] { work(0); });
+    } catch (const std::system_error &) {
+        work(0);
+    }
+    work(1);
+    if (other.joinable())
+        other.join();
+}
+
+} // namespace lindo
