@@ -94,8 +94,8 @@ constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second
 // again when a tag matches, which is rare but for equal keys.
 class KeyTable {
 public:
-    KeyTable(std::size_t expected, const std::vector<std::string_view> &texts, const LineKeyOptions &options)
-        : m_texts(texts), m_options(options)
+    KeyTable(std::size_t expected, const std::vector<const DiffLine *> &firsts, const LineKeyOptions &options)
+        : m_lines(firsts), m_options(options)
     {
         std::size_t capacity = 1024;
         while (capacity < expected * 2)
@@ -105,7 +105,7 @@ public:
 
     void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
 
-    // The id of the key of texts[textId], whose tag is given.
+    // The id of the key of the text with textId, whose tag is given.
     std::uint32_t Intern(std::uint32_t tag, std::uint32_t textId)
     {
         const std::size_t mask = m_slots.size() - 1;
@@ -121,7 +121,7 @@ public:
             }
             const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
             if (static_cast<std::uint32_t>(slot >> 32) == tag
-                && SameLineKey(m_texts[m_firsts[id]], m_texts[textId], m_options))
+                && SameLineKey(m_lines[m_firsts[id]]->text, m_lines[textId]->text, m_options))
                 return id;
         }
     }
@@ -129,7 +129,7 @@ public:
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
 
 private:
-    const std::vector<std::string_view> &m_texts; // by text id
+    const std::vector<const DiffLine *> &m_lines; // a line with each text, by text id
     LineKeyOptions m_options;
     std::vector<std::uint64_t> m_slots;
     std::vector<std::uint32_t> m_firsts; // the first text id of each key
@@ -248,20 +248,20 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
     // Ids count up in the order their texts first occur, so one sequential
     // pass finds each text's first line; then every key's tag is known
     // before any is looked up, and the table's slots are fetched ahead.
-    std::vector<std::string_view> texts;
-    texts.reserve(idCount);
+    std::vector<const DiffLine *> firsts; // by text id
+    firsts.reserve(idCount);
     for (const DiffLines *lines : {&lines1, &lines2})
         for (const DiffLine &line : *lines)
-            if (line.textId == texts.size())
-                texts.push_back(line.text);
-    if (texts.size() != idCount)
+            if (line.textId == firsts.size())
+                firsts.push_back(&line);
+    if (firsts.size() != idCount)
         throw std::logic_error("line ids are not numbered in the order their texts occur");
     // The keys' tags, half of them on a second thread when there are many.
     std::vector<std::uint32_t> keyIds(idCount);
     const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
         std::string key;
         for (std::uint32_t id = from; id < to; ++id) {
-            MakeLineKey(texts[id], options, key);
+            MakeLineKey(firsts[id]->text, options, key);
             keyIds[id] = TextTag(key);
         }
     };
@@ -280,7 +280,7 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    KeyTable table(idCount, texts, options);
+    KeyTable table(idCount, firsts, options);
     for (std::uint32_t id = 0; id < idCount; ++id) {
         if (id + kLookAhead < idCount)
             table.Prefetch(keyIds[id + kLookAhead]);
