@@ -4,7 +4,9 @@
 // engine tests use as their reference.
 //
 // Input: the first text, one 0x1E byte, the second text. Without a 0x1E byte
-// the input is compared with itself.
+// the input is compared with itself. The pair is also compared ignoring
+// blanks or case, as the input's length chooses, against the reference
+// comparing by the same keys.
 
 #include "engine/diffengine.h"
 #include "engine/textreader.h"
@@ -189,9 +191,18 @@ void CheckComparison(DiffEngine &engine, const std::set<std::string_view> &input
     CheckMerge(engine, inputLines);
 }
 
-void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std::string_view text2)
+// The engine's options for what the reference ignores.
+void SetIgnored(DiffEngine &engine, reference::Ignore ignore)
 {
-    const reference::Result expected = reference::Run(std::string(text1), std::string(text2));
+    engine.ignoreSpaceChange = ignore.spaceChange ? 1 : 0;
+    engine.ignoreAllSpace = ignore.allSpace ? 1 : 0;
+    engine.ignoreCase = ignore.letterCase ? 1 : 0;
+}
+
+void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std::string_view text2,
+                           reference::Ignore ignore = {})
+{
+    const reference::Result expected = reference::Run(std::string(text1), std::string(text2), true, ignore);
     for (int side = 1; side <= 2; ++side) {
         const std::vector<int> &links = side == 1 ? expected.links1 : expected.links2;
         const std::vector<reference::Section> &sections = side == 1 ? expected.sections1 : expected.sections2;
@@ -208,6 +219,7 @@ void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std
         }
     }
     DiffEngine merged;
+    SetIgnored(merged, ignore);
     merged.LoadTexts(text1, text2);
     merged.Compare();
     merged.BuildMergeList();
@@ -271,6 +283,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     engine.Compare();
     FUZZ_CHECK(engine.IsCompared());
     CheckAgainstReference(engine, text1, text2);
+
+    // Compared by keys, with the mix of the three options the input's length picks.
+    const std::size_t mix = 1 + size % 7;
+    const reference::Ignore ignore{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
+    DiffEngine keyed;
+    SetIgnored(keyed, ignore);
+    keyed.LoadTexts(text1, text2);
+    keyed.Compare();
+    CheckAgainstReference(keyed, text1, text2, ignore);
 
     // Views into the input itself: they outlive every load below.
     std::set<std::string_view> inputLines;

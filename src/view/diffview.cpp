@@ -24,11 +24,6 @@ namespace {
 // Long lines keep a column mark about every this many bytes.
 constexpr std::size_t kColumnMarkBytes = 4096;
 
-// Past this many lines the kept changes within lines are dropped and found
-// again as they come back into view: scrolling through a huge comparison
-// must not keep them all.
-constexpr std::size_t kMaxKeptLineChanges = 20000;
-
 // How much of the text colour goes into the tint behind changed characters.
 constexpr double kTintStrength = 0.2;
 
@@ -169,7 +164,7 @@ void CDiffView::UpdateScrollSizes()
 {
     m_match = TextMatch();
     // A new comparison may pair the lines differently over the same texts.
-    m_lineChanges.clear();
+    m_lineChanges.Clear();
     ApplyScrollSizes(true);
 }
 
@@ -389,7 +384,7 @@ void CDiffView::DrawLines(QPainter &painter, const QRect &area)
     const int ascent = QFontMetrics(viewFont).ascent();
     const bool tintChanges = engine->showLineChanges != 0 && engine->IsCompared();
     if (tintChanges)
-        ForgetStaleChanges();
+        m_lineChanges.Refresh(*engine);
     // Text is placed in viewport columns: far right in a long line, document
     // x is too large for the rasteriser's fixed-point glyph positions.
     painter.save();
@@ -508,7 +503,7 @@ void CDiffView::FillByteSpan(QPainter &painter, int line, std::string_view text,
 void CDiffView::DrawLineChanges(QPainter &painter, int line, std::string_view text, qint64 textColumn,
                                 const QColor &textColour, const QRect &area)
 {
-    const int paired = PairedLine(line);
+    const int paired = PairedLine(*engine, side, SectionOfLine(line), line);
     if (paired < 0 || charWidth <= 0)
         return;
     const std::vector<ByteSpan> &spans = ChangesOf(line, paired);
@@ -529,53 +524,22 @@ void CDiffView::DrawLineChanges(QPainter &painter, int line, std::string_view te
         FillByteSpan(painter, line, text, textColumn, span->begin, span->end, tint);
 }
 
-int CDiffView::PairedLine(int line) const
-{
-    const int section = SectionOfLine(line);
-    if (section < 0)
-        return -1;
-    const DiffSection &own = engine->Sections(side)[static_cast<std::size_t>(section)];
-    if (StatusOf(own) != SectionStatus::Different)
-        return -1;
-    const auto &others = engine->Sections(3 - side);
-    if (own.partner >= static_cast<int>(others.size()))
-        return -1;
-    const DiffSection &partner = others[static_cast<std::size_t>(own.partner)];
-    const qint64 paired = qint64(partner.first) + (line - own.first);
-    return paired <= partner.last ? static_cast<int>(paired) : -1;
-}
-
-void CDiffView::ForgetStaleChanges()
-{
-    const LineKeyOptions options = engine->KeyOptions();
-    if (m_changesEngine == engine && m_changesLoad == engine->LoadCount() && m_changesOptions == options &&
-        m_lineChanges.size() <= kMaxKeptLineChanges)
-        return;
-    m_lineChanges.clear();
-    m_changesEngine = engine;
-    m_changesLoad = engine->LoadCount();
-    m_changesOptions = options;
-}
-
 const std::vector<ByteSpan> &CDiffView::ChangesOf(int line, int paired)
 {
-    const auto kept = m_lineChanges.find(line);
-    if (kept != m_lineChanges.end() && kept->second.paired == paired)
-        return kept->second.spans;
+    if (const std::vector<ByteSpan> *kept = m_lineChanges.Find(line, paired))
+        return *kept;
     const std::string_view own = engine->Lines(side)[static_cast<std::size_t>(line)].text;
     const std::string_view other = engine->Lines(3 - side)[static_cast<std::size_t>(paired)].text;
-    LineChanges changes = side == 1 ? FindLineChanges(own, other, m_changesOptions)
-                                    : FindLineChanges(other, own, m_changesOptions);
+    const LineKeyOptions &options = m_lineChanges.Options();
+    LineChanges changes = side == 1 ? FindLineChanges(own, other, options) : FindLineChanges(other, own, options);
     std::vector<ByteSpan> &ownSpans = side == 1 ? changes.first : changes.second;
     std::vector<ByteSpan> &otherSpans = side == 1 ? changes.second : changes.first;
     // The other pane will paint the partner line level with this one.
     if (CDiffView *sibling = Sibling(); sibling && sibling->engine == engine) {
-        sibling->ForgetStaleChanges();
-        sibling->m_lineChanges[paired] = PairChanges{line, std::move(otherSpans)};
+        sibling->m_lineChanges.Refresh(*engine);
+        sibling->m_lineChanges.Keep(paired, line, std::move(otherSpans));
     }
-    PairChanges &entry = m_lineChanges[line];
-    entry = PairChanges{paired, std::move(ownSpans)};
-    return entry.spans;
+    return m_lineChanges.Keep(line, paired, std::move(ownSpans));
 }
 
 void CDiffView::ScrollMatchIntoView()

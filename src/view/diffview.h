@@ -11,9 +11,9 @@
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
 
 #include "engine/linechanges.h"
-#include "engine/linekey.h"
 #include "uikit/textsearch.h"
 #include "view/diffviewhost.h"
+#include "view/linechangecache.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
@@ -189,13 +189,9 @@ private:
     // Tints the differing characters of a paired changed line, those in view.
     void DrawLineChanges(QPainter &painter, int line, std::string_view text, qint64 textColumn,
                          const QColor &textColour, const QRect &area);
-    // The line of the other side that `line` is paired with, -1 for none:
-    // line k of a changed section pairs with line k of its partner section.
-    int PairedLine(int line) const;
     // The differing bytes of a paired line, found once and kept until the
     // texts, the comparison or the options change.
     const std::vector<ByteSpan> &ChangesOf(int line, int paired);
-    void ForgetStaleChanges();
     void MeasureFont();
     void UpdateBars();
     void ScrollSibling(int dx, int dy);
@@ -236,16 +232,9 @@ private:
     std::uint64_t m_measuredLoad = 0;
     std::unordered_map<int, LineColumns> m_lineColumns; // long lines of this side, by index
     TextMatch m_match; // the found text that is marked, if any
-    // The changes within the lines painted so far, by line; both panes fill
-    // each other's, as one finding serves both lines of a pair.
-    struct PairChanges {
-        int paired = -1; // the other side's line they were found against
-        std::vector<ByteSpan> spans;
-    };
-    std::unordered_map<int, PairChanges> m_lineChanges;
-    const DiffEngine *m_changesEngine = nullptr;
-    std::uint64_t m_changesLoad = 0;
-    LineKeyOptions m_changesOptions;
+    // The changes within the lines painted so far; both panes fill each
+    // other's, as one finding serves both lines of a pair.
+    LineChangeCache m_lineChanges;
 };
 
 } // namespace lindo
