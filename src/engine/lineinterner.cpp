@@ -158,35 +158,50 @@ bool FindUniqueLine(const DiffLines &lines, DiffLines *copy, Head &&head, Same &
         const DiffLine *line = nullptr;
         std::uint64_t head = 0;
         std::uint32_t seen = 0;
+        bool sharedHead = false; // another candidate has the same head
     };
     std::vector<Candidate> slots(kCandidateSlots);
     constexpr std::size_t mask = kCandidateSlots - 1;
     // The slot of a line among the candidates, or the empty slot where it
     // would go. The head sets most lines apart without reading all of them.
-    auto slotOf = [&](const DiffLine &line) -> Candidate & {
+    // A candidate seen twice can no longer be the one that occurs once, so
+    // a line with its head, when no other candidate has that head, need not
+    // be told apart from it: either it is the same, or it belongs to no
+    // candidate at all.
+    auto slotOf = [&](const DiffLine &line, bool placing) -> Candidate & {
         const std::uint64_t word = head(line);
         const auto key = static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 40);
+        bool collided = false;
         for (std::size_t at = key & mask;; at = (at + 1) & mask) {
             Candidate &slot = slots[at];
             if (!slot.line) {
                 slot.head = word;
+                slot.sharedHead = collided;
                 return slot;
             }
-            if (slot.head == word && same(*slot.line, line))
+            if (slot.head != word)
+                continue;
+            if ((slot.seen >= 2 && !slot.sharedHead) || same(*slot.line, line))
                 return slot;
+            // Candidates are all placed before any is counted, and one with
+            // the same head as another walks past it to its own slot.
+            if (placing) {
+                slot.sharedHead = true;
+                collided = true;
+            }
         }
     };
     const std::size_t count = lines.size();
     const std::size_t step = std::max<std::size_t>(1, count / kCandidateLines);
     for (std::size_t n = 0; n < count; n += step)
-        slotOf(lines[n]).line = &lines[n];
+        slotOf(lines[n], true).line = &lines[n];
     if (copy) {
         copy->clear();
         copy->reserve(count);
         AdviseHugePages(copy->data(), count * sizeof(DiffLine));
     }
     for (const DiffLine &line : lines) {
-        Candidate &slot = slotOf(line);
+        Candidate &slot = slotOf(line, false);
         if (slot.line)
             ++slot.seen;
         if (copy)

@@ -90,7 +90,7 @@ private:
     {
         static const char *const kWords[] = {"}", "{", "", "a", "b", "c", "  x;", "d\r", "e", "f\tg", "h", "i", "j"};
         static const char *const kBlankAndCaseWords[] = {
-            "a b", "A b", "a  b", "ab", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLong", "B",
+            "a b", "A b", "a  b", "ab", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLong", "valueindexlonx",
             "\tVALUE = INDEX;", "A\t\tB", "value = index;  "};
         const char *const *words = m_blanksAndCase ? kBlankAndCaseWords : kWords;
         return words[Below(alphabet < 13 ? alphabet : 13)];
