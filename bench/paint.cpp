@@ -86,17 +86,25 @@ double MillisecondsPerPaint(CDiffView &pane)
     return clock.nsecsElapsed() / 1e6 / kPaintRepeats;
 }
 
+// Shows the pair and compares the texts in it; returns the comparison's time
+// in milliseconds, both panes' scroll sizes included.
+double ShowAndCompare(PanePair &pair, const std::string &first, const std::string &second)
+{
+    pair.ShowAndWait();
+    QElapsedTimer clock;
+    clock.start();
+    pair.Compare(first, second);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    QApplication::processEvents();
+    return ms;
+}
+
 void Measure(int count)
 {
     std::string first, second;
     MakeTexts(count, first, second);
     PanePair pair(QSize(600, 900));
-    pair.ShowAndWait();
-    QElapsedTimer compareClock;
-    compareClock.start();
-    pair.Compare(first, second);
-    const double compareMs = compareClock.nsecsElapsed() / 1e6;
-    QApplication::processEvents();
+    const double compareMs = ShowAndCompare(pair, first, second);
 
     CDiffView &left = pair.Pane(1);
     QScrollBar *bar = left.verticalScrollBar();
@@ -171,12 +179,7 @@ void MeasureLongLines()
         second += edited + "\n";
     }
     PanePair pair(QSize(600, 900));
-    pair.ShowAndWait();
-    QElapsedTimer compareClock;
-    compareClock.start();
-    pair.Compare(first, second);
-    const double compareMs = compareClock.nsecsElapsed() / 1e6;
-    QApplication::processEvents();
+    const double compareMs = ShowAndCompare(pair, first, second);
     CDiffView &left = pair.Pane(1);
     QScrollBar *vertical = left.verticalScrollBar();
     QScrollBar *horizontal = left.horizontalScrollBar();
@@ -347,9 +350,7 @@ void MeasureTint()
                                  : "\tstatement_" + number + "(argument, other);\t/* note " + number + " */\n";
         }
         PanePair pair(QSize(600, 900));
-        pair.ShowAndWait();
-        pair.Compare(first, second);
-        QApplication::processEvents();
+        ShowAndCompare(pair, first, second);
         const int bottom = pair.Pane(1).verticalScrollBar()->maximum();
         std::printf("%d lines a side, every third one edited within (pane %d x %d)\n", kLines,
                     pair.Pane(1).viewport()->width(), pair.Pane(1).viewport()->height());
@@ -378,9 +379,7 @@ void MeasureTint()
             second += edited + "\n";
         }
         PanePair pair(QSize(600, 900));
-        pair.ShowAndWait();
-        pair.Compare(first, second);
-        QApplication::processEvents();
+        ShowAndCompare(pair, first, second);
         CDiffView &left = pair.Pane(1);
         const int right = left.horizontalScrollBar()->maximum();
         std::printf("one line of 5,000,000 bytes among 20, edited in %d places (pane %d x %d)\n", edits,

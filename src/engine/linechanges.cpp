@@ -46,11 +46,6 @@ bool IsContinuation(char c)
     return KindOf(c) == kContinuationByte;
 }
 
-char AsciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The length of the well-formed UTF-8 character at pos (no overlong forms,
 // no surrogates, nothing past U+10FFFF), or 1 when none starts there.
 std::size_t CharLength(std::string_view text, std::size_t pos)
@@ -127,7 +122,7 @@ bool SameWord(std::string_view a, std::string_view b, const LineKeyOptions &opti
         return true;
     if (!options.ignoreCase || a.size() != b.size())
         return a == b;
-    return std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+    return std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldedAscii(x) == FoldedAscii(y); });
 }
 
 // Equal words hash alike under the options, so most unequal pairs are told
@@ -142,7 +137,7 @@ std::uint64_t WordHash(std::string_view word, const LineKeyOptions &options)
     std::uint64_t hash = 0xCBF29CE484222325ull; // FNV-1a
     const auto add = [&](std::string_view part) {
         for (const char c : part)
-            hash = (hash ^ static_cast<unsigned char>(options.ignoreCase ? AsciiLower(c) : c)) * 0x100000001B3ull;
+            hash = (hash ^ static_cast<unsigned char>(options.ignoreCase ? FoldedAscii(c) : c)) * 0x100000001B3ull;
     };
     if (word.size() <= 2 * kHashedEnd) {
         add(word);
@@ -174,7 +169,7 @@ bool EqualIgnoringBlanks(std::string_view a, std::string_view b, bool ignoreCase
             ++j;
         if (i == a.size() || j == b.size())
             return i == a.size() && j == b.size();
-        if (ignoreCase ? AsciiLower(a[i]) != AsciiLower(b[j]) : a[i] != b[j])
+        if (ignoreCase ? FoldedAscii(a[i]) != FoldedAscii(b[j]) : a[i] != b[j])
             return false;
         ++i;
         ++j;
@@ -195,7 +190,7 @@ bool IsWordBoundary(std::string_view text, std::size_t pos, const LineKeyOptions
 template <typename Iterator>
 std::size_t AgreeingBytes(Iterator first, std::size_t count, Iterator other, bool ignoreCase)
 {
-    const auto folded = [](char a, char b) { return AsciiLower(a) == AsciiLower(b); };
+    const auto folded = [](char a, char b) { return FoldedAscii(a) == FoldedAscii(b); };
     const Iterator end = first + static_cast<std::ptrdiff_t>(count);
     return static_cast<std::size_t>(
         (ignoreCase ? std::mismatch(first, end, other, folded) : std::mismatch(first, end, other)).first - first);

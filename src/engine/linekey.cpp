@@ -14,30 +14,20 @@ namespace lindo {
 
 namespace {
 
-// Branch-free, so that the compiler can fold many letters at a time.
-char Folded(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return static_cast<char>(byte | (static_cast<unsigned>(byte - 'A') < 26u ? 0x20 : 0));
-}
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-// The high bit of every byte of word that is a blank.
+// The high bit of every byte of word that is a blank. It must be exact:
+// a run of indentation is skipped a word at a time on its say-so.
 std::uint64_t BlankBytes(std::uint64_t word)
 {
-    const auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    return zeroBytes(word ^ (kOnes * ' ')) | zeroBytes(word ^ (kOnes * '\t'));
+    return BytesEqualTo(word, ' ') | BytesEqualTo(word, '\t');
 }
 
 // Every ASCII capital of word made small, eight bytes at a time.
 std::uint64_t FoldedWord(std::uint64_t word)
 {
-    const std::uint64_t low = word & ~kHighs;
-    const std::uint64_t atLeastA = low + kOnes * (0x80 - 'A');
-    const std::uint64_t aboveZ = low + kOnes * (0x80 - 'Z' - 1);
-    return word | (((atLeastA & ~aboveZ & ~word) & kHighs) >> 2);
+    const std::uint64_t low = word & ~kHighBits;
+    const std::uint64_t atLeastA = low + kEveryByte * (0x80 - 'A');
+    const std::uint64_t aboveZ = low + kEveryByte * (0x80 - 'Z' - 1);
+    return word | (((atLeastA & ~aboveZ & ~word) & kHighBits) >> 2);
 }
 
 void FoldCase(std::string &text)
@@ -52,7 +42,7 @@ void FoldCase(std::string &text)
         std::memcpy(bytes + at, &word, 8);
     }
     for (; at < size; ++at)
-        bytes[at] = Folded(bytes[at]);
+        bytes[at] = FoldedAscii(bytes[at]);
 }
 
 // Hands the key of text, but for its case folding, to sink(bytes, count) a
@@ -172,7 +162,7 @@ public:
             return ' ';
         }
         const char c = m_text[m_at++];
-        return static_cast<unsigned char>(m_options.ignoreCase ? Folded(c) : c);
+        return static_cast<unsigned char>(m_options.ignoreCase ? FoldedAscii(c) : c);
     }
 
 private:
@@ -215,7 +205,7 @@ std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options)
     } else {
         std::size_t at = 0;
         std::uint64_t next;
-        while (size - at >= 8 && (std::memcpy(&next, text.data() + at, 8), BlankBytes(next) == kHighs))
+        while (size - at >= 8 && (std::memcpy(&next, text.data() + at, 8), BlankBytes(next) == kHighBits))
             at += 8; // indentation
         if (size - at >= 8 && BlankBytes(next) == 0) {
             word = next;
@@ -234,7 +224,7 @@ std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options)
         for (std::size_t end = size, taken = 0; end > 0 && taken < 2; --end) {
             if (IsBlank(text[end - 1]))
                 continue;
-            tail = (tail << 8) | static_cast<unsigned char>(Folded(text[end - 1]));
+            tail = (tail << 8) | static_cast<unsigned char>(FoldedAscii(text[end - 1]));
             ++taken;
         }
     }

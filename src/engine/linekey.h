@@ -27,6 +27,14 @@ constexpr bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// The byte with an ASCII capital made small; branch-free, so that loops of
+// it can fold many bytes at a time.
+constexpr char FoldedAscii(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return static_cast<char>(byte | (static_cast<unsigned>(byte - 'A') < 26u ? 0x20 : 0));
+}
+
 // Replaces key's contents with the key of text under options; with no
 // option set the key is the text itself.
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key);

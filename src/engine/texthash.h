@@ -27,6 +27,17 @@ inline std::uint64_t ShortWord(const char *p, std::size_t n)
     return byte(0) | (byte(n / 2) << 8) | (byte(n - 1) << 16);
 }
 
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// The high bit of every byte of word that equals byte, nothing else: an
+// exact test, with no false marks from borrows between bytes.
+constexpr std::uint64_t BytesEqualTo(std::uint64_t word, char byte)
+{
+    const std::uint64_t x = word ^ (kEveryByte * static_cast<unsigned char>(byte)); // zero where equal
+    return ~(((x & ~kHighBits) + ~kHighBits) | x) & kHighBits;
+}
+
 // Whether two texts are the same bytes; texts of up to sixteen bytes are
 // compared as words, without a call.
 inline bool SameText(std::string_view a, std::string_view b)

@@ -64,12 +64,9 @@ constexpr std::size_t kBlock = 8;
 // short, which they mostly are.
 std::uint64_t LineFeedBits(const char *p)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     std::uint64_t word;
     std::memcpy(&word, p, 8);
-    const std::uint64_t x = word ^ (kOnes * '\n'); // zero bytes where the LFs were
-    return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs;
+    return BytesEqualTo(word, '\n');
 }
 
 std::uint64_t LineFeedMask(const char *p)

@@ -1,5 +1,7 @@
 #include "uikit/textsearch.h"
 
+#include "engine/linekey.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,15 +9,10 @@ namespace lindo {
 
 namespace {
 
-unsigned char FoldAscii(unsigned char byte)
-{
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte | 0x20) : byte;
-}
-
 bool EqualFolded(const char *a, const char *b, std::size_t length)
 {
     for (std::size_t i = 0; i < length; ++i) {
-        if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
+        if (FoldedAscii(a[i]) != FoldedAscii(b[i]))
             return false;
     }
     return true;
@@ -45,7 +42,7 @@ std::size_t FindBytes(std::string_view text, std::string_view needle, bool match
     if (needle.empty() || from > text.size() || needle.size() > text.size() - from)
         return std::string_view::npos;
     const unsigned char first = matchCase ? static_cast<unsigned char>(needle[0])
-                                          : FoldAscii(static_cast<unsigned char>(needle[0]));
+                                          : static_cast<unsigned char>(FoldedAscii(needle[0]));
     const bool anyCase = !matchCase && first >= 'a' && first <= 'z';
     const std::size_t last = text.size() - needle.size();
     for (std::size_t at = from; at <= last; ++at) {

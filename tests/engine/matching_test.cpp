@@ -191,5 +191,19 @@ TEST(KeyedCompare, ManyLinesDifferingOnlyInCaseAndBlanksAllLink)
     EXPECT_EQ(engine.Lines(2).back().text, "line number\t149999  ") << "each side keeps its own bytes";
 }
 
+// Two lines with one key, one of them indented by seven blanks and a "!" that
+// a word-wide blank test can take for an eighth blank: with no key once,
+// identical files link nothing, as the matching has no anchor.
+TEST(KeyedCompare, IdenticalFilesWithoutAKeyThatOccursOnceLinkNothing)
+{
+    const std::string text = "       !x\n !x\n";
+    DiffEngine engine;
+    engine.ignoreSpaceChange = 1;
+    engine.LoadTexts(text, text);
+    engine.Compare();
+    EXPECT_EQ(engine.Lines(1)[0].link, -1);
+    EXPECT_EQ(engine.Lines(1)[1].link, -1);
+}
+
 } // namespace
 } // namespace lindo::test
