@@ -1,6 +1,12 @@
 # What `cmake --install` puts beside the programs, and the Debian package that
 # `cpack -G DEB` makes of the same install tree.
 
+# `lindo` finds its two helpers in libexec/lindo beside its own prefix.
+install(TARGETS lindo RUNTIME DESTINATION bin)
+install(TARGETS lindo-folders lindo-window RUNTIME DESTINATION libexec/lindo)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/lindo.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/lindo.png DESTINATION share/icons/hicolor/128x128/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/res/icons/lindo.png DESTINATION share/icons/hicolor/32x32/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/doc/lindo.1 DESTINATION share/man/man1)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lindo.bash-completion
         DESTINATION share/bash-completion/completions RENAME lindo)

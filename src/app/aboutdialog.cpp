@@ -1,6 +1,6 @@
 #include "app/aboutdialog.h"
 
-#include "app/version.h"
+#include "cli/version.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
 #include "uikit/linklauncher.h"

@@ -1,7 +1,7 @@
 #include "app/windowcommandline.h"
 
 #include "app/compareapp.h"
-#include "app/usage.h"
+#include "cli/usage.h"
 
 #include <QString>
 #include <QStringList>

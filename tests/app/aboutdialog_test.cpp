@@ -3,7 +3,7 @@
 
 #include "app/aboutdialog.h"
 
-#include "app/version.h"
+#include "cli/version.h"
 #include "support/linktestdoubles.h"
 #include "support/qtprinters.h"
 #include "uikit/controlid.h"

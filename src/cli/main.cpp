@@ -1,4 +1,4 @@
-#include "app/commandline.h"
+#include "cli/commandline.h"
 
 int main(int argc, char **argv)
 {

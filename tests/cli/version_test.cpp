@@ -1,6 +1,6 @@
 // `lindo --version` prints the same version line the About box shows.
 
-#include "app/version.h"
+#include "cli/version.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // lindo-folders: `lindo --folders DIR1 DIR2` lands here. It needs the settings
 // store (QtCore) but no windows, so it starts far faster than lindo-window.
 
-#include "app/foldercommand.h"
-#include "app/usage.h"
+#include "cli/foldercommand.h"
+#include "cli/usage.h"
 
 #include <algorithm>
 #include <iostream>

@@ -1,6 +1,6 @@
-#include "app/foldercommand.h"
+#include "cli/foldercommand.h"
 
-#include "app/usage.h"
+#include "cli/usage.h"
 #include "engine/diffengine.h"
 #include "engine/fileerror.h"
 #include "folderscan/folderpath.h"

@@ -1,7 +1,7 @@
-#include "app/commandline.h"
+#include "cli/commandline.h"
 
-#include "app/usage.h"
-#include "app/version.h"
+#include "cli/usage.h"
+#include "cli/version.h"
 #include "engine/diffengine.h"
 
 #include <cerrno>
