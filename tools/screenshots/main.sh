@@ -5,4 +5,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/screenshots}
 ninja -C "$root/build/release" mainshots
-xvfb-run -a "$root/build/release/bench/mainshots" "$out"
+xvfb-run -a "$root/build/release/tools/screenshots/mainshots" "$out"

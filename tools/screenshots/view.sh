@@ -6,4 +6,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/screenshots}
 ninja -C "$root/build/release" viewshots
-xvfb-run -a "$root/build/release/bench/viewshots" "$out"
+xvfb-run -a "$root/build/release/tools/screenshots/viewshots" "$out"
