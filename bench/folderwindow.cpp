@@ -20,7 +20,7 @@
 #include "folderwindow/foldercomparedialogids.h"
 #include "folderwindow/folderlistctrl.h"
 #include "folderwindow/folderpathcombobox.h"
-#include "folderwindow/folderwindowowner.h"
+#include "folderwindow/folderwindowhost.h"
 #include "settingsstore/freshsetting.h"
 #include "settingsstore/settingsnames.h"
 #include "uikit/controlid.h"
@@ -44,7 +44,7 @@
 
 namespace {
 
-class StandaloneOwner final : public lindo::FolderWindowOwner {
+class StandaloneOwner final : public lindo::FolderWindowHost {
 public:
     // A negative `showSame` reads the setting afresh at every identical pair, as the main window does.
     explicit StandaloneOwner(int showSame) : m_showSame(showSame) {}

@@ -13,7 +13,7 @@
 
 #include "engine/diffengine.h"
 #include "merge/mergeddialog.h"
-#include "merge/mergedwindowowner.h"
+#include "merge/mergedwindowhost.h"
 #include "uikit/controlid.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ namespace {
 using lindo::CMergedDialog;
 using lindo::CMergedEditCtrl;
 
-class BenchOwner final : public lindo::MergedWindowOwner {
+class BenchOwner final : public lindo::MergedWindowHost {
 public:
     lindo::DiffEngine &Engine() override { return engine; }
     QString DefaultMergeTarget() override { return target; }

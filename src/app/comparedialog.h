@@ -6,8 +6,8 @@
 
 #include "app/filewatch.h"
 #include "engine/diffengine.h"
-#include "folderwindow/folderwindowowner.h"
-#include "merge/mergedwindowowner.h"
+#include "folderwindow/folderwindowhost.h"
+#include "merge/mergedwindowhost.h"
 #include "settingssheet/settingscommandhost.h"
 #include "settingsstore/freshsetting.h"
 #include "settingsstore/settingsnames.h"
@@ -34,9 +34,9 @@ class CPathComboBox;
 
 class CCompareDialog : public QDialog,
                        public DiffViewHost,
-                       public MergedWindowOwner,
+                       public MergedWindowHost,
                        public SettingsCommandHost,
-                       public FolderWindowOwner,
+                       public FolderWindowHost,
                        private FileErrorReporter {
     Q_OBJECT
 public:

@@ -5,7 +5,7 @@
 #include "folderwindow/foldercomparedialogids.h"
 #include "folderwindow/folderlistctrl.h"
 #include "folderwindow/folderpathcombobox.h"
-#include "folderwindow/folderwindowowner.h"
+#include "folderwindow/folderwindowhost.h"
 #include "settingsstore/settingsnames.h"
 #include "uikit/controlid.h"
 #include "uikit/dialogunits.h"
@@ -34,7 +34,7 @@ QString ObjectCountText(int rows)
 
 } // namespace
 
-CFolderCompareDialog::CFolderCompareDialog(FolderWindowOwner &owner)
+CFolderCompareDialog::CFolderCompareDialog(FolderWindowHost &owner)
     : QDialog(nullptr)
     , m_pOwner(&owner)
     , m_scan(*this)
@@ -204,7 +204,7 @@ void CFolderCompareDialog::RunCloseSteps()
     hide();
     // The owner deletes this window; it is asked from the event loop, never
     // from inside one of this window's own handlers.
-    FolderWindowOwner *owner = m_pOwner;
+    FolderWindowHost *owner = m_pOwner;
     QTimer::singleShot(0, this, [owner] { owner->CloseFolderDialog(); });
 }
 
@@ -228,7 +228,7 @@ void CFolderCompareDialog::OnDoubleClick()
     // The main window's comparison handles pending events, among them a close
     // of this window: it runs from the event loop, not inside this handler.
     QWidget *mainWindow = m_pOwner->Window();
-    FolderWindowOwner *owner = m_pOwner;
+    FolderWindowHost *owner = m_pOwner;
     QTimer::singleShot(0, mainWindow, [owner, mainWindow, path1, path2] {
         mainWindow->raise();
         mainWindow->activateWindow();

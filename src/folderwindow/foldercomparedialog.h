@@ -33,13 +33,13 @@ namespace lindo {
 
 class CFolderListCtrl;
 class CFolderPathComboBox;
-class FolderWindowOwner;
+class FolderWindowHost;
 
 class CFolderCompareDialog : public QDialog, private FolderScanHost {
     Q_OBJECT
 public:
     // A top-level window (no parent). The owner must outlive it.
-    explicit CFolderCompareDialog(FolderWindowOwner &owner);
+    explicit CFolderCompareDialog(FolderWindowHost &owner);
     ~CFolderCompareDialog() override;
 
     bool IsRunning() const { return m_scan.IsRunning(); }
@@ -114,7 +114,7 @@ private:
     CFolderPathComboBox *m_comboFolder2 = nullptr;
     CFolderPathComboBox *m_comboFolder1 = nullptr;
     bool m_bAbort = false;
-    FolderWindowOwner *m_pOwner; // not owned
+    FolderWindowHost *m_pOwner; // not owned
     AnchorLayout m_layout;
     // The run itself; it keeps the trees of the last run until the next.
     FolderScan m_scan;

@@ -2,7 +2,7 @@
 
 #include "engine/diffengine.h"
 #include "engine/safewrite.h"
-#include "merge/mergedwindowowner.h"
+#include "merge/mergedwindowhost.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
 #include "uikit/comparedfileguard.h"
@@ -47,7 +47,7 @@ QString TooltipOf(const QString &buttonString)
     return newline < 0 ? QString() : buttonString.mid(newline + 1, kMaxTooltipLength);
 }
 
-CMergedDialog::CMergedDialog(MergedWindowOwner &owner)
+CMergedDialog::CMergedDialog(MergedWindowHost &owner)
     : QDialog(nullptr, kWindowFlags)
     , m_hIcon(kIconPath)
     , m_wndText(this)
@@ -272,7 +272,7 @@ void CMergedDialog::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
     // The owner deletes this window; it does so from the event loop, once the
     // close under way has let go of the window.
-    MergedWindowOwner *owner = m_pOwner;
+    MergedWindowHost *owner = m_pOwner;
     QMetaObject::invokeMethod(this, [owner] { owner->CloseMergedWindow(); }, Qt::QueuedConnection);
 }
 

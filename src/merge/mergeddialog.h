@@ -22,7 +22,7 @@ class QLineEdit;
 namespace lindo {
 
 class CFindBar;
-class MergedWindowOwner;
+class MergedWindowHost;
 
 namespace merged {
 constexpr int kTemplateId = 141;
@@ -66,7 +66,7 @@ class CMergedDialog : public QDialog {
 
 public:
     // Builds the whole window, its text taken from the owner's engine now.
-    explicit CMergedDialog(MergedWindowOwner &owner);
+    explicit CMergedDialog(MergedWindowHost &owner);
     ~CMergedDialog() override;
 
     void LoadMergedText();
@@ -104,7 +104,7 @@ private:
     QString m_strLineStatus;
     QIcon m_hIcon;
     CMergedEditCtrl m_wndText;
-    MergedWindowOwner *m_pOwner;
+    MergedWindowHost *m_pOwner;
     QToolBar m_wndToolBar;
     QLabel *m_staticLineStatus = nullptr; // control 1034, a child
     QLineEdit *m_editPlaceholder = nullptr; // control 1010, a child

@@ -8,7 +8,7 @@
 #include "folderwindow/foldercomparedialog.h"
 #include "folderwindow/folderlistctrl.h"
 #include "folderwindow/folderpathcombobox.h"
-#include "folderwindow/folderwindowowner.h"
+#include "folderwindow/folderwindowhost.h"
 #include "support/qtprinters.h"
 #include "support/testfiles.h"
 
@@ -30,7 +30,7 @@ namespace lindo::test {
 
 // Plays the main window: it owns the Folder Comparison window and deletes it
 // in CloseFolderDialog unless a scan runs, as the main window does.
-class FakeOwner final : public FolderWindowOwner {
+class FakeOwner final : public FolderWindowHost {
 public:
     FakeOwner() { engine.exceptionStrings.clear(); }
 

@@ -6,7 +6,7 @@
 
 #include "engine/diffengine.h"
 #include "merge/mergeddialog.h"
-#include "merge/mergedwindowowner.h"
+#include "merge/mergedwindowhost.h"
 #include "support/fakechoosers.h"
 #include "support/linktestdoubles.h"
 #include "support/testfiles.h"
@@ -25,7 +25,7 @@
 
 namespace lindo::test {
 
-class FakeMainWindow final : public MergedWindowOwner {
+class FakeMainWindow final : public MergedWindowHost {
 public:
     DiffEngine &Engine() override { return engine; }
     QString DefaultMergeTarget() override { return target; }

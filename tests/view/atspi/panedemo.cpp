@@ -2,7 +2,7 @@
 // read and driven by an accessibility client (and quits on its own after a while, so a
 // client that dies never leaves it behind).
 
-#include "../panehost.h"
+#include "panehost.h"
 
 #include <QApplication>
 #include <QPushButton>

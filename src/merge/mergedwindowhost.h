@@ -9,9 +9,9 @@ namespace lindo {
 
 class DiffEngine;
 
-class MergedWindowOwner {
+class MergedWindowHost {
 public:
-    virtual ~MergedWindowOwner() = default;
+    virtual ~MergedWindowHost() = default;
     virtual DiffEngine &Engine() = 0;
     // Where Save writes and Save As starts, computed afresh at each call.
     virtual QString DefaultMergeTarget() = 0;

@@ -11,9 +11,9 @@ namespace lindo {
 
 class DiffEngine;
 
-class FolderWindowOwner {
+class FolderWindowHost {
 public:
-    virtual ~FolderWindowOwner() = default;
+    virtual ~FolderWindowHost() = default;
     // The exception strings and their switch live in the engine.
     virtual DiffEngine &Engine() = 0;
     // Puts both paths into the path boxes and compares them. The paths are
