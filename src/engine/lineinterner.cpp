@@ -1,5 +1,6 @@
 #include "engine/lineinterner.h"
 
+#include "engine/tagtable.h"
 #include "engine/texthash.h"
 #include "engine/textreader.h"
 
@@ -14,67 +15,42 @@ namespace {
 
 constexpr std::size_t kBatch = 16; // lines whose slots are fetched ahead of their lookup
 
-// Open addressing; a slot holds a tag (which also places it) and id + 1
-// (0 = empty). Texts are compared with the first line that had them.
+// Numbers the line texts of both sides; each text is referred to by the
+// first line that had it, which is read again when a tag matches.
 class InternTable {
 public:
     // Lines are named by side (0 or 1, the top bit) and index: half the room
-    // of a pointer per text.
-    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2) : m_sides{&side1, &side2}
+    // of a pointer per text. The table starts with a slot for each of
+    // `expected` lines and grows when more than half of them hold texts.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2)
+        : m_table(expected), m_sides{&side1, &side2}
     {
-        // Room for `expected` texts at the load the table keeps; it grows
-        // when there are more.
-        std::size_t capacity = 1024;
-        while (capacity < expected)
-            capacity *= 2;
-        m_slots.assign(capacity, 0);
     }
 
-    // Starts fetching the slot a tag lands on, so that the cache misses of a
-    // run of lines overlap instead of waiting one after another.
-    void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
+    void Prefetch(std::uint32_t tag) const { m_table.Prefetch(tag); }
 
+    // The id of the line's text, whose tag its textId holds; ref names the line.
     std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
-        const std::uint32_t tag = line.textId;
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t at = tag & mask;; at = (at + 1) & mask) {
-            const std::uint64_t slot = m_slots[at];
-            if (slot == 0) {
-                const auto id = static_cast<std::uint32_t>(m_firsts.size());
-                m_firsts.push_back(ref);
-                m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
-                if (m_firsts.size() * 2 > m_slots.size())
-                    GrowTagSlots(m_slots);
-                return id;
-            }
-            if (static_cast<std::uint32_t>(slot >> 32) == tag) {
-                const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
-                if (First(id).text == line.text)
-                    return id;
-            }
-        }
+        return m_table.Intern(line.textId, ref, [&](std::uint32_t first) { return Line(first).text == line.text; });
     }
 
-    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
-    const DiffLine &First(std::uint32_t id) const
-    {
-        const std::uint32_t ref = m_firsts[id];
-        return (*m_sides[ref >> 31])[ref & kIndexBits];
-    }
-
-    static constexpr std::uint32_t kIndexBits = 0x7FFFFFFFu;
+    std::uint32_t Count() const { return m_table.Count(); }
+    const DiffLine &First(std::uint32_t id) const { return Line(m_table.FirstRef(id)); }
 
     // Index of the first line with the text of id when it is on side 1, else -1.
     std::ptrdiff_t FirstOnSide1(std::uint32_t id) const
     {
-        const std::uint32_t ref = m_firsts[id];
+        const std::uint32_t ref = m_table.FirstRef(id);
         return (ref >> 31) == 0 ? static_cast<std::ptrdiff_t>(ref) : -1;
     }
 
 private:
-    std::vector<std::uint64_t> m_slots;
-    std::vector<std::uint32_t> m_firsts; // the first line of each id
+    static constexpr std::uint32_t kIndexBits = 0x7FFFFFFFu;
+
+    const DiffLine &Line(std::uint32_t ref) const { return (*m_sides[ref >> 31])[ref & kIndexBits]; }
+
+    TagTable m_table;
     const DiffLines *m_sides[2];
 };
 

@@ -1,6 +1,7 @@
 #include "engine/linekey.h"
 
 #include "engine/runboth.h"
+#include "engine/tagtable.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
@@ -78,52 +79,6 @@ void ForEachKeyRun(std::string_view text, const LineKeyOptions &options, Sink &&
 
 constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
 constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second thread
-
-// Interns keys: open addressing over slots holding a key's tag and id + 1
-// (0 = empty). A key is not kept: the first text that had it is read
-// again when a tag matches, which is rare but for equal keys.
-class KeyTable {
-public:
-    KeyTable(std::size_t expected, const std::vector<const DiffLine *> &firsts, const LineKeyOptions &options)
-        : m_lines(firsts), m_options(options)
-    {
-        std::size_t capacity = 1024;
-        while (capacity < expected * 2)
-            capacity *= 2;
-        m_slots.assign(capacity, 0);
-    }
-
-    void Prefetch(std::uint32_t tag) const { __builtin_prefetch(&m_slots[tag & (m_slots.size() - 1)]); }
-
-    // The id of the key of the text with textId, whose tag is given.
-    std::uint32_t Intern(std::uint32_t tag, std::uint32_t textId)
-    {
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t at = tag & mask;; at = (at + 1) & mask) {
-            const std::uint64_t slot = m_slots[at];
-            if (slot == 0) {
-                const auto id = static_cast<std::uint32_t>(m_firsts.size());
-                m_firsts.push_back(textId);
-                m_slots[at] = (static_cast<std::uint64_t>(tag) << 32) | (id + 1u);
-                if (m_firsts.size() * 2 > m_slots.size())
-                    GrowTagSlots(m_slots);
-                return id;
-            }
-            const std::uint32_t id = static_cast<std::uint32_t>(slot) - 1u;
-            if (static_cast<std::uint32_t>(slot >> 32) == tag
-                && SameLineKey(m_lines[m_firsts[id]]->text, m_lines[textId]->text, m_options))
-                return id;
-        }
-    }
-
-    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firsts.size()); }
-
-private:
-    const std::vector<const DiffLine *> &m_lines; // a line with each text, by text id
-    LineKeyOptions m_options;
-    std::vector<std::uint64_t> m_slots;
-    std::vector<std::uint32_t> m_firsts; // the first text id of each key
-};
 
 } // namespace
 
@@ -270,11 +225,15 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    KeyTable table(idCount, firsts, options);
+    // Each key is referred to by the first text that had it. Twice as many
+    // slots as there can be keys: the table never grows.
+    TagTable table(std::size_t{idCount} * 2);
     for (std::uint32_t id = 0; id < idCount; ++id) {
         if (id + kLookAhead < idCount)
             table.Prefetch(keyIds[id + kLookAhead]);
-        keyIds[id] = table.Intern(keyIds[id], id);
+        keyIds[id] = table.Intern(keyIds[id], id, [&](std::uint32_t first) {
+            return SameLineKey(firsts[first]->text, firsts[id]->text, options);
+        });
     }
     const auto rekey = [&keyIds](DiffLines &lines) {
         for (DiffLine &line : lines)

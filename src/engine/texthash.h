@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 namespace lindo {
 
@@ -83,24 +82,6 @@ inline std::uint32_t TextTag(std::string_view text)
     h *= 0xD6E8FEB86659FD93ull;
     h ^= h >> 32;
     return static_cast<std::uint32_t>(h >> 32);
-}
-
-// Doubles an open-addressing table whose slots hold a tag in the high half,
-// which alone places them, and a non-zero value in the low half (0 is an
-// empty slot): no slot needs anything looked up again.
-inline void GrowTagSlots(std::vector<std::uint64_t> &slots)
-{
-    std::vector<std::uint64_t> old(slots.size() * 2, 0);
-    old.swap(slots);
-    const std::size_t mask = slots.size() - 1;
-    for (const std::uint64_t slot : old) {
-        if (slot == 0)
-            continue;
-        std::size_t at = static_cast<std::uint32_t>(slot >> 32) & mask;
-        while (slots[at] != 0)
-            at = (at + 1) & mask;
-        slots[at] = slot;
-    }
 }
 
 } // namespace lindo
