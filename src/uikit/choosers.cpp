@@ -51,29 +51,12 @@ public:
     }
 };
 
-DialogChoosers &DefaultChoosers()
+} // namespace
+
+Choosers &Choosers::Default()
 {
     static DialogChoosers choosers;
     return choosers;
-}
-
-Choosers *&InstalledChoosers()
-{
-    static Choosers *installed = nullptr;
-    return installed;
-}
-
-} // namespace
-
-Choosers &Choosers::Current()
-{
-    Choosers *installed = InstalledChoosers();
-    return installed ? *installed : DefaultChoosers();
-}
-
-void Choosers::Install(Choosers *choosers)
-{
-    InstalledChoosers() = choosers;
 }
 
 } // namespace lindo

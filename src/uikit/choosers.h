@@ -3,6 +3,8 @@
 // The platform's modal choosers (files, folders, colours) behind one small
 // interface, so tests can answer them the way they answer prompts.
 
+#include "uikit/serviceslot.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -32,7 +34,7 @@ struct ColourChooserRequest {
     QColor initial;
 };
 
-class Choosers {
+class Choosers : public ServiceSlot<Choosers> {
 public:
     virtual ~Choosers() = default;
     // A file chooser: the chosen file need not exist and no overwrite
@@ -41,10 +43,10 @@ public:
     virtual std::optional<QString> ChooseFolder(const FolderChooserRequest &request) = 0;
     virtual std::optional<QColor> ChooseColour(const ColourChooserRequest &request) = 0;
 
-    // The choosers in use: Qt's dialogs unless Install chose others.
-    static Choosers &Current();
-    // Installs choosers (not owned); null restores Qt's dialogs.
-    static void Install(Choosers *choosers);
+private:
+    friend class ServiceSlot<Choosers>;
+    // The choosers in use when none are installed: Qt's dialogs.
+    static Choosers &Default();
 };
 
 } // namespace lindo

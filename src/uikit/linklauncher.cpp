@@ -53,29 +53,12 @@ public:
     }
 };
 
-DesktopLinkLauncher &DefaultLauncher()
+} // namespace
+
+LinkLauncher &LinkLauncher::Default()
 {
     static DesktopLinkLauncher launcher;
     return launcher;
-}
-
-LinkLauncher *&InstalledLauncher()
-{
-    static LinkLauncher *installed = nullptr;
-    return installed;
-}
-
-} // namespace
-
-LinkLauncher &LinkLauncher::Current()
-{
-    LinkLauncher *installed = InstalledLauncher();
-    return installed ? *installed : DefaultLauncher();
-}
-
-void LinkLauncher::Install(LinkLauncher *launcher)
-{
-    InstalledLauncher() = launcher;
 }
 
 } // namespace lindo

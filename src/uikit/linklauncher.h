@@ -5,6 +5,8 @@
 // handlers. The decisions (which URL, which fallback command, which error code)
 // are made by LaunchTarget on top of these calls.
 
+#include "uikit/serviceslot.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ namespace lindo {
 
 enum class ProgramStart { Started, NotFound, AccessDenied, Failed };
 
-class LinkLauncher {
+class LinkLauncher : public ServiceSlot<LinkLauncher> {
 public:
     virtual ~LinkLauncher() = default;
 
@@ -30,10 +32,10 @@ public:
     // Starts arguments[0] with the remaining arguments, without waiting for it.
     virtual ProgramStart StartDetached(const QStringList &arguments) = 0;
 
-    // The launcher in use: the desktop's unless Install chose another.
-    static LinkLauncher &Current();
-    // Installs a launcher (not owned); null restores the desktop's.
-    static void Install(LinkLauncher *launcher);
+private:
+    friend class ServiceSlot<LinkLauncher>;
+    // The launcher in use when none is installed: the desktop's.
+    static LinkLauncher &Default();
 };
 
 } // namespace lindo

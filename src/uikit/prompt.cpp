@@ -67,29 +67,12 @@ private:
     }
 };
 
-MessageBoxPrompter &DefaultPrompter()
+} // namespace
+
+Prompter &Prompter::Default()
 {
     static MessageBoxPrompter prompter;
     return prompter;
-}
-
-Prompter *&InstalledPrompter()
-{
-    static Prompter *installed = nullptr;
-    return installed;
-}
-
-} // namespace
-
-Prompter &Prompter::Current()
-{
-    Prompter *installed = InstalledPrompter();
-    return installed ? *installed : DefaultPrompter();
-}
-
-void Prompter::Install(Prompter *prompter)
-{
-    InstalledPrompter() = prompter;
 }
 
 PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text, PromptIcon icon,

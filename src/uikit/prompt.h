@@ -3,6 +3,8 @@
 // Every message box and modal question of the program goes through here, so
 // a test can install its own Prompter and answer without a dialog appearing.
 
+#include "uikit/serviceslot.h"
+
 #include <QString>
 
 #include <optional>
@@ -33,7 +35,7 @@ struct NumberRequest {
     int maximum = 0;
 };
 
-class Prompter {
+class Prompter : public ServiceSlot<Prompter> {
 public:
     virtual ~Prompter() = default;
     virtual PromptAnswer Ask(const PromptRequest &request) = 0;
@@ -41,10 +43,10 @@ public:
     // prompter that answers no numbers cancels them all.
     virtual std::optional<int> AskNumber(const NumberRequest & /*request*/) { return std::nullopt; }
 
-    // The prompter in use: a QMessageBox-based one unless Install chose another.
-    static Prompter &Current();
-    // Installs a prompter (not owned); null restores the message-box one.
-    static void Install(Prompter *prompter);
+private:
+    friend class ServiceSlot<Prompter>;
+    // The prompter in use when none is installed: QMessageBox and QInputDialog.
+    static Prompter &Default();
 };
 
 // Shorthand for Prompter::Current().Ask(...).

@@ -4,6 +4,7 @@
 #include "mainwindowfixture.h"
 
 #include "app/panefinder.h"
+#include "support/standin.h"
 #include "uikit/findbar.h"
 
 #include <QCheckBox>
@@ -21,10 +22,8 @@ using mainwindow::kCmdCompare;
 
 // Answers number questions from a queue, and everything else as the
 // scripted prompter does.
-class NumberPrompter final : public Prompter {
+class NumberPrompter final : public StandIn<Prompter> {
 public:
-    NumberPrompter() { Prompter::Install(this); }
-    ~NumberPrompter() override { Prompter::Install(nullptr); }
     PromptAnswer Ask(const PromptRequest &) override { return PromptAnswer::Ok; }
     std::optional<int> AskNumber(const NumberRequest &request) override
     {

@@ -3,6 +3,7 @@
 // Answers the program's file, folder and colour choosers in tests, and
 // records what they were asked. Installed for the lifetime of the object.
 
+#include "support/standin.h"
 #include "uikit/choosers.h"
 
 #include <deque>
@@ -10,11 +11,8 @@
 
 namespace lindo::test {
 
-class FakeChoosers final : public Choosers {
+class FakeChoosers final : public StandIn<Choosers> {
 public:
-    FakeChoosers() { Choosers::Install(this); }
-    ~FakeChoosers() override { Choosers::Install(nullptr); }
-
     std::optional<QString> ChooseFile(const FileChooserRequest &request) override
     {
         fileRequests.push_back(request);

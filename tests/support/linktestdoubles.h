@@ -5,6 +5,7 @@
 // ScriptedPrompter.
 
 #include "support/scriptedprompter.h"
+#include "support/standin.h"
 #include "uikit/linklauncher.h"
 
 #include <QStringList>
@@ -14,13 +15,8 @@
 
 namespace lindo::test {
 
-class FakeLinkLauncher final : public LinkLauncher {
+class FakeLinkLauncher final : public StandIn<LinkLauncher> {
 public:
-    FakeLinkLauncher() { LinkLauncher::Install(this); }
-    ~FakeLinkLauncher() override { LinkLauncher::Install(nullptr); }
-    FakeLinkLauncher(const FakeLinkLauncher &) = delete;
-    FakeLinkLauncher &operator=(const FakeLinkLauncher &) = delete;
-
     bool OpenUrl(const QUrl &url) override
     {
         openedUrls.push_back(url);

@@ -4,6 +4,7 @@
 // records what was asked. Installed for the lifetime of the object; with no
 // answer queued, a box is answered as if its first button were pressed.
 
+#include "support/standin.h"
 #include "uikit/prompt.h"
 
 #include <deque>
@@ -12,13 +13,8 @@
 
 namespace lindo::test {
 
-class ScriptedPrompter final : public Prompter {
+class ScriptedPrompter final : public StandIn<Prompter> {
 public:
-    ScriptedPrompter() { Prompter::Install(this); }
-    ~ScriptedPrompter() override { Prompter::Install(nullptr); }
-    ScriptedPrompter(const ScriptedPrompter &) = delete;
-    ScriptedPrompter &operator=(const ScriptedPrompter &) = delete;
-
     PromptAnswer Ask(const PromptRequest &request) override
     {
         requests.push_back(request);
