@@ -4,7 +4,6 @@
 #include "enginetestutil.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
-#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +32,6 @@ protected:
         ASSERT_TRUE(engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()));
         engine.Compare();
         engine.BuildMergeList();
-    }
-
-    // Nothing but the named files is in the folder: no temporary left behind.
-    std::vector<std::string> FolderContents(const fs::path &folder)
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
     }
 
     const std::string expected = "top\r\nonly in first\r\nbottom\r\n";

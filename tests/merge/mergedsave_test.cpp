@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QtTest/QTest>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -33,15 +32,6 @@ const char kOddText[] = "caf\xE9 \xFF\xFE end\n"
                         "\xEF\x9C\x80 reserved \xE2\x80\xA8 sep\n"
                         "\xE2\x82\xAC \xF0\x9F\x98\x80 \xC0\xAF\n";
 const std::string kOddBytes(kOddText, sizeof kOddText - 1);
-
-std::vector<std::string> FolderContents(const fs::path &folder)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 QString PathText(const fs::path &path)
 {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lindo::test {
 
@@ -27,6 +28,11 @@ void WriteFile(const std::filesystem::path &path, std::string_view bytes);
 
 // The file's bytes, or an empty string when it cannot be read.
 std::string ReadFile(const std::filesystem::path &path);
+
+// The names of the entries directly in a folder, sorted: a test compares them
+// with the names it expects to prove that nothing else, such as a temporary
+// file, was left behind.
+std::vector<std::string> FolderContents(const std::filesystem::path &folder);
 
 // Result of running a program to its end.
 struct RunResult {
