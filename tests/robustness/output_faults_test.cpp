@@ -43,6 +43,18 @@ void PrintTo(const OutputCase &c, std::ostream *out)
     *out << c.name;
 }
 
+// Loads the folder's two inputs into engine, which reports to reporter, and
+// builds their merge; false when they could not be loaded.
+bool PrepareMerge(DiffEngine &engine, RecordingReporter &reporter, const fs::path &dir)
+{
+    engine.SetReporter(&reporter);
+    if (!engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()))
+        return false;
+    engine.Compare();
+    engine.BuildMergeList();
+    return true;
+}
+
 // Loads the two inputs from the folder, writes the merge to the case's target
 // and checks the outcome; the description of everything that went wrong,
 // empty when nothing did. Runs as it is, or as an ordinary user.
@@ -51,11 +63,8 @@ std::string RunOutputCase(const OutputCase &c, const fs::path &dir)
     std::string problems;
     DiffEngine engine;
     RecordingReporter reporter;
-    engine.SetReporter(&reporter);
-    if (!engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()))
+    if (!PrepareMerge(engine, reporter, dir))
         return "inputs not loaded\n";
-    engine.Compare();
-    engine.BuildMergeList();
 
     const std::string target = c.make(dir);
     const FolderRecord before = RecordFolder(dir);
@@ -100,11 +109,8 @@ std::vector<std::string> MergeInto(const fs::path &dir, const std::string &targe
 {
     DiffEngine engine;
     RecordingReporter reporter;
-    engine.SetReporter(&reporter);
-    if (!engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()))
+    if (!PrepareMerge(engine, reporter, dir))
         return {"inputs not loaded"};
-    engine.Compare();
-    engine.BuildMergeList();
     engine.WriteMergeFile(target);
     return reporter.messages;
 }
@@ -220,32 +226,58 @@ TEST_P(OutputFaultsAsUser, SucceedsOrReportsAndKeepsEveryOtherFile)
 INSTANTIATE_TEST_SUITE_P(Targets, OutputFaultsAsUser, testing::ValuesIn(kUserCases),
                          [](const testing::TestParamInfo<OutputCase> &info) { return std::string(info.param.name); });
 
-// A file-size limit makes a write fail part-way, as a disk that fills up
-// does: the old file stays whole and the partial copy goes away.
-TEST(OutputFaultsPartWay, AWriteThatFailsHalfWayKeepsTheOldFileWhole)
+// While it lives, no file can grow past 64 KiB, as if the disk were full
+// there: a write beyond fails (the signal it raises is ignored).
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        signal(SIGXFSZ, m_savedHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_saved{};
+    sighandler_t m_savedHandler = SIG_DFL;
+};
+
+// Two inputs in the folder whose merge is several times what FileSizeLimit
+// lets a file hold, and an old file at target that anyone may write.
+void LargeInputs(const fs::path &dir, const fs::path &target)
 {
-    TempDir dir;
     std::string big;
     for (int n = 0; n < 50000; ++n)
         big += "line " + std::to_string(n) + "\n";
     WriteFile(dir / "first.txt", big);
     WriteFile(dir / "second.txt", "");
-    WriteFile(dir / "out.txt", kOld);
-    chmod((dir / "out.txt").c_str(), 0666);
+    WriteFile(target, kOld);
+    chmod(target.c_str(), 0666);
+}
+
+// A file-size limit makes a write fail part-way, as a disk that fills up
+// does: the old file stays whole and the partial copy goes away.
+TEST(OutputFaultsPartWay, AWriteThatFailsHalfWayKeepsTheOldFileWhole)
+{
+    TempDir dir;
+    const std::string target = (dir / "out.txt").string();
+    LargeInputs(dir.path(), target);
     OpenToEveryone(dir.path());
     const FolderRecord before = RecordFolder(dir.path());
-    const std::string target = (dir / "out.txt").string();
     EXPECT_TRUE(RunWithoutPrivileges([&] {
         DiffEngine engine;
         RecordingReporter reporter;
-        engine.SetReporter(&reporter);
-        if (!engine.Load((dir / "first.txt").string(), (dir / "second.txt").string()))
+        if (!PrepareMerge(engine, reporter, dir.path()))
             return false;
-        engine.Compare();
-        engine.BuildMergeList();
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+        const FileSizeLimit limit;
         return !engine.WriteMergeFile(target)
                && reporter.messages == std::vector<std::string>{"Disk full while accessing " + target + "."};
     }));
@@ -287,27 +319,14 @@ TEST(OutputInPlace, AnotherUsersWritableFileInAStickyFolder)
 TEST(OutputInPlace, AFullDiskFailsBeforeAnyOldByteIsTouched)
 {
     TempDir dir;
-    std::string big;
-    for (int n = 0; n < 50000; ++n)
-        big += "line " + std::to_string(n) + "\n";
-    WriteFile(dir / "first.txt", big);
-    WriteFile(dir / "second.txt", "");
-    WriteFile(dir / "ro" / "out.txt", kOld);
-    chmod((dir / "ro" / "out.txt").c_str(), 0666);
+    const std::string target = (dir / "ro" / "out.txt").string();
+    LargeInputs(dir.path(), target);
     chmod((dir / "ro").c_str(), 0555);
     OpenToEveryone(dir.path());
     const FolderRecord before = RecordFolder(dir.path());
-    const std::string target = (dir / "ro" / "out.txt").string();
     EXPECT_TRUE(RunWithoutPrivileges([&] {
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64 * 1024, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const bool reported = MergeInto(dir.path(), target)
-                              == std::vector<std::string>{"Disk full while accessing " + target + "."};
-        setrlimit(RLIMIT_FSIZE, &saved);
-        return reported;
+        const FileSizeLimit limit;
+        return MergeInto(dir.path(), target) == std::vector<std::string>{"Disk full while accessing " + target + "."};
     }));
     EXPECT_EQ(RecordChanges(before, RecordFolder(dir.path())), "");
 }
