@@ -12,13 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace lindo {
+namespace lindo::test {
 namespace {
-
-using test::GrabViewport;
-using test::Lines;
-using test::Numbered;
-using test::PaneHost;
 
 // The columns of a line's band that carry ink (row 0, where a separator
 // may run, left out).
@@ -63,14 +58,10 @@ TEST(DiffViewColumns, TabLeavesAtLeastOneCellOfSpace)
     } rows[] = {{1, "abcd\tefgh", kTabStopChars}, {1, "char\tname;", kTabStopChars}, {1001, "text", 0}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.text);
-        std::vector<std::string> lines = Numbered("c ", 0, row.lineCount - 1);
-        lines.push_back(row.text);
         PaneHost host(QSize(400, 240));
-        host.Compare(Lines(lines), Lines(lines));
+        const int top = host.CompareAndShowLast("c ", row.lineCount, row.text);
         CDiffView &left = host.Left();
-        left.ScrollToPosition(QPoint(0, left.verticalScrollBar()->maximum()));
         const QImage image = GrabViewport(left);
-        const int top = (row.lineCount - 1) * left.LineHeight() - left.ScrollPosition().y();
         ASSERT_GT(left.CharWidth(), 0);
         const std::vector<bool> inked = InkedColumns(image, top, left.LineHeight(), left.BackgroundColour());
         EXPECT_GE(WidestGap(inked, kTextLeft + row.fromCell * left.CharWidth()), left.CharWidth());
@@ -184,4 +175,4 @@ TEST(DiffViewColumns, NewComparisonBringsTheScrollPositionBackInside)
 }
 
 } // namespace
-} // namespace lindo
+} // namespace lindo::test

@@ -2,6 +2,7 @@
 // context menu with Copy and Properties, and the double-click that toggles a
 // section in or out of the merge.
 
+#include "exampletexts.h"
 #include "panehost.h"
 #include "support/modaldialog.h"
 #include "support/scriptedprompter.h"
@@ -18,23 +19,13 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QTest>
-#include "support/scriptedprompter.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-namespace lindo {
+namespace lindo::test {
 namespace {
-
-using test::Concat;
-using test::Lines;
-using test::Numbered;
-using test::PaneHost;
-
-constexpr char kExample1[] = "}\na\n}\nb\n}\n";
-constexpr char kExample2[] = "a\n}\ne\n}\n";
-
 
 // Collects the areas painted on a widget.
 class PaintSpy : public QObject {
@@ -355,4 +346,4 @@ TEST_F(DiffViewCommands, SelectionTogglesEvenWithBarsHidden)
 }
 
 } // namespace
-} // namespace lindo
+} // namespace lindo::test

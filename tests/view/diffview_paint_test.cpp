@@ -1,6 +1,7 @@
 // What a pane draws: blank before a comparison, numbered lines with tabs
 // expanded, colours by state, section separators and selection bars.
 
+#include "exampletexts.h"
 #include "panehost.h"
 
 #include <QFontMetrics>
@@ -11,18 +12,8 @@
 #include <utility>
 #include <vector>
 
-namespace lindo {
+namespace lindo::test {
 namespace {
-
-using test::GrabViewport;
-using test::Lines;
-using test::Numbered;
-using test::PaneHost;
-
-// Side 1 }, a, }, b, } against side 2 a, }, e, }: side 1 has sections 0
-// (only here, selected), 1-2 (matching), 3 (different), 4 (matching).
-constexpr char kExample1[] = "}\na\n}\nb\n}\n";
-constexpr char kExample2[] = "a\n}\ne\n}\n";
 
 QColor Face(const CDiffView &view)
 {
@@ -140,14 +131,10 @@ QImage ExpectedBand(const CDiffView &view, int width, const std::vector<std::pai
 TEST_P(DiffViewTextLayout, LineNumberAndTextSitAtTheTabStops)
 {
     const TextLayoutCase &row = GetParam();
-    std::vector<std::string> lines = Numbered("common ", 0, row.lineCount - 1);
-    lines.push_back(row.text);
     PaneHost host(QSize(400, 240));
-    host.Compare(Lines(lines), Lines(lines));
+    const int top = host.CompareAndShowLast("common ", row.lineCount, row.text);
     CDiffView &left = host.Left();
-    left.ScrollToPosition(QPoint(0, left.verticalScrollBar()->maximum()));
     const QImage image = GrabViewport(left);
-    const int top = (row.lineCount - 1) * left.LineHeight() - left.ScrollPosition().y();
     ASSERT_GE(top, 0);
     ASSERT_LE(top + left.LineHeight(), image.height());
 
@@ -267,4 +254,4 @@ TEST(DiffViewPaint, BackgroundStaysLightUnderADarkTheme)
 }
 
 } // namespace
-} // namespace lindo
+} // namespace lindo::test

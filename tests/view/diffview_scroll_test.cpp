@@ -11,13 +11,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-namespace lindo {
+namespace lindo::test {
 namespace {
-
-using test::Concat;
-using test::Lines;
-using test::Numbered;
-using test::PaneHost;
 
 int Half(const CDiffView &view)
 {
@@ -180,4 +175,4 @@ TEST(DiffViewScroll, DraggingTheThumbReachesTheEndOfAHundredThousandLines)
 }
 
 } // namespace
-} // namespace lindo
+} // namespace lindo::test

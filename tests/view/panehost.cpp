@@ -1,5 +1,6 @@
 #include "panehost.h"
 
+#include <QScrollBar>
 #include <QTest>
 
 namespace lindo::test {
@@ -41,6 +42,15 @@ void PaneHost::Compare(std::string_view text1, std::string_view text2)
         Pane(side).UpdateScrollSizes();
         Pane(side).viewport()->update();
     }
+}
+
+int PaneHost::CompareAndShowLast(std::string_view filler, int count, std::string_view last)
+{
+    std::vector<std::string> lines = Numbered(filler, 0, count - 1);
+    lines.emplace_back(last);
+    Compare(Lines(lines), Lines(lines));
+    m_left->ScrollToPosition(QPoint(0, m_left->verticalScrollBar()->maximum()));
+    return (count - 1) * m_left->LineHeight() - m_left->ScrollPosition().y();
 }
 
 std::string Lines(const std::vector<std::string> &lines)

@@ -29,6 +29,11 @@ public:
     // comparison command does.
     void Compare(std::string_view text1, std::string_view text2);
 
+    // Compares two identical texts of count lines, numbered fillers
+    // ("<filler>0", ...) and then `last`, and scrolls the left pane to the
+    // bottom; where the last line's band starts in its viewport.
+    int CompareAndShowLast(std::string_view filler, int count, std::string_view last);
+
     CDiffView &Left() { return *m_left; }
     CDiffView &Right() { return *m_right; }
     CDiffView &Pane(int side) { return side == 1 ? *m_left : *m_right; }

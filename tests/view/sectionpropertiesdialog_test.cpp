@@ -1,6 +1,7 @@
 // The section properties dialog: what it says about each kind of section,
 // its template layout, and how it ends.
 
+#include "exampletexts.h"
 #include "support/modaldialog.h"
 
 #include "engine/diffengine.h"
@@ -18,7 +19,7 @@
 
 #include <string>
 
-namespace lindo {
+namespace lindo::test {
 namespace {
 
 std::string Numbered(const char *prefix, int from, int count)
@@ -66,10 +67,6 @@ TEST_P(SectionProperties, ShowNumberStatusFirstLineAndLink)
     EXPECT_EQ(FieldText(dialog, kIdSectionFirstLine), QString::fromLatin1(row.firstLine));
     EXPECT_EQ(FieldText(dialog, kIdSectionLink), QString::fromLatin1(row.link));
 }
-
-// Side 1 }, a, }, b, } against side 2 a, }, e, }.
-const std::string kExample1 = "}\na\n}\nb\n}\n";
-const std::string kExample2 = "a\n}\ne\n}\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SectionProperties,
@@ -145,4 +142,4 @@ TEST(SectionPropertiesDialog, CloseAcceptsAndEscapeRejects)
 }
 
 } // namespace
-} // namespace lindo
+} // namespace lindo::test
