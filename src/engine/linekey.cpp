@@ -225,8 +225,7 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    // Each key is referred to by the first text that had it. Twice as many
-    // slots as there can be keys: the table never grows.
+    // Twice as many slots as there can be keys: the table never grows.
     TagTable table(std::size_t{idCount} * 2);
     for (std::uint32_t id = 0; id < idCount; ++id) {
         if (id + kLookAhead < idCount)
