@@ -16,7 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <limits>
 
 namespace lindo {
 
@@ -24,12 +24,6 @@ using namespace mergededit;
 
 namespace {
 
-// Lines at least this long keep landmarks, one every kLandmarkStep bytes.
-constexpr std::size_t kLandmarkLineBytes = 4096;
-constexpr std::size_t kLandmarkStep = 2048;
-// Longer lines without a tab count one cell per byte for the scroll range,
-// rather than being read whole after every edit.
-constexpr std::size_t kCountedLineBytes = 64 * 1024;
 // Characters measured for the cell width.
 constexpr qsizetype kMeasuredRun = 64;
 
@@ -109,7 +103,7 @@ void CMergedEditCtrl::StreamIn(std::string bytes)
 {
     m_streamTimer.stop();
     m_text.Clear();
-    m_landmarks.clear();
+    m_cells.ForgetAll();
     m_widestCells = 0;
     m_caret = m_anchor = TextPos{};
     m_goalCell = -1;
@@ -152,9 +146,9 @@ void CMergedEditCtrl::StreamNextSlice()
 
 void CMergedEditCtrl::TakeInLinesFrom(int firstChanged)
 {
-    m_landmarks.erase(firstChanged);
+    m_cells.ForgetLine(firstChanged);
     for (int line = firstChanged; line < m_text.LineCount(); ++line)
-        m_widestCells = std::max(m_widestCells, CellsBound(line));
+        m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));
     UpdateScrollBars();
     viewport()->update();
 }
@@ -195,87 +189,12 @@ std::string CMergedEditCtrl::SelectedBytes() const
     return m_text.Bytes(SelectionStart(), SelectionEnd());
 }
 
-// --- Cells ---------------------------------------------------------------
-
-qint64 CMergedEditCtrl::NextCell(qint64 cell, unsigned char byte) const
-{
-    return byte == '\t' ? (cell / m_tabCells + 1) * m_tabCells : cell + 1;
-}
-
-CMergedEditCtrl::Landmark CMergedEditCtrl::LandmarkBefore(int line, std::size_t column, qint64 cell) const
-{
-    const std::string &bytes = m_text.Line(line);
-    if (bytes.size() < kLandmarkLineBytes)
-        return {0, 0};
-    // Looking by column when no cell is given, else by cell.
-    const auto beyond = [&](const Landmark &mark) { return cell < 0 ? mark.column > column : mark.cell > cell; };
-    std::vector<Landmark> &marks = m_landmarks[line];
-    if (marks.empty())
-        marks.push_back({0, 0});
-    while (!beyond(marks.back()) && marks.back().column + kLandmarkStep < bytes.size()) {
-        Landmark mark = marks.back();
-        const std::size_t stop = mark.column + kLandmarkStep;
-        while (mark.column < stop) {
-            mark.cell = NextCell(mark.cell, static_cast<unsigned char>(bytes[mark.column]));
-            mark.column += CharLength(bytes, mark.column);
-        }
-        marks.push_back(mark);
-    }
-    const auto after = std::partition_point(marks.begin(), marks.end(), [&](const Landmark &mark) { return !beyond(mark); });
-    return *(after - 1);
-}
-
-void CMergedEditCtrl::ForgetLandmarks(int line, std::size_t fromColumn)
-{
-    const auto found = m_landmarks.find(line);
-    if (found == m_landmarks.end())
-        return;
-    std::vector<Landmark> &marks = found->second;
-    // A landmark stands for the bytes before it, which did not change.
-    marks.erase(std::partition_point(marks.begin(), marks.end(),
-                                     [&](const Landmark &mark) { return mark.column <= fromColumn; }),
-                marks.end());
-}
-
-qint64 CMergedEditCtrl::CellOf(int line, std::size_t column) const
-{
-    const std::string &bytes = m_text.Line(line);
-    column = std::min(column, bytes.size());
-    Landmark mark = LandmarkBefore(line, column, -1);
-    while (mark.column < column) {
-        mark.cell = NextCell(mark.cell, static_cast<unsigned char>(bytes[mark.column]));
-        mark.column += CharLength(bytes, mark.column);
-    }
-    return mark.cell;
-}
-
-CMergedEditCtrl::Landmark CMergedEditCtrl::ColumnAtCell(int line, qint64 cell) const
-{
-    const std::string &bytes = m_text.Line(line);
-    Landmark mark = LandmarkBefore(line, 0, std::max<qint64>(cell, 0));
-    while (mark.column < bytes.size()) {
-        const qint64 next = NextCell(mark.cell, static_cast<unsigned char>(bytes[mark.column]));
-        if (next > cell)
-            break;
-        mark.cell = next;
-        mark.column += CharLength(bytes, mark.column);
-    }
-    return mark;
-}
-
-qint64 CMergedEditCtrl::CellsBound(int line) const
-{
-    const std::string &bytes = m_text.Line(line);
-    if (bytes.size() >= kCountedLineBytes && !std::memchr(bytes.data(), '\t', bytes.size()))
-        return static_cast<qint64>(bytes.size());
-    return CellOf(line, bytes.size());
-}
-
 QRect CMergedEditCtrl::CellRect(int line, std::size_t column) const
 {
     const std::string &bytes = m_text.Line(line);
-    const qint64 cell = CellOf(line, column);
-    const qint64 next = column < bytes.size() ? NextCell(cell, static_cast<unsigned char>(bytes[column])) : cell + 1;
+    const qint64 cell = m_cells.CellOf(line, column);
+    const qint64 next =
+        column < bytes.size() ? m_cells.NextCell(cell, static_cast<unsigned char>(bytes[column])) : cell + 1;
     const int left = static_cast<int>(std::lround(static_cast<qreal>(cell) * m_cellWidth)) - horizontalScrollBar()->value();
     const int right = static_cast<int>(std::lround(static_cast<qreal>(next) * m_cellWidth)) - horizontalScrollBar()->value();
     const int top = (line - verticalScrollBar()->value()) * m_lineHeight;
@@ -300,11 +219,11 @@ void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditK
 void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
 {
     if (sameLines)
-        ForgetLandmarks(from.line, from.column);
+        m_cells.Forget(from.line, from.column);
     else
-        m_landmarks.clear();
+        m_cells.ForgetAll();
     for (int line = from.line; line <= to.line; ++line)
-        m_widestCells = std::max(m_widestCells, CellsBound(line));
+        m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));
     UpdateScrollBars();
     EnsureCaretVisible();
     RestartBlinking();
@@ -417,18 +336,9 @@ void CMergedEditCtrl::SelectAll()
 void CMergedEditCtrl::SetCaret(int line, std::size_t column)
 {
     line = std::clamp(line, 0, m_text.LineCount() - 1);
-    const std::string &bytes = m_text.Line(line);
-    column = std::min(column, bytes.size());
+    column = std::min(column, m_text.Line(line).size());
     // Back to the start of the character the offset falls in.
-    const Landmark mark = LandmarkBefore(line, column, -1);
-    std::size_t start = mark.column;
-    while (start < column) {
-        const std::size_t next = start + CharLength(bytes, start);
-        if (next > column)
-            break;
-        start = next;
-    }
-    MoveCaret({line, start}, false);
+    MoveCaret({line, m_cells.CharacterStart(line, column)}, false);
 }
 
 TextMatch CMergedEditCtrl::FindText(const QString &text, bool matchCase, bool forward, bool again)
@@ -553,7 +463,7 @@ bool CMergedEditCtrl::HandleMovement(QKeyEvent *event)
         const bool up = event->key() == Qt::Key_Up || event->key() == Qt::Key_PageUp;
         const int step = page ? std::max(1, VisibleLines() - 1) : 1;
         if (m_goalCell < 0)
-            m_goalCell = CellOf(caret.line, caret.column);
+            m_goalCell = m_cells.CellOf(caret.line, caret.column);
         const int line = up ? caret.line - step : caret.line + step;
         if (line < 0) {
             MoveCaret({0, 0}, select);
@@ -562,7 +472,7 @@ bool CMergedEditCtrl::HandleMovement(QKeyEvent *event)
         } else {
             if (page)
                 verticalScrollBar()->setValue(verticalScrollBar()->value() + (up ? -step : step));
-            MoveCaret({line, ColumnAtCell(line, m_goalCell).column}, select, true);
+            MoveCaret({line, m_cells.ColumnAtCell(line, m_goalCell).byte}, select, true);
         }
         return true;
     }
@@ -607,7 +517,8 @@ void CMergedEditCtrl::EnsureCaretVisible()
 
     QScrollBar *horizontal = horizontalScrollBar();
     const int width = viewport()->width();
-    const auto x = static_cast<qint64>(std::floor(static_cast<qreal>(CellOf(m_caret.line, m_caret.column)) * m_cellWidth));
+    const qint64 caretCell = m_cells.CellOf(m_caret.line, m_caret.column);
+    const auto x = static_cast<qint64>(std::floor(static_cast<qreal>(caretCell) * m_cellWidth));
     const auto cell = static_cast<qint64>(std::ceil(m_cellWidth));
     // Jumping by a quarter of the width keeps typing from scrolling at every key.
     if (x < horizontal->value())
@@ -622,7 +533,7 @@ TextPos CMergedEditCtrl::PosAt(QPoint point) const
     const int line = std::clamp(verticalScrollBar()->value() + row, 0, m_text.LineCount() - 1);
     const qreal x = point.x() + horizontalScrollBar()->value();
     const auto cell = static_cast<qint64>(std::floor(std::max<qreal>(x, 0) / m_cellWidth + 0.5));
-    return {line, ColumnAtCell(line, cell).column};
+    return {line, m_cells.ColumnAtCell(line, cell).byte};
 }
 
 // --- Events ----------------------------------------------------------------
@@ -879,7 +790,7 @@ void CMergedEditCtrl::UpdateMetrics()
     m_lineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
     m_ascent = QFontMetrics(font()).ascent();
     // Tab stops every half inch, as the platform's text controls have them.
-    m_tabCells = std::max(1, static_cast<int>(std::lround(logicalDpiX() / 2.0 / m_cellWidth)));
+    m_cells.SetTabCells(std::max(1, static_cast<int>(std::lround(logicalDpiX() / 2.0 / m_cellWidth))));
     m_rawFont = QRawFont::fromFont(font());
     std::fill(std::begin(m_asciiGlyphs), std::end(m_asciiGlyphs), 0);
     if (m_rawFont.isValid()) {
@@ -982,13 +893,13 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
         positions.clear();
     };
 
-    Landmark at = ColumnAtCell(line, firstCell);
-    while (at.column < bytes.size() && at.cell <= lastCell) {
-        const auto byte = static_cast<unsigned char>(bytes[at.column]);
+    MergedTextCells::Mark at = m_cells.ColumnAtCell(line, firstCell);
+    while (at.byte < bytes.size() && at.cell <= lastCell) {
+        const auto byte = static_cast<unsigned char>(bytes[at.byte]);
         char32_t c = 0;
-        const int length = Utf8CharAt(bytes, at.column, c);
-        const qint64 next = NextCell(at.cell, byte);
-        const TextPos here{line, at.column};
+        const int length = Utf8CharAt(bytes, at.byte, c);
+        const qint64 next = m_cells.NextCell(at.cell, byte);
+        const TextPos here{line, at.byte};
         const bool selected = selection && here >= selectionStart && here < selectionEnd;
         const QRectF cell(cellX(at.cell), top, static_cast<qreal>(next - at.cell) * m_cellWidth, m_lineHeight);
         if (selected)
@@ -1010,11 +921,11 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
             painter.drawText(QPointF(cell.left(), top + m_ascent), QString::fromUcs4(&c, 1));
         }
         at.cell = next;
-        at.column += length > 0 ? static_cast<std::size_t>(length) : 1;
+        at.byte += length > 0 ? static_cast<std::size_t>(length) : 1;
     }
     flush();
     // A selected line break shows as one selected cell after the line.
-    if (selection && at.column >= bytes.size() && line >= selectionStart.line && line < selectionEnd.line
+    if (selection && at.byte >= bytes.size() && line >= selectionStart.line && line < selectionEnd.line
         && at.cell <= lastCell)
         painter.fillRect(QRectF(cellX(at.cell), top, m_cellWidth, m_lineHeight), colours.highlight());
 }

@@ -6,11 +6,10 @@
 // marks.
 //
 // Every character takes one cell of the font's width (a tab reaches the next
-// tab stop), so finding a column on screen is arithmetic: only the lines and
-// columns in view are ever looked at, and a line of millions of characters
-// costs no more to show or edit than a short one. Long lines keep a few
-// landmarks (byte offset and cell) so that a column far along them is found
-// without reading all that comes before.
+// tab stop), so finding a column on screen is arithmetic
+// (merge/mergedtextcells.h): only the lines and columns in view are ever
+// looked at, and a line of millions of characters costs no more to show or
+// edit than a short one.
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
@@ -19,6 +18,7 @@
 // would in the whole text.
 
 #include "merge/mergedtext.h"
+#include "merge/mergedtextcells.h"
 #include "uikit/textsearch.h"
 
 #include <QAbstractScrollArea>
@@ -29,8 +29,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 class QMenu;
 
@@ -124,24 +122,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // A landmark in a long line: a character starts at `column`, in `cell`.
-    struct Landmark {
-        std::size_t column;
-        qint64 cell;
-    };
-
     void StreamNextSlice();
     void TakeInLinesFrom(int firstChanged);
-
-    // Cells: where characters are drawn.
-    qint64 NextCell(qint64 cell, unsigned char byte) const;
-    qint64 CellOf(int line, std::size_t column) const;
-    // The character covering `cell` (its column and first cell), or the
-    // line's end.
-    Landmark ColumnAtCell(int line, qint64 cell) const;
-    // The landmark at or before `column` (or `cell`) of a long line.
-    Landmark LandmarkBefore(int line, std::size_t column, qint64 cell) const;
-    void ForgetLandmarks(int line, std::size_t fromColumn);
 
     // Editing.
     bool HasSelection() const { return m_anchor != m_caret; }
@@ -151,7 +133,6 @@ private:
     // After the bytes between `from` and `to` changed; `sameLines` when no
     // line came or went.
     void AfterChange(TextPos from, TextPos to, bool sameLines);
-    qint64 CellsBound(int line) const;
     void InsertTypedText(const QString &text);
     void DeleteBackward();
     void DeleteForward();
@@ -179,6 +160,7 @@ private:
     QMenu *CreateContextMenu();
 
     MergedText m_text;
+    MergedTextCells m_cells{m_text};
     TextPos m_caret;
     TextPos m_anchor;
     qint64 m_goalCell = -1; // the cell Up and Down aim for, or -1
@@ -191,15 +173,11 @@ private:
     qreal m_cellWidth = 1;
     int m_lineHeight = 1;
     int m_ascent = 0;
-    int m_tabCells = 8;
     // Printable ASCII is drawn from glyphs looked up once, each on its own
     // cell, with no shaping at paint time; 0 where the font has none.
     QRawFont m_rawFont;
     quint32 m_asciiGlyphs[128] = {};
     qint64 m_widestCells = 0; // never shrinks until new text is taken in
-
-    // Found lazily, so kept even by what only looks.
-    mutable std::unordered_map<int, std::vector<Landmark>> m_landmarks;
 
     // What an input method is composing, shown at the caret until committed.
     QString m_preedit;
