@@ -16,6 +16,12 @@
 // used at once. A key or paste at the end of what has arrived, or a key that
 // moves there, takes in the rest at once, so an edit always lands where it
 // would in the whole text.
+//
+// The class spans files by concern: mergededitctrl.cpp takes the text in and
+// out and places it on screen, mergededitctrlcommands.cpp edits it,
+// mergededitctrlcaret.cpp moves the caret and makes it blink,
+// mergededitctrlinput.cpp handles keys, the input method and the mouse, and
+// mergededitctrlpaint.cpp paints.
 
 #include "merge/mergedtext.h"
 #include "merge/mergedtextcells.h"
@@ -122,8 +128,15 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // Taking in and placing on screen.
     void StreamNextSlice();
     void TakeInLinesFrom(int firstChanged);
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    int VisibleLines() const;
+    void EnsureCaretVisible();
+    TextPos PosAt(QPoint point) const;
+    QRect CaretRect() const;
 
     // Editing.
     bool HasSelection() const { return m_anchor != m_caret; }
@@ -139,25 +152,25 @@ private:
     // Ctrl+Backspace and Ctrl+Delete: to the start of the word or the next.
     void DeleteWordBackward();
     void DeleteWordForward();
+    QMenu *CreateContextMenu();
 
-    // Moving.
+    // Moving the caret.
     void MoveCaret(TextPos to, bool select, bool keepGoal = false);
     TextPos WordLeft(TextPos from) const;
     TextPos WordRight(TextPos from) const;
     bool IsWordByte(int line, std::size_t column) const;
     bool HandleMovement(QKeyEvent *event);
-    bool HandleStandardKey(QKeyEvent *event);
-    int VisibleLines() const;
-    void EnsureCaretVisible();
-    TextPos PosAt(QPoint point) const;
-
-    // Looks.
-    void UpdateMetrics();
-    void UpdateScrollBars();
-    QRect CaretRect() const;
+    void MoveLeft(bool select, bool byWord);
+    void MoveRight(bool select, bool byWord);
+    // Up or down by `lines` (negative: up), towards the goal cell; `page`
+    // scrolls the text by as many lines.
+    void MoveVertically(int lines, bool page, bool select);
     void RestartBlinking();
+
+    // Keys.
+    bool HandleStandardKey(QKeyEvent *event);
+
     void PaintLine(QPainter &painter, int line, int top, qint64 firstCell, qint64 lastCell);
-    QMenu *CreateContextMenu();
 
     MergedText m_text;
     MergedTextCells m_cells{m_text};
