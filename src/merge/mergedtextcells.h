@@ -33,7 +33,7 @@ public:
         return byte == '\t' ? (cell / m_tabCells + 1) * m_tabCells : cell + 1;
     }
     qint64 CellOf(int line, std::size_t column) const;
-    // The character covering `cell` (its column and first cell), or the
+    // The character covering `cell` (its first byte and cell), or the
     // line's end.
     Mark ColumnAtCell(int line, qint64 cell) const;
     // The start of the character a byte offset falls in.
