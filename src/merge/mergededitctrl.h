@@ -6,19 +6,25 @@
 // marks.
 //
 // Every character takes one cell of the font's width (a tab reaches the next
-// tab stop), so finding a column on screen is arithmetic: only the lines and
-// columns in view are ever looked at, and a line of millions of characters
-// costs no more to show or edit than a short one. Long lines keep a few
-// landmarks (byte offset and cell) so that a column far along them is found
-// without reading all that comes before.
+// tab stop), so finding a column on screen is arithmetic
+// (merge/mergedtextcells.h): only the lines and columns in view are ever
+// looked at, and a line of millions of characters costs no more to show or
+// edit than a short one.
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
 // used at once. A key or paste at the end of what has arrived, or a key that
 // moves there, takes in the rest at once, so an edit always lands where it
 // would in the whole text.
+//
+// The class spans files by concern: mergededitctrl.cpp takes the text in and
+// out and places it on screen, mergededitctrlcommands.cpp edits it,
+// mergededitctrlcaret.cpp moves the caret and makes it blink,
+// mergededitctrlinput.cpp handles keys, the input method and the mouse, and
+// mergededitctrlpaint.cpp paints.
 
 #include "merge/mergedtext.h"
+#include "merge/mergedtextcells.h"
 #include "uikit/textsearch.h"
 
 #include <QAbstractScrollArea>
@@ -29,8 +35,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 class QMenu;
 
@@ -124,24 +128,15 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // A landmark in a long line: a character starts at `column`, in `cell`.
-    struct Landmark {
-        std::size_t column;
-        qint64 cell;
-    };
-
+    // Taking in and placing on screen.
     void StreamNextSlice();
     void TakeInLinesFrom(int firstChanged);
-
-    // Cells: where characters are drawn.
-    qint64 NextCell(qint64 cell, unsigned char byte) const;
-    qint64 CellOf(int line, std::size_t column) const;
-    // The character covering `cell` (its column and first cell), or the
-    // line's end.
-    Landmark ColumnAtCell(int line, qint64 cell) const;
-    // The landmark at or before `column` (or `cell`) of a long line.
-    Landmark LandmarkBefore(int line, std::size_t column, qint64 cell) const;
-    void ForgetLandmarks(int line, std::size_t fromColumn);
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    int VisibleLines() const;
+    void EnsureCaretVisible();
+    TextPos PosAt(QPoint point) const;
+    QRect CaretRect() const;
 
     // Editing.
     bool HasSelection() const { return m_anchor != m_caret; }
@@ -151,34 +146,34 @@ private:
     // After the bytes between `from` and `to` changed; `sameLines` when no
     // line came or went.
     void AfterChange(TextPos from, TextPos to, bool sameLines);
-    qint64 CellsBound(int line) const;
     void InsertTypedText(const QString &text);
     void DeleteBackward();
     void DeleteForward();
     // Ctrl+Backspace and Ctrl+Delete: to the start of the word or the next.
     void DeleteWordBackward();
     void DeleteWordForward();
+    QMenu *CreateContextMenu();
 
-    // Moving.
+    // Moving the caret.
     void MoveCaret(TextPos to, bool select, bool keepGoal = false);
     TextPos WordLeft(TextPos from) const;
     TextPos WordRight(TextPos from) const;
     bool IsWordByte(int line, std::size_t column) const;
     bool HandleMovement(QKeyEvent *event);
-    bool HandleStandardKey(QKeyEvent *event);
-    int VisibleLines() const;
-    void EnsureCaretVisible();
-    TextPos PosAt(QPoint point) const;
-
-    // Looks.
-    void UpdateMetrics();
-    void UpdateScrollBars();
-    QRect CaretRect() const;
+    void MoveLeft(bool select, bool byWord);
+    void MoveRight(bool select, bool byWord);
+    // Up or down by `lines` (negative: up), towards the goal cell; `page`
+    // scrolls the text by as many lines.
+    void MoveVertically(int lines, bool page, bool select);
     void RestartBlinking();
+
+    // Keys.
+    bool HandleStandardKey(QKeyEvent *event);
+
     void PaintLine(QPainter &painter, int line, int top, qint64 firstCell, qint64 lastCell);
-    QMenu *CreateContextMenu();
 
     MergedText m_text;
+    MergedTextCells m_cells{m_text};
     TextPos m_caret;
     TextPos m_anchor;
     qint64 m_goalCell = -1; // the cell Up and Down aim for, or -1
@@ -191,15 +186,11 @@ private:
     qreal m_cellWidth = 1;
     int m_lineHeight = 1;
     int m_ascent = 0;
-    int m_tabCells = 8;
     // Printable ASCII is drawn from glyphs looked up once, each on its own
     // cell, with no shaping at paint time; 0 where the font has none.
     QRawFont m_rawFont;
     quint32 m_asciiGlyphs[128] = {};
     qint64 m_widestCells = 0; // never shrinks until new text is taken in
-
-    // Found lazily, so kept even by what only looks.
-    mutable std::unordered_map<int, std::vector<Landmark>> m_landmarks;
 
     // What an input method is composing, shown at the caret until committed.
     QString m_preedit;

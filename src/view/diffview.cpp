@@ -15,14 +15,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 namespace lindo {
 
 namespace {
-
-// Long lines keep a column mark about every this many bytes.
-constexpr std::size_t kColumnMarkBytes = 4096;
 
 // How much of the text colour goes into the tint behind changed characters.
 constexpr double kTintStrength = 0.2;
@@ -93,6 +89,24 @@ qint64 ColumnAfter(std::string_view text, qint64 column)
         text.remove_prefix(tab + 1);
     }
     return column;
+}
+
+// The column mark of the first character at or after `stop`, counted on from
+// `from` a stretch at a time; a continuation byte adds no cell.
+ColumnIndex::Mark MarkAtOrAfter(std::string_view text, ColumnIndex::Mark from, std::size_t stop)
+{
+    stop = std::min(stop, text.size());
+    ColumnIndex::Mark mark{stop, ColumnAfter(text.substr(from.byte, stop - from.byte), from.cell)};
+    while (mark.byte < text.size() && IsContinuationByte(text[mark.byte]))
+        ++mark.byte;
+    return mark;
+}
+
+// The quotient rounded down, also for a negative `dividend`.
+qint64 FloorDivide(qint64 dividend, qint64 divisor)
+{
+    const qint64 quotient = dividend / divisor;
+    return quotient * divisor > dividend ? quotient - 1 : quotient;
 }
 
 } // namespace
@@ -428,12 +442,11 @@ void CDiffView::DrawLineText(QPainter &painter, int line, std::string_view text,
     std::size_t byte = 0;
     qint64 column = 0;
     if (const LineColumns *columns = ColumnsOf(line, text)) {
-        const auto after = std::partition_point(columns->marks.begin(), columns->marks.end(),
-                                                [&](const ColumnMark &mark) { return xOf(mark.column) <= left; });
-        if (after != columns->marks.begin()) {
-            byte = std::prev(after)->byte;
-            column = std::prev(after)->column;
-        }
+        // The last mark that starts at or left of `left`.
+        const ColumnIndex::Mark mark =
+            columns->marks.ByCell(FloorDivide(left - kTextLeft, charWidth) - textColumn);
+        byte = mark.byte;
+        column = mark.cell;
     }
     // Skip the characters that end left of the area.
     while (byte < text.size()) {
@@ -472,19 +485,11 @@ void CDiffView::DrawMatchMark(QPainter &painter, std::string_view text, qint64 t
 qint64 CDiffView::ColumnOfByte(int line, std::string_view text, std::size_t byte)
 {
     byte = std::min(byte, text.size());
-    std::size_t from = 0;
-    qint64 column = 0;
-    if (const LineColumns *columns = ColumnsOf(line, text)) {
-        const auto after = std::partition_point(columns->marks.begin(), columns->marks.end(),
-                                                [&](const ColumnMark &mark) { return mark.byte <= byte; });
-        if (after != columns->marks.begin()) {
-            from = std::prev(after)->byte;
-            column = std::prev(after)->column;
-        }
-    }
+    const LineColumns *columns = ColumnsOf(line, text);
+    const ColumnIndex::Mark mark = columns ? columns->marks.ByByte(byte) : ColumnIndex::Mark{};
     // Tab stops fall on multiples of kTabStopChars counted from the text or
     // from the line number alike, as the text starts on one.
-    return ColumnAfter(text.substr(from, byte - from), column);
+    return ColumnAfter(text.substr(mark.byte, byte - mark.byte), mark.cell);
 }
 
 void CDiffView::FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn,
@@ -570,22 +575,10 @@ const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view te
     LineColumns &columns = m_lineColumns[line];
     if (columns.data == text.data() && columns.size == text.size())
         return &columns;
-    columns.data = text.data();
-    columns.size = text.size();
-    columns.marks.clear();
-    columns.marks.push_back({0, 0});
-    qint64 column = 0;
-    for (std::size_t byte = 0; byte < text.size();) {
-        // Whole blocks at a time; a continuation byte adds no cell.
-        const std::size_t start = byte;
-        byte = std::min(text.size(), byte + kColumnMarkBytes);
-        column = ColumnAfter(text.substr(start, byte - start), column);
-        while (byte < text.size() && IsContinuationByte(text[byte]))
-            ++byte;
-        if (byte < text.size())
-            columns.marks.push_back({byte, column});
-    }
-    columns.end = column;
+    columns = LineColumns{text.data(), text.size()};
+    const auto walk = [text](ColumnIndex::Mark from, std::size_t stop) { return MarkAtOrAfter(text, from, stop); };
+    columns.marks.TakeAll(text.size(), walk);
+    columns.end = walk(columns.marks.ByByte(text.size()), text.size()).cell;
     return &columns;
 }
 

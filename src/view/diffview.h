@@ -11,6 +11,7 @@
 // (i + 1) * lineHeight, and document = scroll position + viewport position.
 
 #include "engine/linechanges.h"
+#include "uikit/columnindex.h"
 #include "uikit/textsearch.h"
 #include "view/diffviewhost.h"
 #include "view/linechangecache.h"
@@ -151,17 +152,17 @@ protected:
 private:
     // Where a line's text reaches: every character takes one cell of
     // charWidth pixels, a tab runs to the next multiple of kTabStopChars cells.
-    // Long lines keep a column every few kilobytes, so that the part of a
-    // line in view is found without walking all of it.
-    struct ColumnMark {
-        std::size_t byte; // always the first byte of a character
-        qint64 column;    // cells from the start of the line's text
-    };
+    // Lines longer than kColumnMarkBytes keep a column mark about every
+    // kColumnMarkBytes bytes (cells counted from the start of the line's
+    // text), so that the part of a line in view is found without walking all
+    // of it. The texts do not change under a pane: the marks of a line are
+    // taken whole, and again only when the line's text is another.
+    static constexpr std::size_t kColumnMarkBytes = 4096;
     struct LineColumns {
         const char *data = nullptr; // the text the marks were taken from
         std::size_t size = 0;
-        std::vector<ColumnMark> marks; // ascending, the first at byte 0
-        qint64 end = 0;                // the column after the last character
+        ColumnIndex marks{kColumnMarkBytes};
+        qint64 end = 0; // the column after the last character
     };
 
     void OnDraw(QPainter &painter, const QRect &area);

@@ -1,0 +1,184 @@
+#include "merge/mergededitctrl.h"
+
+#include "merge/bytetext.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+
+namespace lindo {
+
+void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditKind kind)
+{
+    const TextPos from = SelectionStart();
+    const TextPos to = SelectionEnd();
+    if (from == to && bytes.empty())
+        return;
+    const int lines = m_text.LineCount();
+    const TextPos end = m_text.Replace(from, to, bytes, kind);
+    m_caret = m_anchor = end;
+    m_goalCell = -1;
+    AfterChange(from, end, lines == m_text.LineCount() && from.line == to.line && from.line == end.line);
+}
+
+void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
+{
+    if (sameLines)
+        m_cells.Forget(from.line, from.column);
+    else
+        m_cells.ForgetAll();
+    for (int line = from.line; line <= to.line; ++line)
+        m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    RestartBlinking();
+    viewport()->update();
+}
+
+void CMergedEditCtrl::InsertTypedText(const QString &text)
+{
+    std::string bytes;
+    AppendTextBytes(text, bytes);
+    ReplaceSelection(bytes, MergedText::EditKind::Typing);
+}
+
+void CMergedEditCtrl::DeleteBackward()
+{
+    if (!HasSelection()) {
+        if (m_caret.column > 0)
+            m_anchor = {m_caret.line, m_text.PreviousColumn(m_caret.line, m_caret.column)};
+        else if (m_caret.line > 0)
+            m_anchor = {m_caret.line - 1, m_text.Line(m_caret.line - 1).size()};
+    }
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::DeleteForward()
+{
+    if (!HasSelection()) {
+        if (m_caret.column < m_text.Line(m_caret.line).size())
+            m_anchor = {m_caret.line, m_text.NextColumn(m_caret.line, m_caret.column)};
+        else if (m_caret.line + 1 < m_text.LineCount())
+            m_anchor = {m_caret.line + 1, 0};
+    }
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::DeleteWordBackward()
+{
+    if (!HasSelection())
+        m_anchor = WordLeft(m_caret);
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::DeleteWordForward()
+{
+    if (!HasSelection())
+        m_anchor = WordRight(m_caret);
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::Undo()
+{
+    TextPos from;
+    TextPos to;
+    if (!m_text.Undo(from, to))
+        return;
+    m_caret = m_anchor = to;
+    m_goalCell = -1;
+    AfterChange(from, to, false);
+}
+
+void CMergedEditCtrl::Redo()
+{
+    TextPos from;
+    TextPos to;
+    if (!m_text.Redo(from, to))
+        return;
+    m_caret = m_anchor = to;
+    m_goalCell = -1;
+    AfterChange(from, to, false);
+}
+
+void CMergedEditCtrl::Copy()
+{
+    if (HasSelection())
+        QApplication::clipboard()->setText(BytesToText(SelectedBytes()));
+}
+
+void CMergedEditCtrl::Cut()
+{
+    if (!HasSelection())
+        return;
+    Copy();
+    m_text.CloseTyping();
+    ReplaceSelection({});
+}
+
+void CMergedEditCtrl::Paste()
+{
+    if (SelectionEnd() == m_text.End())
+        FinishStreamingIn();
+    std::string bytes;
+    AppendTextBytes(QApplication::clipboard()->text(), bytes);
+    m_text.CloseTyping();
+    ReplaceSelection(bytes);
+}
+
+void CMergedEditCtrl::SelectAll()
+{
+    FinishStreamingIn();
+    m_anchor = {};
+    MoveCaret(m_text.End(), true);
+}
+
+TextMatch CMergedEditCtrl::FindText(const QString &text, bool matchCase, bool forward, bool again)
+{
+    FinishStreamingIn(); // a match may lie in what has not arrived yet
+    // The text keeps the very bytes it was given, which are local 8-bit text.
+    const QByteArray needle = text.toLocal8Bit();
+    const TextPos from = forward && again ? SelectionEnd() : SelectionStart();
+    const TextMatch match = FindInLines(
+        m_text.LineCount(), [this](int line) { return std::string_view(m_text.Line(line)); },
+        std::string_view(needle.constData(), static_cast<std::size_t>(needle.size())), matchCase, from.line,
+        from.column, forward);
+    if (match.Found()) {
+        MoveCaret({match.line, match.byte}, false);
+        MoveCaret({match.line, match.byte + match.length}, true);
+    }
+    return match;
+}
+
+QMenu *CMergedEditCtrl::CreateContextMenu()
+{
+    auto *menu = new QMenu(this);
+    const bool selection = HasSelection();
+    menu->addAction(tr("&Undo"), QKeySequence::Undo, this, &CMergedEditCtrl::Undo)->setEnabled(m_text.CanUndo());
+    menu->addAction(tr("&Redo"), QKeySequence::Redo, this, &CMergedEditCtrl::Redo)->setEnabled(m_text.CanRedo());
+    menu->addSeparator();
+    menu->addAction(tr("Cu&t"), QKeySequence::Cut, this, &CMergedEditCtrl::Cut)->setEnabled(selection);
+    menu->addAction(tr("&Copy"), QKeySequence::Copy, this, &CMergedEditCtrl::Copy)->setEnabled(selection);
+    menu->addAction(tr("&Paste"), QKeySequence::Paste, this, &CMergedEditCtrl::Paste)
+        ->setEnabled(!QApplication::clipboard()->text().isEmpty());
+    menu->addAction(tr("Delete"), this, [this] {
+            m_text.CloseTyping();
+            ReplaceSelection({});
+        })->setEnabled(selection);
+    menu->addSeparator();
+    menu->addAction(tr("Select All"), QKeySequence::SelectAll, this, &CMergedEditCtrl::SelectAll);
+    return menu;
+}
+
+void CMergedEditCtrl::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+} // namespace lindo
