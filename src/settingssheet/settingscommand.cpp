@@ -19,9 +19,9 @@ namespace {
 void ShowCompareOptions(CComparePage &page, const DiffEngine &engine)
 {
     page.m_bShowLineChanges = engine.showLineChanges != 0;
-    page.m_bIgnoreSpaceChange = engine.ignoreSpaceChange != 0;
-    page.m_bIgnoreAllSpace = engine.ignoreAllSpace != 0;
-    page.m_bIgnoreCase = engine.ignoreCase != 0;
+    page.m_bIgnoreSpaceChange = engine.keyOptions.ignoreSpaceChange;
+    page.m_bIgnoreAllSpace = engine.keyOptions.ignoreAllSpace;
+    page.m_bIgnoreCase = engine.keyOptions.ignoreCase;
 }
 
 LineKeyOptions KeyOptionsOf(const CComparePage &page)

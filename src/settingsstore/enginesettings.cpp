@@ -93,28 +93,19 @@ void LoadColours(DiffEngine &engine, const SettingsStore &store)
     engine.colorInserted = DiffEngine::defaultColorInserted;
 }
 
-void SetKeyOptions(DiffEngine &engine, const LineKeyOptions &keyOptions)
-{
-    engine.ignoreSpaceChange = keyOptions.ignoreSpaceChange ? 1 : 0;
-    engine.ignoreAllSpace = keyOptions.ignoreAllSpace ? 1 : 0;
-    engine.ignoreCase = keyOptions.ignoreCase ? 1 : 0;
-}
-
 void LoadCompareOptions(DiffEngine &engine, const SettingsStore &store)
 {
     engine.showLineChanges = StoredSwitch(store, settings::kShowLineChanges) ? 1 : 0;
-    LineKeyOptions keyOptions;
     for (const KeySwitch &key : kKeySwitches)
-        keyOptions.*key.option = StoredSwitch(store, key.name);
-    SetKeyOptions(engine, keyOptions);
+        engine.keyOptions.*key.option = StoredSwitch(store, key.name);
 }
 
 bool TakeCompareOptions(DiffEngine &engine, bool showLineChanges, const LineKeyOptions &keyOptions,
                         const SettingsStore &store)
 {
-    const bool matchingChanged = !(engine.KeyOptions() == keyOptions);
+    const bool matchingChanged = !(engine.keyOptions == keyOptions);
     engine.showLineChanges = showLineChanges ? 1 : 0;
-    SetKeyOptions(engine, keyOptions);
+    engine.keyOptions = keyOptions;
     StoreSwitch(store, settings::kShowLineChanges, showLineChanges);
     for (const KeySwitch &key : kKeySwitches)
         StoreSwitch(store, key.name, keyOptions.*key.option);
