@@ -35,6 +35,34 @@ void StoreSwitch(const SettingsStore &store, const char *name, bool on)
         store.WriteNumber(name, on ? 1 : 0);
 }
 
+void LoadColours(DiffEngine &engine, const SettingsStore &store)
+{
+    const char *const names[] = {settings::kColorIdentical, settings::kColorDifferent, settings::kColorInserted};
+    Colour *const colours[] = {&engine.colorIdentical, &engine.colorDifferent, &engine.colorInserted};
+    QStringList texts;
+    for (const char *name : names) {
+        const std::optional<QString> text = store.ReadText(name);
+        if (!text)
+            break;
+        texts.push_back(*text);
+    }
+    if (texts.size() == 3) {
+        for (int n = 0; n < 3; ++n)
+            *colours[n] = static_cast<Colour>(SettingsStore::DecimalValue(texts[n].toLocal8Bit().toStdString()));
+        return;
+    }
+    engine.colorIdentical = DiffEngine::defaultColorIdentical;
+    engine.colorDifferent = DiffEngine::defaultColorDifferent;
+    engine.colorInserted = DiffEngine::defaultColorInserted;
+}
+
+void LoadCompareOptions(DiffEngine &engine, const SettingsStore &store)
+{
+    engine.showLineChanges = StoredSwitch(store, settings::kShowLineChanges) ? 1 : 0;
+    for (const KeySwitch &key : kKeySwitches)
+        engine.keyOptions.*key.option = StoredSwitch(store, key.name);
+}
+
 } // namespace
 
 void LoadEngineSettings(DiffEngine &engine, const SettingsStore &store)
@@ -70,34 +98,6 @@ void TakeExceptionStringsEnabled(DiffEngine &engine, bool enabled, const Setting
 {
     store.WriteNumber(settings::kFoldersExStrEnabled, enabled ? 1 : 0);
     engine.exceptionStringsEnabled = enabled ? 1 : 0;
-}
-
-void LoadColours(DiffEngine &engine, const SettingsStore &store)
-{
-    const char *const names[] = {settings::kColorIdentical, settings::kColorDifferent, settings::kColorInserted};
-    Colour *const colours[] = {&engine.colorIdentical, &engine.colorDifferent, &engine.colorInserted};
-    QStringList texts;
-    for (const char *name : names) {
-        const std::optional<QString> text = store.ReadText(name);
-        if (!text)
-            break;
-        texts.push_back(*text);
-    }
-    if (texts.size() == 3) {
-        for (int n = 0; n < 3; ++n)
-            *colours[n] = static_cast<Colour>(SettingsStore::DecimalValue(texts[n].toLocal8Bit().toStdString()));
-        return;
-    }
-    engine.colorIdentical = DiffEngine::defaultColorIdentical;
-    engine.colorDifferent = DiffEngine::defaultColorDifferent;
-    engine.colorInserted = DiffEngine::defaultColorInserted;
-}
-
-void LoadCompareOptions(DiffEngine &engine, const SettingsStore &store)
-{
-    engine.showLineChanges = StoredSwitch(store, settings::kShowLineChanges) ? 1 : 0;
-    for (const KeySwitch &key : kKeySwitches)
-        engine.keyOptions.*key.option = StoredSwitch(store, key.name);
 }
 
 bool TakeCompareOptions(DiffEngine &engine, bool showLineChanges, const LineKeyOptions &keyOptions,

@@ -12,7 +12,8 @@ namespace lindo {
 class DiffEngine;
 class SettingsStore;
 
-// Everything the main window keeps of the engine between runs.
+// Everything the main window keeps of the engine between runs. Of the
+// three colours, one absent resets all three; absent Compare switches are off.
 void LoadEngineSettings(DiffEngine &engine, const SettingsStore &store);
 // The exception strings and the colours; their switch and the Compare page's
 // options are stored when the Settings sheet is confirmed.
@@ -23,16 +24,11 @@ void LoadExceptionStrings(DiffEngine &engine, const SettingsStore &store);
 void LoadExceptionStringsEnabled(DiffEngine &engine, const SettingsStore &store);
 void TakeExceptionStringsEnabled(DiffEngine &engine, bool enabled, const SettingsStore &store);
 
-// The three text colours; one of them absent resets all three.
-void LoadColours(DiffEngine &engine, const SettingsStore &store);
-
-// The Compare page's switches; absent ones are off.
-void LoadCompareOptions(DiffEngine &engine, const SettingsStore &store);
-// Puts the switches into the engine (key options for its next load) and the
-// store; true when the key options changed, so the comparison on screen is
-// out of date. A stored value is written only when it differs from the one
-// given (absent reads as off), so a run that never turns these on leaves the
-// store as it was.
+// Puts the Compare page's switches into the engine (the key options for its
+// next load) and the store; true when the key options changed, so the
+// comparison on screen is out of date. A stored value is written only when it
+// differs from the one given (absent reads as off), so a run that never turns
+// these on leaves the store as it was.
 bool TakeCompareOptions(DiffEngine &engine, bool showLineChanges, const LineKeyOptions &keyOptions,
                         const SettingsStore &store);
 
