@@ -194,9 +194,7 @@ void CheckComparison(DiffEngine &engine, const std::set<std::string_view> &input
 // The engine's options for what the reference ignores.
 void SetIgnored(DiffEngine &engine, reference::Ignore ignore)
 {
-    engine.ignoreSpaceChange = ignore.spaceChange ? 1 : 0;
-    engine.ignoreAllSpace = ignore.allSpace ? 1 : 0;
-    engine.ignoreCase = ignore.letterCase ? 1 : 0;
+    engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
 }
 
 void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std::string_view text2,

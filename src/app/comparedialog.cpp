@@ -4,8 +4,8 @@
 #include "app/panefinder.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
-#include "settingssheet/settingscommand.h"
 #include "settingssheet/sharedengine.h"
+#include "settingsstore/enginesettings.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
 #include "uikit/controlid.h"
@@ -483,55 +483,20 @@ bool CCompareDialog::GutterClick(int side, QPoint point)
 
 void CCompareDialog::LoadSettings()
 {
-    const SettingsStore store;
     m_comboFirst->LoadHistory(QString::fromLatin1(settings::kFilePath1));
     m_comboSecond->LoadHistory(QString::fromLatin1(settings::kFilePath2));
     RestoreWindowRect(this, QString::fromLatin1(settings::kWindowPos));
     raise();
-    const QString exceptions = store.ReadText(QString::fromLatin1(settings::kFoldersExceptionStrings))
-                                   .value_or(QString::fromLatin1(settings::kDefaultFoldersExceptionStrings));
-    m_engine.SetExceptionStrings(exceptions.toLocal8Bit().toStdString());
-    LoadColours();
-    // A stored choice is honoured from the start, not only once the settings have been opened.
-    m_engine.exceptionStringsEnabled = store.ReadNumber(QString::fromLatin1(settings::kFoldersExStrEnabled))
-                                           .value_or(settings::kDefaultFoldersExStrEnabled);
-    LoadCompareOptions(m_engine);
-}
-
-void CCompareDialog::LoadColours()
-{
-    const SettingsStore store;
-    const char *const names[] = {settings::kColorIdentical, settings::kColorDifferent, settings::kColorInserted};
-    Colour *const colours[] = {&m_engine.colorIdentical, &m_engine.colorDifferent, &m_engine.colorInserted};
-    QStringList texts;
-    for (const char *name : names) {
-        const std::optional<QString> text = store.ReadText(QString::fromLatin1(name));
-        if (!text)
-            break;
-        texts.push_back(*text);
-    }
-    if (texts.size() == 3) {
-        for (int n = 0; n < 3; ++n)
-            *colours[n] = static_cast<Colour>(SettingsStore::DecimalValue(texts[n].toLocal8Bit().toStdString()));
-        return;
-    }
-    // One missing value resets all three.
-    m_engine.colorIdentical = DiffEngine::defaultColorIdentical;
-    m_engine.colorDifferent = DiffEngine::defaultColorDifferent;
-    m_engine.colorInserted = DiffEngine::defaultColorInserted;
+    // Stored choices are honoured from the start, not only once the settings have been opened.
+    LoadEngineSettings(m_engine, SettingsStore());
 }
 
 void CCompareDialog::SaveSettings()
 {
-    const SettingsStore store;
     m_comboFirst->SaveHistory(QString::fromLatin1(settings::kFilePath1));
     m_comboSecond->SaveHistory(QString::fromLatin1(settings::kFilePath2));
     SaveWindowRect(this, QString::fromLatin1(settings::kWindowPos));
-    store.WriteText(QString::fromLatin1(settings::kFoldersExceptionStrings),
-                    QString::fromLocal8Bit(m_engine.GetExceptionStringsText()));
-    store.WriteNumber(QString::fromLatin1(settings::kColorIdentical), static_cast<std::int32_t>(m_engine.colorIdentical));
-    store.WriteNumber(QString::fromLatin1(settings::kColorDifferent), static_cast<std::int32_t>(m_engine.colorDifferent));
-    store.WriteNumber(QString::fromLatin1(settings::kColorInserted), static_cast<std::int32_t>(m_engine.colorInserted));
+    SaveEngineSettings(m_engine, SettingsStore());
 }
 
 void CCompareDialog::ReportFileError(const std::string &message)

@@ -112,7 +112,6 @@ private:
     void CreatePanes();
     void LoadSettings();
     void SaveSettings();
-    void LoadColours();
     void OnBrowse(CPathComboBox *box);
     // Draws the gutter's marks that fall in `area`.
     void DrawChangeGutter(QPainter &painter, int side, const QRect &area);

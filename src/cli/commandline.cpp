@@ -69,28 +69,28 @@ bool IsOption(std::string_view arg)
 }
 
 // Takes the comparison options (GNU diff's letters, bundled or not, and
-// their long forms) out of args[1..] into the engine; "--" ends them and is
+// their long forms) out of args[1..] into options; "--" ends them and is
 // dropped, so a file named like an option can still be given. False on an
 // option of neither kind.
-bool TakeKeyOptions(std::vector<std::string_view> &args, DiffEngine &engine)
+bool TakeKeyOptions(std::vector<std::string_view> &args, LineKeyOptions &options)
 {
     std::vector<std::string_view> rest{args.front()};
-    bool options = true;
+    bool takingOptions = true;
     for (std::size_t n = 1; n < args.size(); ++n) {
         const std::string_view arg = args[n];
-        if (!options || !IsOption(arg) || arg == kOutputOption) {
+        if (!takingOptions || !IsOption(arg) || arg == kOutputOption) {
             rest.push_back(arg);
         } else if (arg == "--") {
-            options = false;
+            takingOptions = false;
         } else if (arg == "--ignore-space-change") {
-            engine.ignoreSpaceChange = 1;
+            options.ignoreSpaceChange = true;
         } else if (arg == "--ignore-all-space") {
-            engine.ignoreAllSpace = 1;
+            options.ignoreAllSpace = true;
         } else if (arg == "--ignore-case") {
-            engine.ignoreCase = 1;
+            options.ignoreCase = true;
         } else if (arg[1] != '-' && arg.find_first_not_of("bwi", 1) == std::string_view::npos) {
             for (const char letter : arg.substr(1))
-                (letter == 'b' ? engine.ignoreSpaceChange : letter == 'w' ? engine.ignoreAllSpace : engine.ignoreCase) = 1;
+                (letter == 'b' ? options.ignoreSpaceChange : letter == 'w' ? options.ignoreAllSpace : options.ignoreCase) = true;
         } else {
             return false;
         }
@@ -116,7 +116,7 @@ int RunMerge(std::vector<std::string_view> args)
     // A static pointer keeps it reachable, so leak checkers stay quiet.
     static DiffEngine *const kept = new DiffEngine;
     DiffEngine &engine = *kept;
-    if (!TakeKeyOptions(args, engine))
+    if (!TakeKeyOptions(args, engine.keyOptions))
         return UsageError();
     if (args.size() != 3 && !(args.size() == 5 && args[3] == kOutputOption))
         return UsageError();
@@ -139,7 +139,7 @@ int RunMerge(std::vector<std::string_view> args)
 int RunSections(std::vector<std::string_view> args)
 {
     DiffEngine engine;
-    if (!TakeKeyOptions(args, engine) || args.size() != 3)
+    if (!TakeKeyOptions(args, engine.keyOptions) || args.size() != 3)
         return UsageError();
     StderrReporter reporter;
     engine.SetReporter(&reporter);

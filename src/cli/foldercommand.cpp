@@ -6,6 +6,7 @@
 #include "folderscan/folderpath.h"
 #include "folderscan/folderrowlist.h"
 #include "folderscan/folderscan.h"
+#include "settingsstore/enginesettings.h"
 #include "settingsstore/freshsetting.h"
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
@@ -84,20 +85,6 @@ private:
     FreshSettingNumber m_showSame{QString::fromLatin1(settings::kFoldersShowSame), settings::kDefaultFoldersShowSame};
 };
 
-// The exception strings and their switch, as the main window and the
-// Settings sheet put them into the engine.
-void LoadExceptionStrings(DiffEngine &engine, bool useExceptionStrings)
-{
-    const SettingsStore store;
-    const auto text = store.ReadText(settings::kFoldersExceptionStrings);
-    engine.SetExceptionStrings(text ? text->toLocal8Bit().toStdString()
-                                    : std::string(settings::kDefaultFoldersExceptionStrings));
-    engine.exceptionStringsEnabled =
-        store.ReadNumber(settings::kFoldersExStrEnabled).value_or(settings::kDefaultFoldersExStrEnabled);
-    if (!useExceptionStrings)
-        engine.exceptionStringsEnabled = 0;
-}
-
 // A folder that cannot be listed would only make every file of the other
 // side show as present there alone; the command says so instead.
 bool ReportUnreadableFolder(const std::string &folder)
@@ -119,7 +106,10 @@ int RunFolderCommand(const std::string &folder1, const std::string &folder2, boo
     if (ReportUnreadableFolder(folder1) || ReportUnreadableFolder(folder2))
         return kExitFailure;
     DiffEngine engine;
-    LoadExceptionStrings(engine, useExceptionStrings);
+    // The exception strings and their switch as the window takes them.
+    LoadExceptionStrings(engine, SettingsStore());
+    if (!useExceptionStrings)
+        engine.exceptionStringsEnabled = 0;
     PrintingHost host(folder1, folder2, engine);
     FolderScan scan(host);
     scan.Run(folder1, folder2);

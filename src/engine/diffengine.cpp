@@ -97,7 +97,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
                          std::array<bool, 2> cut)
 {
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
-    const LineKeyOptions keyOptions = KeyOptions();
+    const LineKeyOptions options = keyOptions;
     bool twinLines = false;
     if (sameBytes) {
         // One cut from side 1's bytes (side 2's copy is not needed); side 2
@@ -106,7 +106,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         // when no such line turns up.
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
-        twinLines = HasUniqueLine(lines[0], &lines[1], keyOptions);
+        twinLines = HasUniqueLine(lines[0], &lines[1], options);
         if (!twinLines)
             TagLines(lines[0]);
     } else if (compact) {
@@ -134,13 +134,14 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         idCount = InternCompacting(lines[0], buffers[1], lines[1]);
     else if (!twinLines)
         idCount = InternLines(lines[0], lines[1], sameBytes);
-    if (keyOptions.Any() && !twinLines)
-        idCount = RekeyLines(lines[0], lines[1], idCount, keyOptions);
+    if (options.Any() && !twinLines)
+        idCount = RekeyLines(lines[0], lines[1], idCount, options);
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.
     m_textIdCount = idCount;
     m_twinLines = twinLines;
+    m_loadedKeyOptions = options;
     for (std::size_t n = 0; n < 2; ++n) {
         m_buffers[n].Swap(buffers[n]);
         m_files[n].lines.swap(lines[n]);

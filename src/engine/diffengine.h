@@ -81,10 +81,11 @@ public:
     std::int32_t exceptionStringsEnabled = 1;
     // Which lines count as equal: read by Load and LoadTexts, so a change
     // takes effect with the next load. All off compares bytes.
-    std::int32_t ignoreSpaceChange = 0;
-    std::int32_t ignoreAllSpace = 0;
-    std::int32_t ignoreCase = 0;
-    LineKeyOptions KeyOptions() const { return {ignoreSpaceChange != 0, ignoreAllSpace != 0, ignoreCase != 0}; }
+    LineKeyOptions keyOptions;
+    // The options the lines on hand were loaded with. Whatever reads the
+    // loaded comparison reads these, not keyOptions: a change of those, or a
+    // load that fails, leaves the comparison as it was made.
+    const LineKeyOptions &LoadedKeyOptions() const { return m_loadedKeyOptions; }
     // The panes tint the characters that differ within paired differing lines.
     std::int32_t showLineChanges = 0;
     Colour colorIdentical = 0;
@@ -135,6 +136,7 @@ private:
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;
     std::uint64_t m_loadCount = 0;
+    LineKeyOptions m_loadedKeyOptions;
     FileErrorReporter *m_reporter = nullptr;
     MatchScratch *m_scratch = nullptr; // only while Compare runs
 };

@@ -6,14 +6,9 @@
 
 namespace lindo {
 
-class DiffEngine;
 class SettingsCommandHost;
 
 // True when the sheet was confirmed.
 bool RunSettingsCommand(SettingsCommandHost &host);
-
-// Puts the stored options of the Compare page into the engine; absent ones
-// stay off. The main window calls it at start-up.
-void LoadCompareOptions(DiffEngine &engine);
 
 } // namespace lindo

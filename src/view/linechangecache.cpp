@@ -27,13 +27,13 @@ int PairedLine(const DiffEngine &engine, int side, int section, int line)
 
 void LineChangeCache::Refresh(const DiffEngine &engine)
 {
-    const LineKeyOptions options = engine.KeyOptions();
-    if (m_engine == &engine && m_load == engine.LoadCount() && m_options == options && m_lines.size() <= kMaxKeptLines)
+    // The options go with the load: the same load count means the same options.
+    if (m_engine == &engine && m_load == engine.LoadCount() && m_lines.size() <= kMaxKeptLines)
         return;
     m_lines.clear();
     m_engine = &engine;
     m_load = engine.LoadCount();
-    m_options = options;
+    m_options = engine.LoadedKeyOptions();
 }
 
 const std::vector<ByteSpan> *LineChangeCache::Find(int line, int paired) const

@@ -22,17 +22,17 @@ int PairedLine(const DiffEngine &engine, int side, int section, int line);
 
 class LineChangeCache {
 public:
-    // Forgets all it keeps when the engine, its loaded texts or its key
-    // options are not those the changes were found for, or when it keeps
-    // too many lines: scrolling through a huge comparison must not keep
-    // them all.
+    // Forgets all it keeps when the engine or its loaded texts are not those
+    // the changes were found for, or when it keeps too many lines: scrolling
+    // through a huge comparison must not keep them all.
     void Refresh(const DiffEngine &engine);
     void Clear() { m_lines.clear(); }
 
     // The kept changes of line found against paired, null when not kept.
     const std::vector<ByteSpan> *Find(int line, int paired) const;
     const std::vector<ByteSpan> &Keep(int line, int paired, std::vector<ByteSpan> spans);
-    // The options the kept changes were found with.
+    // The options the kept changes were found with: those the texts on hand
+    // were compared with, whatever the engine's options for its next load.
     const LineKeyOptions &Options() const { return m_options; }
 
 private:

@@ -1,5 +1,6 @@
-// The main window and the Compare page's options: loaded at start-up, and a
-// comparison on screen redone when OK changes which lines are equal.
+// The main window and the Compare page's options: loaded at start-up, a
+// comparison on screen redone when OK changes which lines are equal, and
+// one that stays on screen shown under the options it was made with.
 
 #include "mainwindowfixture.h"
 #include "settingssheet/comparepage.h"
@@ -9,6 +10,8 @@
 
 #include <QCheckBox>
 #include <QtTest/QTest>
+
+#include <filesystem>
 
 namespace lindo::test {
 namespace {
@@ -39,6 +42,19 @@ protected:
     static constexpr int kComparePage = 4;
 };
 
+// Pixels of the within-line tint of changed lines on `line` of the pane, not scrolled.
+int TintedPixels(CDiffView &pane, int line)
+{
+    const QImage image = pane.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor tint = LineChangeTint(QColor(170, 0, 0), pane.BackgroundColour());
+    int count = 0;
+    for (int y = line * pane.LineHeight(); y < (line + 1) * pane.LineHeight() && y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == tint;
+    }
+    return count;
+}
+
 TEST_F(ComparePageWindowTest, StoredOptionsAreInTheEngineAfterStartUp)
 {
     SettingsStore store;
@@ -47,9 +63,9 @@ TEST_F(ComparePageWindowTest, StoredOptionsAreInTheEngineAfterStartUp)
     store.WriteNumber("ShowLineChanges", 1);
     CCompareDialog &w = Open();
     EXPECT_EQ(w.Engine().showLineChanges, 1);
-    EXPECT_EQ(w.Engine().ignoreSpaceChange, 1);
-    EXPECT_EQ(w.Engine().ignoreAllSpace, 0);
-    EXPECT_EQ(w.Engine().ignoreCase, 0);
+    EXPECT_TRUE(w.Engine().keyOptions.ignoreSpaceChange);
+    EXPECT_FALSE(w.Engine().keyOptions.ignoreAllSpace);
+    EXPECT_FALSE(w.Engine().keyOptions.ignoreCase);
 }
 
 TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
@@ -64,7 +80,7 @@ TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
 
     Confirm({comparepage::kIdIgnoreCase});
 
-    EXPECT_EQ(w.Engine().ignoreCase, 1);
+    EXPECT_TRUE(w.Engine().keyOptions.ignoreCase);
     EXPECT_EQ(w.Engine().LoadCount(), loads + 1);
     EXPECT_EQ(w.Engine().Lines(1).size(), 3u) << "the file is read again";
     ASSERT_EQ(w.Engine().Sections(1).size(), 1u) << "lines differing in case only match";
@@ -77,11 +93,29 @@ TEST_F(ComparePageWindowTest, WithNothingComparedOkOnlyStores)
 {
     CCompareDialog &w = Open();
     Confirm({comparepage::kIdIgnoreAllSpace});
-    EXPECT_EQ(w.Engine().ignoreAllSpace, 1);
+    EXPECT_TRUE(w.Engine().keyOptions.ignoreAllSpace);
     EXPECT_FALSE(w.Engine().IsCompared());
     EXPECT_EQ(w.Engine().LoadCount(), 0u);
     EXPECT_TRUE(prompter.requests.empty());
     EXPECT_EQ(SettingsStore().ReadNumber("IgnoreAllSpace"), 1);
+}
+
+TEST_F(ComparePageWindowTest, AComparisonLeftOnScreenByAFailedCompareAgainKeepsItsOwnTint)
+{
+    SettingsStore().WriteNumber("ShowLineChanges", 1);
+    CCompareDialog &w = Open();
+    CompareFiles("one.txt", "two.txt");
+    CDiffView &left = *w.GetView(1);
+    ASSERT_GT(TintedPixels(left, 1), 0) << "beta against BETA";
+    std::filesystem::remove(dir / "two.txt");
+
+    Confirm({comparepage::kIdIgnoreCase});
+
+    ASSERT_EQ(prompter.requests.size(), 1u) << "the missing file is reported";
+    EXPECT_EQ(prompter.requests[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(w.Engine().Lines(2).size(), 5u) << "the comparison stays on screen";
+    EXPECT_TRUE(w.Engine().keyOptions.ignoreCase) << "for the next comparison";
+    EXPECT_GT(TintedPixels(left, 1), 0) << "compared with case, beta and BETA still differ";
 }
 
 } // namespace

@@ -109,9 +109,7 @@ void ExpectSameAsReference(const std::string &first, const std::string &second, 
     DiffEngine engine;
     engine.autoSelect = autoSelect ? 1 : 0;
     engine.compactSecondFrom = compactSecondFrom;
-    engine.ignoreSpaceChange = ignore.spaceChange ? 1 : 0;
-    engine.ignoreAllSpace = ignore.allSpace ? 1 : 0;
-    engine.ignoreCase = ignore.letterCase ? 1 : 0;
+    engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
     engine.LoadTexts(first, second);
     engine.Compare();
     ASSERT_EQ(LinksOf(engine, 1), expected.links1);

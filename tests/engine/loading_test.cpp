@@ -85,10 +85,13 @@ protected:
         before2 = Describe(engine, 2);
     }
 
-    // A failed load reports exactly one message and changes nothing.
+    // A failed load reports exactly one message and changes nothing, not even
+    // the options the lines on hand were compared with.
     void ExpectFailureKeepsState(const std::string &path1, const std::string &path2, const std::string &message)
     {
+        engine.keyOptions.ignoreCase = true;
         EXPECT_FALSE(engine.Load(path1, path2));
+        EXPECT_FALSE(engine.LoadedKeyOptions().Any());
         ASSERT_EQ(reporter.messages.size(), 1u);
         EXPECT_EQ(reporter.messages[0], message);
         EXPECT_EQ(TextsOf(engine.Lines(1)), (std::vector<std::string>{"a", "b", "c"}));

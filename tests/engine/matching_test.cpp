@@ -181,12 +181,13 @@ TEST(KeyedCompare, ManyLinesDifferingOnlyInCaseAndBlanksAllLink)
         second += "line number\t" + std::to_string(n) + "  \n";
     }
     DiffEngine engine;
-    engine.ignoreCase = 1;
-    engine.ignoreSpaceChange = 1;
+    engine.keyOptions.ignoreCase = true;
+    engine.keyOptions.ignoreSpaceChange = true;
     engine.LoadTexts(first, second);
     engine.Compare();
     ASSERT_EQ(engine.Sections(1).size(), 1u);
     EXPECT_TRUE(engine.Sections(1).front().IsMatched());
+    EXPECT_TRUE(engine.LoadedKeyOptions() == engine.keyOptions) << "kept with the lines they keyed";
     EXPECT_EQ(engine.Lines(2).back().link, 149999);
     EXPECT_EQ(engine.Lines(2).back().text, "line number\t149999  ") << "each side keeps its own bytes";
 }
@@ -198,7 +199,7 @@ TEST(KeyedCompare, IdenticalFilesWithoutAKeyThatOccursOnceLinkNothing)
 {
     const std::string text = "       !x\n !x\n";
     DiffEngine engine;
-    engine.ignoreSpaceChange = 1;
+    engine.keyOptions.ignoreSpaceChange = true;
     engine.LoadTexts(text, text);
     engine.Compare();
     EXPECT_EQ(engine.Lines(1)[0].link, -1);

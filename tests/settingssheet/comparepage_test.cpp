@@ -34,17 +34,21 @@ void ClickBox(QCheckBox *box)
 struct SwitchRow {
     const char *name; // also the stored value's name
     int id;
-    std::int32_t DiffEngine::*option;
-    bool comparesAgain; // it decides which lines are equal
+    bool (*option)(const DiffEngine &engine); // the engine's value of the switch
+    bool comparesAgain;                       // it decides which lines are equal
 };
 
 void PrintTo(const SwitchRow &row, std::ostream *out) { *out << row.name; }
 
 const SwitchRow kSwitches[] = {
-    {"ShowLineChanges", comparepage::kIdShowLineChanges, &DiffEngine::showLineChanges, false},
-    {"IgnoreSpaceChange", comparepage::kIdIgnoreSpaceChange, &DiffEngine::ignoreSpaceChange, true},
-    {"IgnoreAllSpace", comparepage::kIdIgnoreAllSpace, &DiffEngine::ignoreAllSpace, true},
-    {"IgnoreCase", comparepage::kIdIgnoreCase, &DiffEngine::ignoreCase, true},
+    {"ShowLineChanges", comparepage::kIdShowLineChanges,
+     [](const DiffEngine &engine) { return engine.showLineChanges != 0; }, false},
+    {"IgnoreSpaceChange", comparepage::kIdIgnoreSpaceChange,
+     [](const DiffEngine &engine) { return engine.keyOptions.ignoreSpaceChange; }, true},
+    {"IgnoreAllSpace", comparepage::kIdIgnoreAllSpace,
+     [](const DiffEngine &engine) { return engine.keyOptions.ignoreAllSpace; }, true},
+    {"IgnoreCase", comparepage::kIdIgnoreCase,
+     [](const DiffEngine &engine) { return engine.keyOptions.ignoreCase; }, true},
 };
 
 class ComparePageTest : public testing::Test {
@@ -111,7 +115,7 @@ TEST_P(SwitchTest, OkStoresItUnderItsOwnNamePutsItIntoTheEngineAndComparesAgainI
     ASSERT_TRUE(Run({row.id}));
     for (const SwitchRow &other : kSwitches) {
         const bool ticked = other.id == row.id;
-        EXPECT_EQ(host.engine.*other.option, ticked ? 1 : 0) << other.name;
+        EXPECT_EQ(other.option(host.engine), ticked) << other.name;
         EXPECT_EQ(store.ReadNumber(other.name), ticked ? std::optional(1) : std::nullopt)
             << other.name;
     }
@@ -132,10 +136,10 @@ INSTANTIATE_TEST_SUITE_P(Switches, SwitchTest, testing::ValuesIn(kSwitches),
 TEST_F(ComparePageTest, TurningAnOptionOffStoresZeroAndUntouchedOnesWriteNothing)
 {
     store.WriteNumber(settings::kIgnoreCase, 1);
-    host.engine.ignoreCase = 1;
+    host.engine.keyOptions.ignoreCase = true;
     // The page shows the engine's value, so this click unticks the box.
     ASSERT_TRUE(Run({comparepage::kIdIgnoreCase}));
-    EXPECT_EQ(host.engine.ignoreCase, 0);
+    EXPECT_FALSE(host.engine.keyOptions.ignoreCase);
     EXPECT_EQ(store.ReadNumber(settings::kIgnoreCase), 0);
     EXPECT_NE(host.FindCall("CompareAgain"), nullptr);
     for (const char *name : {settings::kShowLineChanges, settings::kIgnoreSpaceChange,
@@ -145,15 +149,14 @@ TEST_F(ComparePageTest, TurningAnOptionOffStoresZeroAndUntouchedOnesWriteNothing
 
 TEST_F(ComparePageTest, CancelChangesNothing)
 {
-    host.engine.ignoreSpaceChange = 1;
+    host.engine.keyOptions.ignoreSpaceChange = true;
     const bool confirmed =
         Run({comparepage::kIdShowLineChanges, comparepage::kIdIgnoreSpaceChange,
              comparepage::kIdIgnoreAllSpace, comparepage::kIdIgnoreCase},
             false);
     EXPECT_FALSE(confirmed);
     for (const SwitchRow &row : kSwitches) {
-        EXPECT_EQ(host.engine.*row.option, row.option == &DiffEngine::ignoreSpaceChange ? 1 : 0)
-            << row.name;
+        EXPECT_EQ(row.option(host.engine), row.id == comparepage::kIdIgnoreSpaceChange) << row.name;
         EXPECT_FALSE(store.ReadText(row.name).has_value()) << row.name;
     }
     EXPECT_EQ(host.FindCall("CompareAgain"), nullptr);
