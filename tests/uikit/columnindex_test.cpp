@@ -172,6 +172,7 @@ TEST(ColumnIndex, AfterAnEditKeepsOnlyTheMarksBeforeIt)
         {"a tab widens the rest", 100, "\t"},
         {"at the line's start", 0, "x\t"},
         {"at a mark", 16, "\xe2\x82\xac\t\t"},
+        {"a byte before a mark", 15, "\xe2\x82\xac"},
         {"the rest cut off", 147, ""},
     };
     for (const Edit &edit : edits) {
