@@ -535,7 +535,8 @@ const std::vector<ByteSpan> &CDiffView::ChangesOf(int line, int paired)
         return *kept;
     const std::string_view own = engine->Lines(side)[static_cast<std::size_t>(line)].text;
     const std::string_view other = engine->Lines(3 - side)[static_cast<std::size_t>(paired)].text;
-    const LineKeyOptions &options = m_lineChanges.Options();
+    // The options the lines on screen were compared with, not those of the next load.
+    const LineKeyOptions &options = engine->LoadedKeyOptions();
     LineChanges changes = side == 1 ? FindLineChanges(own, other, options) : FindLineChanges(other, own, options);
     std::vector<ByteSpan> &ownSpans = side == 1 ? changes.first : changes.second;
     std::vector<ByteSpan> &otherSpans = side == 1 ? changes.second : changes.first;

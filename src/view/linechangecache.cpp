@@ -27,13 +27,13 @@ int PairedLine(const DiffEngine &engine, int side, int section, int line)
 
 void LineChangeCache::Refresh(const DiffEngine &engine)
 {
-    // The options go with the load: the same load count means the same options.
+    // The changes were found with the options of the load they belong to, so
+    // the load count alone says whether they still hold.
     if (m_engine == &engine && m_load == engine.LoadCount() && m_lines.size() <= kMaxKeptLines)
         return;
     m_lines.clear();
     m_engine = &engine;
     m_load = engine.LoadCount();
-    m_options = engine.LoadedKeyOptions();
 }
 
 const std::vector<ByteSpan> *LineChangeCache::Find(int line, int paired) const

@@ -5,7 +5,6 @@
 // per line rather than a comparison of two lines.
 
 #include "engine/linechanges.h"
-#include "engine/linekey.h"
 
 #include <cstdint>
 #include <unordered_map>
@@ -31,9 +30,6 @@ public:
     // The kept changes of line found against paired, null when not kept.
     const std::vector<ByteSpan> *Find(int line, int paired) const;
     const std::vector<ByteSpan> &Keep(int line, int paired, std::vector<ByteSpan> spans);
-    // The options the kept changes were found with: those the texts on hand
-    // were compared with, whatever the engine's options for its next load.
-    const LineKeyOptions &Options() const { return m_options; }
 
 private:
     struct Entry {
@@ -43,7 +39,6 @@ private:
     std::unordered_map<int, Entry> m_lines;
     const DiffEngine *m_engine = nullptr;
     std::uint64_t m_load = 0;
-    LineKeyOptions m_options;
 };
 
 } // namespace lindo
