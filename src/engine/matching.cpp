@@ -5,9 +5,11 @@
 // speed comes from working on interned ids and stamped maps only.
 
 #include "engine/diffengine.h"
+#include "engine/cycletracker.h"
 #include "engine/matchscratch.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace lindo {
 
@@ -41,19 +43,36 @@ void DiffEngine::Compare()
     }
     MatchScratch scratch(m_textIdCount);
     m_scratch = &scratch;
+    std::unique_ptr<CycleTracker> tracker;
     std::vector<DiffSection> temp1;
     std::vector<DiffSection> temp2;
-    for (;;) {
+    for (int cycle = 1;; ++cycle) {
         bool changed = MatchRange(WholeFileRange(Lines1()), WholeFileRange(Lines2()));
         temp1.clear();
         temp2.clear();
         BuildSections(temp1, 1, Lines1());
         BuildSections(temp2, 2, Lines2());
+        // A pair still linking after a few whole cycles may need one per line
+        // (chains of lines that each become unique only once the one before
+        // is linked): from here on a cycle costs only what changed in it.
+        if (cycle == wholeCycles) {
+            tracker = std::make_unique<CycleTracker>(Lines1(), Lines2(), m_textIdCount);
+            m_tracker = tracker.get();
+        }
         if (LinkSections(temp1, temp2))
             changed = true;
+        if (m_tracker && changed) {
+            while (TrackedCycle()) {
+            }
+            m_tracker = nullptr;
+            tracker.reset();
+            // One more whole cycle, which links nothing, cuts the final sections.
+            continue;
+        }
         if (!changed)
             break;
     }
+    m_tracker = nullptr;
     m_scratch = nullptr;
     auto &sections1 = File(1).sections;
     auto &sections2 = File(2).sections;
@@ -97,6 +116,8 @@ bool DiffEngine::LinkLines(int i, int j)
         return false;
     line1.link = j;
     line2.link = i;
+    if (m_tracker)
+        m_tracker->Linked(i, j, line1.textId);
     return true;
 }
 
