@@ -108,7 +108,7 @@ public:
     // After this many whole cycles, a comparison still making links goes on
     // with cycles that look only at what the cycle before changed. Changes
     // no result.
-    static constexpr int kWholeCycles = 4;
+    static constexpr int kWholeCycles = 3;
     int wholeCycles = kWholeCycles;
 
 private:
@@ -141,7 +141,7 @@ private:
     bool LinkNewlyUnique();
     bool LinkChangedPairs();
     bool LeadingPair(RunPair &pair) const;
-    std::vector<RunPair> PairsBesideRecentLinks();
+    void PairsBesideRecentLinks();
     bool MatchRuns(const LineRun &run1, const LineRun &run2);
     bool ExtendAnchors(std::vector<std::pair<int, int>> &anchors);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// A set of line numbers that only grows, answering "first member at or after
+// A set of line numbers, answering "first member at or after
 // n" and "last member at or before n" in a few word operations however large
 // the file: a tree of 64-bit words, each bit of a level telling whether the
 // word below it holds any member.
@@ -27,6 +27,18 @@ public:
         auto n = static_cast<std::size_t>(line);
         for (auto &level : m_levels) {
             level[n / 64] |= std::uint64_t{1} << (n % 64);
+            n /= 64;
+        }
+    }
+
+    void Erase(int line)
+    {
+        auto n = static_cast<std::size_t>(line);
+        for (auto &level : m_levels) {
+            std::uint64_t &word = level[n / 64];
+            word &= ~(std::uint64_t{1} << (n % 64));
+            if (word != 0)
+                break;
             n /= 64;
         }
     }

@@ -18,6 +18,8 @@ namespace lindo {
 
 namespace {
 
+using Anchors = std::vector<std::pair<int, int>>;
+
 DiffSection SectionOf(const DiffLines &lines, const LineRun &run)
 {
     DiffSection section;
@@ -25,6 +27,43 @@ DiffSection SectionOf(const DiffLines &lines, const LineRun &run)
     section.first = run.first;
     section.last = run.last;
     return section;
+}
+
+int Length(const LineRun &run)
+{
+    return run.last - run.first + 1;
+}
+
+// An anchor from line n of `side` and line m of the other side.
+void AddAnchor(Anchors &anchors, int side, int n, int m)
+{
+    anchors.emplace_back(side == 1 ? n : m, side == 1 ? m : n);
+}
+
+// The texts once in `other` are its lines that are their text's only
+// unmatched line, and texts whose unmatched lines all lie outside it but one
+// (CountOutside counted those). Gives up, false, after `budget` lines.
+bool AnchorsThroughOtherRun(const CycleTracker &tracker, const DiffLines &otherLines, int side, const LineRun &scan,
+                            const LineRun &other, int budget, Anchors &anchors)
+{
+    const int otherSide = 3 - side;
+    for (int m = tracker.NextLoneCopy(otherSide, other.first); m <= other.last;
+         m = tracker.NextLoneCopy(otherSide, m + 1)) {
+        if (--budget < 0)
+            return false;
+        const int n = tracker.OnlyIn(side, otherLines[static_cast<std::size_t>(m)].textId, scan);
+        if (n >= 0)
+            AddAnchor(anchors, side, n, m);
+    }
+    for (const std::uint32_t id : tracker.OutsideTexts()) {
+        if (tracker.UnmatchedCopies(otherSide, id) - tracker.CountedOutside(id) != 1)
+            continue;
+        const int m = tracker.OnlyIn(otherSide, id, other);
+        const int n = tracker.OnlyIn(side, id, scan);
+        if (m >= 0 && n >= 0)
+            AddAnchor(anchors, side, n, m);
+    }
+    return true;
 }
 
 } // namespace
@@ -40,7 +79,8 @@ bool DiffEngine::TrackedCycle()
 bool DiffEngine::LinkNewlyUnique()
 {
     const CycleTracker &tracker = *m_tracker;
-    std::vector<std::pair<int, int>> anchors;
+    Anchors &anchors = m_tracker->anchors;
+    anchors.clear();
     for (const std::uint32_t id : m_tracker->TakeNewlyUnique()) {
         if (tracker.UniqueOnBothSides(id))
             anchors.emplace_back(tracker.UnmatchedCopy(1, id), tracker.UnmatchedCopy(2, id));
@@ -82,10 +122,11 @@ bool DiffEngine::LeadingPair(RunPair &pair) const
 // Any other unmatched run of the first file pairs with the second file's run
 // just below the partner of the line above it; a run is new when a line next
 // to it was linked since the runs were last cut.
-std::vector<RunPair> DiffEngine::PairsBesideRecentLinks()
+void DiffEngine::PairsBesideRecentLinks()
 {
     const CycleTracker &tracker = *m_tracker;
-    std::vector<RunPair> pairs;
+    std::vector<RunPair> &pairs = m_tracker->pairs;
+    pairs.clear();
     auto addPairOf = [&](int first1, const LineRun *run2) {
         if (first1 <= 0 || first1 >= tracker.LineCount(1) || tracker.IsLinked(1, first1))
             return;
@@ -116,12 +157,12 @@ std::vector<RunPair> DiffEngine::PairsBesideRecentLinks()
     pairs.erase(std::unique(pairs.begin(), pairs.end(),
                             [](const RunPair &a, const RunPair &b) { return a.run1.first == b.run1.first; }),
                 pairs.end());
-    return pairs;
 }
 
 bool DiffEngine::LinkChangedPairs()
 {
-    std::vector<RunPair> pairs = PairsBesideRecentLinks();
+    PairsBesideRecentLinks();
+    std::vector<RunPair> &pairs = m_tracker->pairs;
     bool linked = false;
     RunPair leading;
     CycleTracker &tracker = *m_tracker;
@@ -156,24 +197,43 @@ bool DiffEngine::LinkChangedPairs()
     return linked;
 }
 
-// Both runs hold only unmatched lines, so a text's copies in a run are all
-// of its lines there: the anchors are found from the shorter run alone.
+// Both runs hold only unmatched lines, so a text's lines in a run are all
+// unmatched copies: the anchors are the texts found once in each. They are
+// found from the shorter run's lines, or, where cheaper, from the longer
+// run's texts that occur there once.
 bool DiffEngine::MatchRuns(const LineRun &run1, const LineRun &run2)
 {
-    const CycleTracker &tracker = *m_tracker;
-    const bool scanFirst = run1.last - run1.first <= run2.last - run2.first;
+    CycleTracker &tracker = *m_tracker;
+    const bool scanFirst = Length(run1) <= Length(run2);
     const int side = scanFirst ? 1 : 2;
+    const int otherSide = 3 - side;
     const LineRun &scan = scanFirst ? run1 : run2;
     const LineRun &other = scanFirst ? run2 : run1;
+    // A text's copies in the other run are its unmatched copies less those
+    // outside the run; when few unmatched lines lie outside, counting those
+    // once costs less than searching each text's lines.
+    const int outside = tracker.UnmatchedLines(otherSide) - Length(other);
+    const bool countOutside = outside <= Length(scan);
+    Anchors &anchors = tracker.anchors;
+    anchors.clear();
+    if (countOutside) {
+        tracker.CountOutside(otherSide, other);
+        if (AnchorsThroughOtherRun(tracker, File(otherSide).lines, side, scan, other, Length(scan) - outside,
+                                   anchors))
+            return ExtendAnchors(anchors);
+        anchors.clear();
+    }
+    tracker.LinkCopies();
     const DiffLines &lines = File(side).lines;
-    std::vector<std::pair<int, int>> anchors;
     for (int n = scan.first; n <= scan.last; ++n) {
-        const std::uint32_t id = lines[static_cast<std::size_t>(n)].textId;
-        if (tracker.CountIn(side, id, scan) != 1)
+        if (!tracker.UniqueIn(side, n, scan))
             continue;
-        const int m = tracker.OnlyIn(3 - side, id, other);
+        const std::uint32_t id = lines[static_cast<std::size_t>(n)].textId;
+        if (countOutside && tracker.UnmatchedCopies(otherSide, id) - tracker.CountedOutside(id) != 1)
+            continue;
+        const int m = tracker.OnlyIn(otherSide, id, other);
         if (m >= 0)
-            anchors.emplace_back(scanFirst ? n : m, scanFirst ? m : n);
+            AddAnchor(anchors, side, n, m);
     }
     return ExtendAnchors(anchors);
 }
