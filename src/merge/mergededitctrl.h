@@ -13,7 +13,8 @@
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
-// used at once. A key or paste at the end of what has arrived, or a key that
+// used at once. A caret at the end of what has arrived is at the end of the
+// text and stays there as more arrives; a key or paste there, or a key that
 // moves there, takes in the rest at once, so an edit always lands where it
 // would in the whole text.
 //
