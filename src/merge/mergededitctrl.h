@@ -95,11 +95,11 @@ public:
     // coordinates (one cell wide at the end of a line).
     QRect CellRect(int line, std::size_t column) const;
 
-    // Finds a text by its bytes and selects it: going forward, from the start
-    // of the selection (`again`: from its end, to step past a match found
-    // already), or backward from the start of the selection; past either end
-    // the search goes on from the other.
-    TextMatch FindText(const QString &text, bool matchCase, bool forward, bool again);
+    // Finds a text by its bytes and selects it: the first match at or after
+    // `from` going forward, the last one before it going backward; past
+    // either end the search goes on from the other. Finishes the streaming
+    // in first, so place `from` after doing that.
+    TextMatch FindText(const QString &text, bool matchCase, TextPos from, bool forward);
     TextPos SelectionFrom() const { return SelectionStart(); }
     TextPos SelectionTo() const { return SelectionEnd(); }
 
