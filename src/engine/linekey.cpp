@@ -5,7 +5,6 @@
 #include "engine/texthash.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <new>
@@ -14,13 +13,6 @@
 namespace lindo {
 
 namespace {
-
-// The high bit of every byte of word that is a blank. It must be exact:
-// a run of indentation is skipped a word at a time on its say-so.
-std::uint64_t BlankBytes(std::uint64_t word)
-{
-    return BytesEqualTo(word, ' ') | BytesEqualTo(word, '\t');
-}
 
 // Every ASCII capital of word made small, eight bytes at a time.
 std::uint64_t FoldedWord(std::uint64_t word)
@@ -144,48 +136,6 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
         if (c == KeyReader::kEnd)
             return true;
     }
-}
-
-std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options)
-{
-    // Where blanks count, the key's first eight bytes and its length (the
-    // text's); where they do not, the first eight and the last two bytes
-    // that are not blanks, which are the key's own. Most lines take their
-    // eight bytes as one word read from memory.
-    const std::size_t size = text.size();
-    std::uint64_t word = 0;
-    std::uint64_t tail = size;
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
-        std::memcpy(&word, text.data(), std::min<std::size_t>(size, 8));
-    } else {
-        std::size_t at = 0;
-        std::uint64_t next;
-        while (size - at >= 8 && (std::memcpy(&next, text.data() + at, 8), BlankBytes(next) == kHighBits))
-            at += 8; // indentation
-        if (size - at >= 8 && BlankBytes(next) == 0) {
-            word = next;
-        } else {
-            // In the order a word read from memory holds the bytes.
-            constexpr bool little = std::endian::native == std::endian::little;
-            for (std::size_t filled = 0; at < size && filled < 8; ++at) {
-                if (IsBlank(text[at]))
-                    continue;
-                const auto byte = static_cast<std::uint64_t>(static_cast<unsigned char>(text[at]));
-                word |= byte << (little ? 8 * filled : 56 - 8 * filled);
-                ++filled;
-            }
-        }
-        tail = 0;
-        for (std::size_t end = size, taken = 0; end > 0 && taken < 2; --end) {
-            if (IsBlank(text[end - 1]))
-                continue;
-            tail = (tail << 8) | static_cast<unsigned char>(FoldedAscii(text[end - 1]));
-            ++taken;
-        }
-    }
-    if (options.ignoreCase)
-        word = FoldedWord(word);
-    return word ^ ((tail + 1) * 0x9E3779B97F4A7C15ull);
 }
 
 std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options)

@@ -42,11 +42,6 @@ void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::stri
 // Whether two texts have the same key, read without making the keys.
 bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options);
 
-// A word from the first eight bytes of the key of text under options and
-// a little of its end: equal keys give equal words, and most unequal ones
-// do not, at the price of reading only the ends of the text.
-std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options);
-
 // Expects every line's textId to be the interned id of its text (idCount
 // distinct texts over both sides, numbered in the order they first occur,
 // side 1 before side 2, as the interning numbers them) and replaces it by the id of the text's
