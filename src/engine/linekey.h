@@ -13,18 +13,20 @@
 namespace lindo {
 
 struct LineKeyOptions {
-    bool ignoreSpaceChange = false; // runs of blanks and tabs are one blank; none at the end
-    bool ignoreAllSpace = false;    // blanks and tabs are dropped (wins over ignoreSpaceChange)
+    bool ignoreSpaceChange = false; // runs of blank space are one blank; none at the end
+    bool ignoreAllSpace = false;    // blank space is dropped (wins over ignoreSpaceChange)
     bool ignoreCase = false;        // ASCII letters are folded to lower case
 
     bool Any() const { return ignoreSpaceChange || ignoreAllSpace || ignoreCase; }
     bool operator==(const LineKeyOptions &) const = default;
 };
 
-// Whether the byte is a blank as the options see it: a space or a tab.
+// Whether the byte is blank space as the options see it: what isspace
+// takes in the C locale, as GNU diff's -b and -w do (space, tab, line feed,
+// vertical tab, form feed, carriage return).
 constexpr bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || static_cast<unsigned>(static_cast<unsigned char>(c) - '\t') <= '\r' - '\t';
 }
 
 // The byte with an ASCII capital made small; branch-free, so that loops of

@@ -24,7 +24,7 @@ public:
     // The text with every ignored difference taken out, step by step.
     static std::string KeyOf(std::string text, Ignore ignore)
     {
-        const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; };
         if (ignore.allSpace) {
             std::erase_if(text, blank);
         } else if (ignore.spaceChange) {
