@@ -5,6 +5,7 @@
 #include "engine/texthash.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <new>
@@ -38,34 +39,94 @@ void FoldCase(std::string &text)
         bytes[at] = FoldedAscii(bytes[at]);
 }
 
-// Hands the key of text, but for its case folding, to sink(bytes, count) a
-// run at a time, until sink returns false. Whole runs of other bytes go
-// out at once; a run of blanks leaves one blank behind only when more text
-// follows it and runs are not dropped altogether.
-template <typename Sink>
-void ForEachKeyRun(std::string_view text, const LineKeyOptions &options, Sink &&sink)
+// The high bit of every byte of word that is blank space, nothing else: the
+// bytes of tab to carriage return, and the blank.
+std::uint64_t BlankBytes(std::uint64_t word)
 {
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
-        sink(text.data(), text.size());
-        return;
-    }
+    const std::uint64_t low = word & ~kHighBits;
+    const std::uint64_t atLeastTab = low + kEveryByte * (0x80 - '\t');
+    const std::uint64_t aboveCr = low + kEveryByte * (0x80 - '\r' - 1);
+    return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
+}
+
+// The number of bytes of word, in memory order, before the first one whose
+// high bit mask marks; mask is not 0.
+std::size_t BytesBeforeMark(std::uint64_t mask)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+    else
+        return static_cast<std::size_t>(std::countl_zero(mask)) / 8;
+}
+
+// The index of the first byte of text from `at` on that is (blank true) or
+// is not (blank false) blank space; the text's size when there is none.
+// Eight bytes at a time: indentation and words are both long runs.
+std::size_t RunEnd(std::string_view text, std::size_t at, bool blank)
+{
     const std::size_t size = text.size();
+    for (; size - at >= 8; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t marked = blank ? BlankBytes(word) : BlankBytes(word) ^ kHighBits;
+        if (marked != 0)
+            return at + BytesBeforeMark(marked);
+    }
+    while (at < size && IsBlank(text[at]) != blank)
+        ++at;
+    return at;
+}
+
+// Writes the key of text, but for its case folding, to out (room for
+// text.size() bytes) and returns its length. A run of blank space leaves one
+// blank behind only when more text follows it and runs are not dropped
+// altogether.
+std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
+{
+    std::size_t length = 0;
+    for (std::size_t at = RunEnd(text, 0, false); at < text.size();) {
+        if (at > 0 && !dropAll)
+            out[length++] = ' ';
+        const std::size_t end = RunEnd(text, at, true);
+        std::memcpy(out + length, text.data() + at, end - at);
+        length += end - at;
+        at = RunEnd(text, end, false);
+    }
+    return length;
+}
+
+// Whether SqueezeBlanks would leave text as it is, as it does for most
+// lines: then the text is hashed where it stands, without a copy. Eight
+// bytes at a time; the last word may overlap the one before it, which can
+// only make a text look as if it needed squeezing.
+bool SqueezedIsText(std::string_view text, bool dropAll)
+{
+    const std::size_t size = text.size();
+    if (size == 0)
+        return true;
+    if (IsBlank(text.front()) || IsBlank(text.back()))
+        return false;
+    if (size < 8) {
+        char squeezed[8];
+        return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
+    }
+    constexpr bool little = std::endian::native == std::endian::little;
+    constexpr std::uint64_t firstByte = little ? 0x80 : 0x80ull << 56;
+    constexpr std::uint64_t lastByte = little ? 0x80ull << 56 : 0x80;
     bool blankBefore = false;
-    for (std::size_t at = 0; at < size;) {
-        if (IsBlank(text[at])) {
-            blankBefore = true;
-            ++at;
-            continue;
-        }
-        std::size_t end = at + 1;
-        while (end < size && !IsBlank(text[end]))
-            ++end;
-        if (blankBefore && !options.ignoreAllSpace && !sink(" ", 1))
-            return;
-        if (!sink(text.data() + at, end - at))
-            return;
-        blankBefore = false;
-        at = end;
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, size - 8);
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t marked = BlankBytes(word);
+        // Only single blanks between other bytes stay.
+        if (marked != 0
+            && (dropAll || (marked & ~BytesEqualTo(word, ' ')) != 0 || (marked & (marked >> 8)) != 0
+                || (blankBefore && (marked & firstByte) != 0)))
+            return false;
+        blankBefore = (marked & lastByte) != 0;
+        if (at + 8 == size)
+            return true;
     }
 }
 
@@ -76,11 +137,12 @@ constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second
 
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
 {
-    key.clear();
-    ForEachKeyRun(text, options, [&key](const char *bytes, std::size_t count) {
-        key.append(bytes, count);
-        return true;
-    });
+    if (options.ignoreAllSpace || options.ignoreSpaceChange) {
+        key.resize(text.size());
+        key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
+    } else {
+        key.assign(text);
+    }
     if (options.ignoreCase)
         FoldCase(key);
 }
@@ -155,9 +217,18 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
     std::vector<std::uint32_t> keyIds(idCount);
     const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
         std::string key;
+        // The case is folded as the tag reads the words, not in a copy.
+        const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
+        const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
         for (std::uint32_t id = from; id < to; ++id) {
-            MakeLineKey(firsts[id]->text, options, key);
-            keyIds[id] = TextTag(key);
+            const std::string_view text = firsts[id]->text;
+            if (!blanks || SqueezedIsText(text, options.ignoreAllSpace)) {
+                keyIds[id] = TextTag(text, folded);
+            } else {
+                key.resize(text.size());
+                key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
+                keyIds[id] = TextTag(key, folded);
+            }
         }
     };
     if (idCount < kThreadFrom) {
