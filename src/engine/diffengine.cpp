@@ -136,13 +136,16 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
+    // With options, the texts' tags are kept for the keys that are the texts themselves.
+    std::vector<std::uint32_t> tags;
+    std::vector<std::uint32_t> *const keepTags = options.Any() ? &tags : nullptr;
     std::uint32_t idCount = 0;
     if (compact)
-        idCount = InternCompacting(lines[0], buffers[1], lines[1]);
+        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, keepTags);
     else if (!twinLines)
-        idCount = InternLines(lines[0], lines[1]);
+        idCount = InternLines(lines[0], lines[1], keepTags);
     if (options.Any() && !twinLines) {
-        idCount = RekeyLines(lines[0], lines[1], idCount, options);
+        idCount = RekeyLines(lines[0], lines[1], std::move(tags), options);
         twinLines = SameKeys(lines[0], lines[1]);
     }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where

@@ -22,9 +22,13 @@ public:
     // Lines are named by side (0 or 1, the top bit) and index: half the room
     // of a pointer per text. The table starts with a slot for each of
     // `expected` lines and grows when more than half of them hold texts.
-    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2)
-        : m_table(expected), m_sides{&side1, &side2}
+    // With tags, keeps each id's tag there, by id.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2,
+                std::vector<std::uint32_t> *tags)
+        : m_table(expected), m_sides{&side1, &side2}, m_tags(tags)
     {
+        if (m_tags)
+            m_tags->clear();
     }
 
     void Prefetch(std::uint32_t tag) const { m_table.Prefetch(tag); }
@@ -32,7 +36,12 @@ public:
     // The id of the line's text, whose tag its textId holds; ref names the line.
     std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
-        return m_table.Intern(line.textId, ref, [&](std::uint32_t first) { return Line(first).text == line.text; });
+        const std::uint32_t known = m_table.Count();
+        const std::uint32_t id =
+            m_table.Intern(line.textId, ref, [&](std::uint32_t first) { return Line(first).text == line.text; });
+        if (m_tags && id == known)
+            m_tags->push_back(line.textId);
+        return id;
     }
 
     std::uint32_t Count() const { return m_table.Count(); }
@@ -52,6 +61,7 @@ private:
 
     TagTable m_table;
     const DiffLines *m_sides[2];
+    std::vector<std::uint32_t> *m_tags;
 };
 
 // Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.
@@ -120,21 +130,22 @@ constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as
 
 } // namespace
 
-std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2)
+std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> *tags)
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2);
+    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2, tags);
     InternSide(table, 0, lines1);
     std::ptrdiff_t guess = 0;
     InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
     return table.Count();
 }
 
-std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk)
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk,
+                               std::vector<std::uint32_t> *tags)
 {
     const std::size_t count2 = CountLines(bytes2.View());
-    InternTable table(std::max(lines1.size(), count2), lines1, lines2);
+    InternTable table(std::max(lines1.size(), count2), lines1, lines2, tags);
     InternSide(table, 0, lines1);
 
     lines2.clear();

@@ -130,6 +130,23 @@ bool SqueezedIsText(std::string_view text, bool dropAll)
     }
 }
 
+// Whether text holds an ASCII capital; eight bytes at a time.
+bool HasCapital(std::string_view text)
+{
+    const std::size_t size = text.size();
+    if (size < 8)
+        return std::any_of(text.begin(), text.end(), [](char c) { return FoldedAscii(c) != c; });
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, size - 8);
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if (FoldedWord(word) != word)
+            return true;
+        if (at + 8 == size)
+            return false;
+    }
+}
+
 constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
 constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second thread
 
@@ -200,8 +217,10 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options)
+std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
+                         const LineKeyOptions &options)
 {
+    const auto idCount = static_cast<std::uint32_t>(tags.size());
     // Ids count up in the order their texts first occur, so one sequential
     // pass finds each text's first line; then every key's tag is known
     // before any is looked up, and the table's slots are fetched ahead.
@@ -214,7 +233,8 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
     if (firsts.size() != idCount)
         throw std::logic_error("line ids are not numbered in the order their texts occur");
     // The keys' tags, half of them on a second thread when there are many.
-    std::vector<std::uint32_t> keyIds(idCount);
+    // A text that is its own key keeps its tag.
+    std::vector<std::uint32_t> keyIds = std::move(tags);
     const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
         std::string key;
         // The case is folded as the tag reads the words, not in a copy.
@@ -222,7 +242,10 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
         const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
         for (std::uint32_t id = from; id < to; ++id) {
             const std::string_view text = firsts[id]->text;
-            if (!blanks || SqueezedIsText(text, options.ignoreAllSpace)) {
+            const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
+            if (squeezed && (!options.ignoreCase || !HasCapital(text)))
+                continue;
+            if (squeezed) {
                 keyIds[id] = TextTag(text, folded);
             } else {
                 key.resize(text.size());
