@@ -37,8 +37,8 @@ public:
     std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
         const std::uint32_t known = m_table.Count();
-        const std::uint32_t id =
-            m_table.Intern(line.textId, ref, [&](std::uint32_t first) { return Line(first).text == line.text; });
+        const auto same = [&](std::uint32_t first) { return SameText(Line(first).text, line.text); };
+        const std::uint32_t id = m_table.Intern(line.textId, ref, same);
         if (m_tags && id == known)
             m_tags->push_back(line.textId);
         return id;

@@ -217,6 +217,36 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
+namespace {
+
+// Sets keyIds[id], for ids from `from` to `to`, to the tag of the key of
+// the text firsts[id] views, where that key is not the text itself (whose
+// tag keyIds holds already).
+void TagKeys(const std::vector<const DiffLine *> &firsts, std::uint32_t from, std::uint32_t to,
+             const LineKeyOptions &options, std::vector<std::uint32_t> &keyIds)
+{
+    // The case is folded as the tag reads the words, not in a copy.
+    const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
+    const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
+    LineKeyOptions blanksOnly = options;
+    blanksOnly.ignoreCase = false;
+    std::string key;
+    for (std::uint32_t id = from; id < to; ++id) {
+        const std::string_view text = firsts[id]->text;
+        const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
+        if (squeezed && (!options.ignoreCase || !HasCapital(text)))
+            continue;
+        if (squeezed) {
+            keyIds[id] = TextTag(text, folded);
+        } else {
+            MakeLineKey(text, blanksOnly, key);
+            keyIds[id] = TextTag(key, folded);
+        }
+    }
+}
+
+} // namespace
+
 std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
                          const LineKeyOptions &options)
 {
@@ -235,25 +265,7 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::
     // The keys' tags, half of them on a second thread when there are many.
     // A text that is its own key keeps its tag.
     std::vector<std::uint32_t> keyIds = std::move(tags);
-    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
-        std::string key;
-        // The case is folded as the tag reads the words, not in a copy.
-        const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
-        const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
-        for (std::uint32_t id = from; id < to; ++id) {
-            const std::string_view text = firsts[id]->text;
-            const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
-            if (squeezed && (!options.ignoreCase || !HasCapital(text)))
-                continue;
-            if (squeezed) {
-                keyIds[id] = TextTag(text, folded);
-            } else {
-                key.resize(text.size());
-                key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
-                keyIds[id] = TextTag(key, folded);
-            }
-        }
-    };
+    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) { TagKeys(firsts, from, to, options, keyIds); };
     if (idCount < kThreadFrom) {
         tagKeys(0, idCount);
     } else {

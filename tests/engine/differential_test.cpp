@@ -94,8 +94,8 @@ private:
         // Letters at both ends of a word the key folds whole, every kind of
         // blank space, and blanks on both sides of the eighth byte.
         static const char *const kBlankAndCaseWords[] = {
-            "a b", "A b", "a  b", "ab", "abcdefg hijklmno", "abcdefg  hijklmno", "a b c d\te f g hi", "a b c d e f g  hi",
-            "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLongZ", "valueindexlonxz", "\tVALUE = INDEX;",
+            "a b", "A b", "a  b", "ab", "abcdefg hijklmno", "abcdefg  hijklmno", "a b c d\te f g hi",
+            "a b c d e f g  hi", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLongZ", "valueindexlonxz", "\tVALUE = INDEX;",
             "A\t\tB", "value = index;  ", "\f", "a\vb\r", "Avalueindexlongz", "a\fb\f", "avalueindexlongZ"};
         if (m_blanksAndCase)
             return kBlankAndCaseWords[Below(std::min<int>(alphabet, std::size(kBlankAndCaseWords)))];
