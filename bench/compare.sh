@@ -10,6 +10,10 @@
 #                                     given to both programs; every row with
 #                                     options also shows its ratio against
 #                                     the no-option row's (goal <= 1.2)
+#   OLD=/path/to/lindo bench/compare.sh
+#                                     also times that lindo, interleaved with
+#                                     the others, for figures before and after
+#                                     a change ("old s", "old ratio")
 #
 # Builds build/release when needed, generates the pairs into bench/out/ once
 # (again only when the generator's source changed), warms the cache with one
@@ -26,12 +30,13 @@ out="$LINDO_ROOT/bench/out"
 lindo="$build/src/lindo"
 gen="$build/bench/gen_pairs"
 pairs=("$@")
-[ ${#pairs[@]} -eq 0 ] && pairs=(edited-100k edited-1m repetitive-200k identical-1m)
+old=${OLD:-}
+[ ${#pairs[@]} -eq 0 ] && pairs=(edited-100k edited-1m repetitive-200k identical-1m shared-ends-200k log-200k)
 
 # Ratio goals: on identical files diff only compares two buffers and copies
 # one out, so matching it there is the goal; everywhere else lindo should
 # take at most half diff's time.
-ratio_goal() { [ "$1" = identical-1m ] && echo 1.0 || echo 0.5; }
+ratio_goal() { case "$1" in identical-1m | shared-ends-200k) echo 1.0 ;; *) echo 0.5 ;; esac; }
 
 mkdir -p "$out"
 if [ ! -x /usr/bin/time ]; then
@@ -75,8 +80,10 @@ diff_cmd() { diff "${opts[@]}" "${diff_args[@]}" "$1" "$2"; }
 measure() {
     local tool=$1 a=$2 b=$3 start end status=0 worst=0
     start=$EPOCHREALTIME
-    if [ "$tool" = lindo ]; then
-        /usr/bin/time -f '%M' -o "$out/.rss" "$lindo" --merge "${opts[@]}" "$a" "$b" >/dev/null || status=$?
+    if [ "$tool" = lindo ] || [ "$tool" = old ]; then
+        local program=$lindo
+        [ "$tool" = old ] && program=$old
+        /usr/bin/time -f '%M' -o "$out/.rss" "$program" --merge "${opts[@]}" "$a" "$b" >/dev/null || status=$?
     else
         worst=1
         /usr/bin/time -f '%M' -o "$out/.rss" diff "${opts[@]}" "${diff_args[@]}" "$a" "$b" >/dev/null || status=$?
@@ -107,29 +114,38 @@ for pair in "${pairs[@]}"; do
         # Warm-up runs, counting the output lines as a rough cross-check.
         lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
         diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
-        lindo_times=() diff_times=() lindo_rss=() diff_rss=()
+        [ -n "$old" ] && "$old" --merge "${opts[@]}" "$a" "$b" >/dev/null
+        lindo_times=() diff_times=() lindo_rss=() diff_rss=() old_times=(0)
         for ((run = 0; run < repeat; ++run)); do
             measure lindo "$a" "$b"
             lindo_times+=("$run_seconds") lindo_rss+=("$run_kib")
             measure diff "$a" "$b"
             diff_times+=("$run_seconds") diff_rss+=("$run_kib")
+            if [ -n "$old" ]; then
+                [ "$run" -eq 0 ] && old_times=()
+                measure old "$a" "$b"
+                old_times+=("$run_seconds")
+            fi
         done
+        ot=$(printf '%s\n' "${old_times[@]}" | median)
         lt=$(printf '%s\n' "${lindo_times[@]}" | median)
         dt=$(printf '%s\n' "${diff_times[@]}" | median)
         lm=$(printf '%s\n' "${lindo_rss[@]}" | largest)
         dm=$(printf '%s\n' "${diff_rss[@]}" | largest)
         input_bytes=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
-        rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair") $set")
+        rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair") $set $ot")
     done
 done
 
 echo
 echo "Median of $repeat runs (wall seconds), largest peak RSS; memory target = inputs + 48 MiB"
-printf '%s\n' "${rows[@]}" | awk '
+printf '%s\n' "${rows[@]}" | awk -v with_old="${old:+1}" '
 BEGIN {
     printf "%-16s %-5s %8s %8s %8s %8s %6s %5s %-6s %9s %9s %9s %-6s %9s %9s %s\n",
         "pair", "opts", "lines", "in MiB", "lindo s", "diff s", "ratio", "goal", "speed",
         "lindo MiB", "diff MiB", "target", "memory", "lindo out", "diff out", "vs none (goal 1.2)"
+    if (with_old)
+        printf "%-16s %-5s %8s %9s %6s %s\n", "pair", "opts", "old s", "old ratio", "speed", "old vs none"
 }
 {
     mib = $3 / 1048576
@@ -144,6 +160,20 @@ BEGIN {
     printf "%-16s %-5s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d %s\n",
         $1, $11, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
         lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9, against
+    if (with_old) {
+        old_ratio = $5 > 0 ? $12 / $5 : 0
+        if ($11 == "none")
+            old_plain[$1] = old_ratio
+        old_against = ""
+        if ($11 != "none" && ($1 in old_plain) && old_plain[$1] > 0)
+            old_against = sprintf("%.2f %s", old_ratio / old_plain[$1], old_ratio / old_plain[$1] <= 1.2 ? "met" : "MISSED")
+        old_rows = old_rows sprintf("%-16s %-5s %8.3f %9.2f %-6s %s\n", $1, $11, $12, old_ratio,
+            (old_ratio <= $10 ? "met" : "MISSED"), old_against)
+    }
+}
+END {
+    if (with_old)
+        printf "\nThe same rows with OLD in place of lindo (diff s as above):\n%s", old_rows
 }'
 
 for pair in "${pairs[@]}"; do
@@ -155,4 +185,29 @@ for pair in "${pairs[@]}"; do
         echo "$pair: lindo's merge output equals the input with CR LF line ends: NO"
         exit 1
     fi
+done
+
+# What the smallest pair cannot go below: a process that starts and exits
+# (lindo on two empty files, and diff on them), and reading the two inputs
+# once into a fresh process (cat). A ratio goal under these floors is out of
+# the program's reach.
+for pair in "${pairs[@]}"; do
+    [ "$pair" = edited-100k ] || continue
+    : >"$out/.empty"
+    start_times=() diff_start_times=() read_times=()
+    for ((run = 0; run < repeat * 3; ++run)); do
+        start=$EPOCHREALTIME
+        "$lindo" --merge "$out/.empty" "$out/.empty" >/dev/null
+        middle=$EPOCHREALTIME
+        diff "$out/.empty" "$out/.empty" >/dev/null
+        end=$EPOCHREALTIME
+        cat "$out/$pair.1" "$out/$pair.2" >/dev/null
+        read_end=$EPOCHREALTIME
+        start_times+=("$(awk -v s="$start" -v e="$middle" 'BEGIN { printf "%.4f", e - s }')")
+        diff_start_times+=("$(awk -v s="$middle" -v e="$end" 'BEGIN { printf "%.4f", e - s }')")
+        read_times+=("$(awk -v s="$end" -v e="$read_end" 'BEGIN { printf "%.4f", e - s }')")
+    done
+    echo "$pair floors (median of $((repeat * 3))): lindo on empty files $(printf '%s\n' "${start_times[@]}" | median) s," \
+        "diff on empty files $(printf '%s\n' "${diff_start_times[@]}" | median) s," \
+        "cat of both inputs $(printf '%s\n' "${read_times[@]}" | median) s"
 done

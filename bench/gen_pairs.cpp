@@ -377,6 +377,56 @@ Pair Identical(std::size_t lineCount, std::uint64_t seed)
     return pair;
 }
 
+// Long lines that all share their first eight and last two non-blank bytes,
+// which a comparison ignoring blanks must not take for a sign of equal keys.
+Pair SharedEnds(std::size_t lineCount, std::uint64_t seed)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    Rng rng(seed);
+    Pair pair;
+    pair.first.reserve(lineCount);
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        std::string line = "    result = record(";
+        while (line.size() < 200)
+            line += rng.Chance(0.1) ? ' ' : kHex[rng.Below(16)];
+        line += ");";
+        pair.first.push_back(std::move(line));
+    }
+    pair.second = pair.first;
+    return pair;
+}
+
+// A server log: every line starts with the same long prefix of date, host
+// and service, then a request; the second file is the first edited.
+class LogLines final : public LineSource {
+public:
+    std::string Fresh(Rng &rng) override
+    {
+        static constexpr const char *kPaths[] = {"/api/items", "/api/users", "/static/app.js", "/health", "/login"};
+        std::string line = "2026-12-09T01:47:06 web-frontend-01 request-handler[4242]: INFO request id=";
+        line += std::to_string(rng.Next() % 100000000);
+        line += " method=GET path=";
+        line += rng.Pick(kPaths);
+        line += " status=200 bytes=" + std::to_string(rng.Below(100000));
+        line += " elapsed_ms=" + std::to_string(rng.Below(2000)) + " user_agent=Mozilla/5.0";
+        return line;
+    }
+
+    std::string Changed(const std::string &, Rng &rng) override { return Fresh(rng); }
+};
+
+Pair Log(std::size_t lineCount, std::uint64_t seed)
+{
+    Rng rng(seed);
+    LogLines source;
+    Pair pair;
+    pair.first.reserve(lineCount);
+    for (std::size_t i = 0; i < lineCount; ++i)
+        pair.first.push_back(source.Fresh(rng));
+    pair.second = Derive(pair.first, kSourceEdits, source, rng, pair.counts);
+    return pair;
+}
+
 struct PairSpec {
     const char *name;
     Pair (*make)();
@@ -387,6 +437,8 @@ constexpr PairSpec kPairs[] = {
     {"edited-1m", [] { return EditedSource(1'000'000, 8, 2002); }},
     {"repetitive-200k", [] { return Repetitive(200'000, 3003); }},
     {"identical-1m", [] { return Identical(1'000'000, 4004); }},
+    {"shared-ends-200k", [] { return SharedEnds(200'000, 5005); }},
+    {"log-200k", [] { return Log(200'000, 6006); }},
 };
 
 bool WriteLines(const std::filesystem::path &path, const Lines &lines)

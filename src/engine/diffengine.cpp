@@ -5,6 +5,7 @@
 #include "engine/runboth.h"
 #include "engine/textreader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <string_view>
@@ -24,6 +25,13 @@ bool SameSizedFiles(const std::string &path1, const std::string &path2)
     struct stat info2 {};
     return ::stat(path1.c_str(), &info1) == 0 && ::stat(path2.c_str(), &info2) == 0 && S_ISREG(info1.st_mode)
            && S_ISREG(info2.st_mode) && info1.st_size == info2.st_size;
+}
+
+// Whether the two sides have the same key, line for line.
+bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
+{
+    return std::equal(lines1.begin(), lines1.end(), lines2.begin(), lines2.end(),
+                      [](const DiffLine &a, const DiffLine &b) { return a.textId == b.textId; });
 }
 
 } // namespace
@@ -100,15 +108,15 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
     const LineKeyOptions options = keyOptions;
     bool twinLines = false;
     if (sameBytes) {
-        // One cut from side 1's bytes (side 2's copy is not needed); side 2
-        // gets a copy of the lines, made in the pass that looks for a line
-        // that occurs once. Twin lines need no tags, so they are added only
-        // when no such line turns up.
+        // One cut from side 1's bytes (side 2's copy is not needed) and a
+        // copy of its lines for side 2. Twin lines are linked without any
+        // lookup, so they need neither tags nor ids.
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
-        twinLines = HasUniqueLine(lines[0], &lines[1], options);
-        if (!twinLines)
-            TagLines(lines[0]);
+        lines[1].reserve(lines[0].size());
+        AdviseHugePages(lines[1].data(), lines[0].size() * sizeof(DiffLine));
+        lines[1].assign(lines[0].begin(), lines[0].end());
+        twinLines = true;
     } else if (compact) {
         if (!cut[0])
             ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
@@ -128,14 +136,18 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    // Twin lines are linked without any lookup, so their texts need no ids.
+    // With options, the texts' tags are kept for the keys that are the texts themselves.
+    std::vector<std::uint32_t> tags;
+    std::vector<std::uint32_t> *const keepTags = options.Any() ? &tags : nullptr;
     std::uint32_t idCount = 0;
     if (compact)
-        idCount = InternCompacting(lines[0], buffers[1], lines[1]);
+        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, keepTags);
     else if (!twinLines)
-        idCount = InternLines(lines[0], lines[1], sameBytes);
-    if (options.Any() && !twinLines)
-        idCount = RekeyLines(lines[0], lines[1], idCount, options);
+        idCount = InternLines(lines[0], lines[1], keepTags);
+    if (options.Any() && !twinLines) {
+        idCount = RekeyLines(lines[0], lines[1], std::move(tags), options);
+        twinLines = SameKeys(lines[0], lines[1]);
+    }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

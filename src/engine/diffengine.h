@@ -150,8 +150,8 @@ private:
     std::array<DiffFile, 2> m_files;
     std::array<ByteBuffer, 2> m_buffers; // the bytes the line texts view
     std::uint32_t m_textIdCount = 0;            // distinct line texts of the loaded pair
-    // The loaded sides are the same bytes and some line occurs only once: the
-    // matching would link every line to its twin, so Compare does just that.
+    // The loaded sides are the same bytes, or with options the same keys
+    // line for line: Compare links every line to its twin.
     bool m_twinLines = false;
     std::vector<DiffSection> m_mergeList;
     std::int32_t m_compared = 0;

@@ -22,9 +22,13 @@ public:
     // Lines are named by side (0 or 1, the top bit) and index: half the room
     // of a pointer per text. The table starts with a slot for each of
     // `expected` lines and grows when more than half of them hold texts.
-    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2)
-        : m_table(expected), m_sides{&side1, &side2}
+    // With tags, keeps each id's tag there, by id.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2,
+                std::vector<std::uint32_t> *tags)
+        : m_table(expected), m_sides{&side1, &side2}, m_tags(tags)
     {
+        if (m_tags)
+            m_tags->clear();
     }
 
     void Prefetch(std::uint32_t tag) const { m_table.Prefetch(tag); }
@@ -32,7 +36,12 @@ public:
     // The id of the line's text, whose tag its textId holds; ref names the line.
     std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
-        return m_table.Intern(line.textId, ref, [&](std::uint32_t first) { return Line(first).text == line.text; });
+        const std::uint32_t known = m_table.Count();
+        const auto same = [&](std::uint32_t first) { return SameText(Line(first).text, line.text); };
+        const std::uint32_t id = m_table.Intern(line.textId, ref, same);
+        if (m_tags && id == known)
+            m_tags->push_back(line.textId);
+        return id;
     }
 
     std::uint32_t Count() const { return m_table.Count(); }
@@ -52,6 +61,7 @@ private:
 
     TagTable m_table;
     const DiffLines *m_sides[2];
+    std::vector<std::uint32_t> *m_tags;
 };
 
 // Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.
@@ -118,118 +128,24 @@ void InternSecond(InternTable &table, const DiffLines &lines1, DiffLines &lines2
 
 constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as they are passed
 
-constexpr std::size_t kCandidateLines = 64;    // HasUniqueLine tries every (count / 64)th line
-constexpr std::size_t kCandidateSlots = 1024; // sparse enough that most lookups end at once
-
 } // namespace
 
-namespace {
-
-// HasUniqueLine over any notion of equal lines: same(a, b) says whether two
-// lines are equal, head(line) gives a word that equal lines share.
-template <typename Head, typename Same>
-bool FindUniqueLine(const DiffLines &lines, DiffLines *copy, Head &&head, Same &&same)
-{
-    struct Candidate {
-        const DiffLine *line = nullptr;
-        std::uint64_t head = 0;
-        std::uint32_t seen = 0;
-        bool sharedHead = false; // another candidate has the same head
-    };
-    std::vector<Candidate> slots(kCandidateSlots);
-    constexpr std::size_t mask = kCandidateSlots - 1;
-    // The slot of a line among the candidates, or the empty slot where it
-    // would go. The head sets most lines apart without reading all of them.
-    // A candidate seen twice can no longer be the one that occurs once, so
-    // a line with its head, when no other candidate has that head, need not
-    // be told apart from it: either it is the same, or it belongs to no
-    // candidate at all.
-    auto slotOf = [&](const DiffLine &line, bool placing) -> Candidate & {
-        const std::uint64_t word = head(line);
-        const auto key = static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 40);
-        bool collided = false;
-        for (std::size_t at = key & mask;; at = (at + 1) & mask) {
-            Candidate &slot = slots[at];
-            if (!slot.line) {
-                slot.head = word;
-                slot.sharedHead = collided;
-                return slot;
-            }
-            if (slot.head != word)
-                continue;
-            if ((slot.seen >= 2 && !slot.sharedHead) || same(*slot.line, line))
-                return slot;
-            // Candidates are all placed before any is counted, and one with
-            // the same head as another walks past it to its own slot.
-            if (placing) {
-                slot.sharedHead = true;
-                collided = true;
-            }
-        }
-    };
-    const std::size_t count = lines.size();
-    const std::size_t step = std::max<std::size_t>(1, count / kCandidateLines);
-    for (std::size_t n = 0; n < count; n += step)
-        slotOf(lines[n], true).line = &lines[n];
-    if (copy) {
-        copy->clear();
-        copy->reserve(count);
-        AdviseHugePages(copy->data(), count * sizeof(DiffLine));
-    }
-    for (const DiffLine &line : lines) {
-        Candidate &slot = slotOf(line, false);
-        if (slot.line)
-            ++slot.seen;
-        if (copy)
-            copy->push_back(line);
-    }
-    return std::any_of(slots.begin(), slots.end(), [](const Candidate &slot) { return slot.seen == 1; });
-}
-
-} // namespace
-
-bool HasUniqueLine(const DiffLines &lines, DiffLines *copy, const LineKeyOptions &options)
-{
-    if (!options.Any()) {
-        // Length and first bytes settle texts of up to eight bytes.
-        const auto head = [](const DiffLine &line) {
-            const std::string_view text = line.text;
-            std::uint64_t word;
-            if (text.size() >= 8)
-                std::memcpy(&word, text.data(), 8);
-            else
-                word = ShortWord(text.data(), text.size());
-            return word ^ text.size();
-        };
-        const auto same = [](const DiffLine &a, const DiffLine &b) { return SameText(a.text, b.text); };
-        return FindUniqueLine(lines, copy, head, same);
-    }
-    // Only lines whose keys start alike have their whole keys made.
-    const auto head = [&options](const DiffLine &line) { return LineKeyHead(line.text, options); };
-    const auto same = [&options](const DiffLine &a, const DiffLine &b) { return SameLineKey(a.text, b.text, options); };
-    return FindUniqueLine(lines, copy, head, same);
-}
-
-std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, bool sameBytes)
+std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> *tags)
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2);
+    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2, tags);
     InternSide(table, 0, lines1);
-    if (sameBytes && lines1.size() == lines2.size()) {
-        for (std::size_t n = 0; n < lines1.size(); ++n)
-            lines2[n].textId = lines1[n].textId;
-    } else {
-        std::ptrdiff_t guess = 0;
-        InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
-    }
+    std::ptrdiff_t guess = 0;
+    InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
     return table.Count();
 }
 
-std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk)
+std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk,
+                               std::vector<std::uint32_t> *tags)
 {
     const std::size_t count2 = CountLines(bytes2.View());
-    InternTable table(std::max(lines1.size(), count2), lines1, lines2);
+    InternTable table(std::max(lines1.size(), count2), lines1, lines2, tags);
     InternSide(table, 0, lines1);
 
     lines2.clear();

@@ -15,13 +15,6 @@ namespace lindo {
 
 namespace {
 
-// The high bit of every byte of word that is a blank. It must be exact:
-// a run of indentation is skipped a word at a time on its say-so.
-std::uint64_t BlankBytes(std::uint64_t word)
-{
-    return BytesEqualTo(word, ' ') | BytesEqualTo(word, '\t');
-}
-
 // Every ASCII capital of word made small, eight bytes at a time.
 std::uint64_t FoldedWord(std::uint64_t word)
 {
@@ -46,34 +39,111 @@ void FoldCase(std::string &text)
         bytes[at] = FoldedAscii(bytes[at]);
 }
 
-// Hands the key of text, but for its case folding, to sink(bytes, count) a
-// run at a time, until sink returns false. Whole runs of other bytes go
-// out at once; a run of blanks leaves one blank behind only when more text
-// follows it and runs are not dropped altogether.
-template <typename Sink>
-void ForEachKeyRun(std::string_view text, const LineKeyOptions &options, Sink &&sink)
+// The high bit of every byte of word that is blank space, nothing else: the
+// bytes of tab to carriage return, and the blank.
+std::uint64_t BlankBytes(std::uint64_t word)
 {
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
-        sink(text.data(), text.size());
-        return;
-    }
+    const std::uint64_t low = word & ~kHighBits;
+    const std::uint64_t atLeastTab = low + kEveryByte * (0x80 - '\t');
+    const std::uint64_t aboveCr = low + kEveryByte * (0x80 - '\r' - 1);
+    return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
+}
+
+// The number of bytes of word, in memory order, before the first one whose
+// high bit mask marks; mask is not 0.
+std::size_t BytesBeforeMark(std::uint64_t mask)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+    else
+        return static_cast<std::size_t>(std::countl_zero(mask)) / 8;
+}
+
+// The index of the first byte of text from `at` on that is (blank true) or
+// is not (blank false) blank space; the text's size when there is none.
+// Eight bytes at a time: indentation and words are both long runs.
+std::size_t RunEnd(std::string_view text, std::size_t at, bool blank)
+{
     const std::size_t size = text.size();
+    for (; size - at >= 8; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t marked = blank ? BlankBytes(word) : BlankBytes(word) ^ kHighBits;
+        if (marked != 0)
+            return at + BytesBeforeMark(marked);
+    }
+    while (at < size && IsBlank(text[at]) != blank)
+        ++at;
+    return at;
+}
+
+// Writes the key of text, but for its case folding, to out (room for
+// text.size() bytes) and returns its length. A run of blank space leaves one
+// blank behind only when more text follows it and runs are not dropped
+// altogether.
+std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
+{
+    std::size_t length = 0;
+    for (std::size_t at = RunEnd(text, 0, false); at < text.size();) {
+        if (at > 0 && !dropAll)
+            out[length++] = ' ';
+        const std::size_t end = RunEnd(text, at, true);
+        std::memcpy(out + length, text.data() + at, end - at);
+        length += end - at;
+        at = RunEnd(text, end, false);
+    }
+    return length;
+}
+
+// Whether SqueezeBlanks would leave text as it is, as it does for most
+// lines: then the text is hashed where it stands, without a copy. Eight
+// bytes at a time; the last word may overlap the one before it, which can
+// only make a text look as if it needed squeezing.
+bool SqueezedIsText(std::string_view text, bool dropAll)
+{
+    const std::size_t size = text.size();
+    if (size == 0)
+        return true;
+    if (IsBlank(text.front()) || IsBlank(text.back()))
+        return false;
+    if (size < 8) {
+        char squeezed[8];
+        return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
+    }
+    constexpr bool little = std::endian::native == std::endian::little;
+    constexpr std::uint64_t firstByte = little ? 0x80 : 0x80ull << 56;
+    constexpr std::uint64_t lastByte = little ? 0x80ull << 56 : 0x80;
     bool blankBefore = false;
-    for (std::size_t at = 0; at < size;) {
-        if (IsBlank(text[at])) {
-            blankBefore = true;
-            ++at;
-            continue;
-        }
-        std::size_t end = at + 1;
-        while (end < size && !IsBlank(text[end]))
-            ++end;
-        if (blankBefore && !options.ignoreAllSpace && !sink(" ", 1))
-            return;
-        if (!sink(text.data() + at, end - at))
-            return;
-        blankBefore = false;
-        at = end;
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, size - 8);
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t marked = BlankBytes(word);
+        // Only single blanks between other bytes stay.
+        if (marked != 0
+            && (dropAll || (marked & ~BytesEqualTo(word, ' ')) != 0 || (marked & (marked >> 8)) != 0
+                || (blankBefore && (marked & firstByte) != 0)))
+            return false;
+        blankBefore = (marked & lastByte) != 0;
+        if (at + 8 == size)
+            return true;
+    }
+}
+
+// Whether text holds an ASCII capital; eight bytes at a time.
+bool HasCapital(std::string_view text)
+{
+    const std::size_t size = text.size();
+    if (size < 8)
+        return std::any_of(text.begin(), text.end(), [](char c) { return FoldedAscii(c) != c; });
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, size - 8);
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if (FoldedWord(word) != word)
+            return true;
+        if (at + 8 == size)
+            return false;
     }
 }
 
@@ -84,11 +154,12 @@ constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second
 
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
 {
-    key.clear();
-    ForEachKeyRun(text, options, [&key](const char *bytes, std::size_t count) {
-        key.append(bytes, count);
-        return true;
-    });
+    if (options.ignoreAllSpace || options.ignoreSpaceChange) {
+        key.resize(text.size());
+        key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
+    } else {
+        key.assign(text);
+    }
     if (options.ignoreCase)
         FoldCase(key);
 }
@@ -146,50 +217,40 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
-std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options)
+namespace {
+
+// Sets keyIds[id], for ids from `from` to `to`, to the tag of the key of
+// the text firsts[id] views, where that key is not the text itself (whose
+// tag keyIds holds already).
+void TagKeys(const std::vector<const DiffLine *> &firsts, std::uint32_t from, std::uint32_t to,
+             const LineKeyOptions &options, std::vector<std::uint32_t> &keyIds)
 {
-    // Where blanks count, the key's first eight bytes and its length (the
-    // text's); where they do not, the first eight and the last two bytes
-    // that are not blanks, which are the key's own. Most lines take their
-    // eight bytes as one word read from memory.
-    const std::size_t size = text.size();
-    std::uint64_t word = 0;
-    std::uint64_t tail = size;
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange) {
-        std::memcpy(&word, text.data(), std::min<std::size_t>(size, 8));
-    } else {
-        std::size_t at = 0;
-        std::uint64_t next;
-        while (size - at >= 8 && (std::memcpy(&next, text.data() + at, 8), BlankBytes(next) == kHighBits))
-            at += 8; // indentation
-        if (size - at >= 8 && BlankBytes(next) == 0) {
-            word = next;
+    // The case is folded as the tag reads the words, not in a copy.
+    const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
+    const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
+    LineKeyOptions blanksOnly = options;
+    blanksOnly.ignoreCase = false;
+    std::string key;
+    for (std::uint32_t id = from; id < to; ++id) {
+        const std::string_view text = firsts[id]->text;
+        const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
+        if (squeezed && (!options.ignoreCase || !HasCapital(text)))
+            continue;
+        if (squeezed) {
+            keyIds[id] = TextTag(text, folded);
         } else {
-            // In the order a word read from memory holds the bytes.
-            constexpr bool little = std::endian::native == std::endian::little;
-            for (std::size_t filled = 0; at < size && filled < 8; ++at) {
-                if (IsBlank(text[at]))
-                    continue;
-                const auto byte = static_cast<std::uint64_t>(static_cast<unsigned char>(text[at]));
-                word |= byte << (little ? 8 * filled : 56 - 8 * filled);
-                ++filled;
-            }
-        }
-        tail = 0;
-        for (std::size_t end = size, taken = 0; end > 0 && taken < 2; --end) {
-            if (IsBlank(text[end - 1]))
-                continue;
-            tail = (tail << 8) | static_cast<unsigned char>(FoldedAscii(text[end - 1]));
-            ++taken;
+            MakeLineKey(text, blanksOnly, key);
+            keyIds[id] = TextTag(key, folded);
         }
     }
-    if (options.ignoreCase)
-        word = FoldedWord(word);
-    return word ^ ((tail + 1) * 0x9E3779B97F4A7C15ull);
 }
 
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options)
+} // namespace
+
+std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
+                         const LineKeyOptions &options)
 {
+    const auto idCount = static_cast<std::uint32_t>(tags.size());
     // Ids count up in the order their texts first occur, so one sequential
     // pass finds each text's first line; then every key's tag is known
     // before any is looked up, and the table's slots are fetched ahead.
@@ -202,14 +263,9 @@ std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idC
     if (firsts.size() != idCount)
         throw std::logic_error("line ids are not numbered in the order their texts occur");
     // The keys' tags, half of them on a second thread when there are many.
-    std::vector<std::uint32_t> keyIds(idCount);
-    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) {
-        std::string key;
-        for (std::uint32_t id = from; id < to; ++id) {
-            MakeLineKey(firsts[id]->text, options, key);
-            keyIds[id] = TextTag(key);
-        }
-    };
+    // A text that is its own key keeps its tag.
+    std::vector<std::uint32_t> keyIds = std::move(tags);
+    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) { TagKeys(firsts, from, to, options, keyIds); };
     if (idCount < kThreadFrom) {
         tagKeys(0, idCount);
     } else {

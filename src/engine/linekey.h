@@ -9,22 +9,25 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lindo {
 
 struct LineKeyOptions {
-    bool ignoreSpaceChange = false; // runs of blanks and tabs are one blank; none at the end
-    bool ignoreAllSpace = false;    // blanks and tabs are dropped (wins over ignoreSpaceChange)
+    bool ignoreSpaceChange = false; // runs of blank space are one blank; none at the end
+    bool ignoreAllSpace = false;    // blank space is dropped (wins over ignoreSpaceChange)
     bool ignoreCase = false;        // ASCII letters are folded to lower case
 
     bool Any() const { return ignoreSpaceChange || ignoreAllSpace || ignoreCase; }
     bool operator==(const LineKeyOptions &) const = default;
 };
 
-// Whether the byte is a blank as the options see it: a space or a tab.
+// Whether the byte is blank space as the options see it: what isspace
+// takes in the C locale, as GNU diff's -b and -w do (space, tab, line feed,
+// vertical tab, form feed, carriage return).
 constexpr bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || static_cast<unsigned>(static_cast<unsigned char>(c) - '\t') <= '\r' - '\t';
 }
 
 // The byte with an ASCII capital made small; branch-free, so that loops of
@@ -42,17 +45,13 @@ void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::stri
 // Whether two texts have the same key, read without making the keys.
 bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options);
 
-// A word from the first eight bytes of the key of text under options and
-// a little of its end: equal keys give equal words, and most unequal ones
-// do not, at the price of reading only the ends of the text.
-std::uint64_t LineKeyHead(std::string_view text, const LineKeyOptions &options);
-
-// Expects every line's textId to be the interned id of its text (idCount
-// distinct texts over both sides, numbered in the order they first occur,
-// side 1 before side 2, as the interning numbers them) and replaces it by the id of the text's
-// key under options; returns the number of distinct keys. Each distinct text
-// is keyed once, however often it occurs. The texts must stay in place
-// while it runs.
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::uint32_t idCount, const LineKeyOptions &options);
+// Expects every line's textId to be the interned id of its text (numbered
+// in the order the texts first occur, side 1 before side 2, as the interning
+// numbers them) and tags to hold each id's TextTag, and replaces every
+// textId by the id of the text's key under options; returns the number of
+// distinct keys. Each distinct text is keyed once, however often it occurs.
+// The texts must stay in place while it runs.
+std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
+                         const LineKeyOptions &options);
 
 } // namespace lindo

@@ -88,11 +88,11 @@ void DiffEngine::Compare()
     m_compared = 1;
 }
 
-// Two identical sides with a line that occurs once: the first whole-file
-// pass anchors on the first such line, grows forward and backward to both
-// file ends, and the next cycle finds nothing unmatched. Every line is
-// linked to its twin and each side is one matched section, paired with the
-// other.
+// Two identical sides link every line to the line of the same number, and
+// each side is one matched section, paired with the other. Where some line
+// occurs once the matching gives just that (it anchors on the first such
+// line and grows to both file ends); where none does, it would link nothing
+// and show one file as wholly different from its copy.
 void DiffEngine::LinkTwins()
 {
     DiffLines &lines1 = Lines1();
@@ -102,6 +102,8 @@ void DiffEngine::LinkTwins()
         lines1[static_cast<std::size_t>(n)].link = n;
         lines2[static_cast<std::size_t>(n)].link = n;
     }
+    if (count == 0)
+        return;
     for (int side = 1; side <= 2; ++side) {
         DiffSection section;
         section.file = &File(side).lines;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 namespace lindo {
@@ -57,26 +58,49 @@ inline bool SameText(std::string_view a, std::string_view b)
     return std::memcmp(a.data(), b.data(), n) == 0;
 }
 
-inline std::uint32_t TextTag(std::string_view text)
+// The tag of a text; with a word transform, the tag the text would have if
+// each of its words were transformed first, which, for a transform of each
+// byte alone (such as folding case), is the tag of the transformed text.
+template <typename Transform = std::identity>
+inline std::uint32_t TextTag(std::string_view text, Transform &&transform = {})
 {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     const char *p = text.data();
     std::size_t n = text.size();
     std::uint64_t h = 0x243F6A8885A308D3ull ^ (n * kMultiplier);
-    if (n > 8) {
-        // Every whole word but the last, then the last eight bytes, which
-        // may overlap the word before them.
-        for (; n > 8; p += 8, n -= 8) {
-            std::uint64_t word;
+    if (n > 16) {
+        // Two chains of words side by side, so that their multiplications
+        // overlap; then what is left, as below.
+        std::uint64_t h2 = h ^ 0x452821E638D01377ull;
+        for (; n > 16; p += 16, n -= 16) {
+            std::uint64_t word1;
+            std::uint64_t word2;
+            std::memcpy(&word1, p, 8);
+            std::memcpy(&word2, p + 8, 8);
+            h = (h ^ transform(word1)) * kMultiplier;
+            h2 = (h2 ^ transform(word2)) * kMultiplier;
+            h ^= h >> 29;
+            h2 ^= h2 >> 31;
+        }
+        h ^= h2 * 0xD6E8FEB86659FD93ull;
+        // n is 1 to 16, and at least 16 bytes lie before p + n.
+        std::uint64_t word;
+        if (n > 8) {
             std::memcpy(&word, p, 8);
-            h = (h ^ word) * kMultiplier;
+            h = (h ^ transform(word)) * kMultiplier;
             h ^= h >> 29;
         }
-        std::uint64_t word;
         std::memcpy(&word, p + n - 8, 8);
-        h = (h ^ word) * kMultiplier;
+        h = (h ^ transform(word)) * kMultiplier;
+    } else if (n > 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ transform(word)) * kMultiplier;
+        h ^= h >> 29;
+        std::memcpy(&word, p + n - 8, 8);
+        h = (h ^ transform(word)) * kMultiplier;
     } else {
-        h = (h ^ ShortWord(p, n)) * kMultiplier;
+        h = (h ^ transform(ShortWord(p, n))) * kMultiplier;
     }
     h ^= h >> 32;
     h *= 0xD6E8FEB86659FD93ull;

@@ -64,7 +64,10 @@ void CMergedDialog::CreateFindBar()
 {
     m_findBar = new CFindBar(this);
     connect(m_findBar, &CFindBar::Find, this, &CMergedDialog::OnFind);
-    connect(m_findBar, &CFindBar::Opened, this, &CMergedDialog::RepositionControls);
+    connect(m_findBar, &CFindBar::Opened, this, [this] {
+        m_lastFound.reset(); // a search in a bar opened again starts afresh
+        RepositionControls();
+    });
     connect(m_findBar, &CFindBar::Closed, this, &CMergedDialog::RepositionControls);
     auto *find = new QAction(this);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -80,8 +83,27 @@ void CMergedDialog::OnFind(bool forward, bool again)
         m_findBar->SetNotice(QString());
         return;
     }
-    const TextMatch match = m_wndText.FindText(text, m_findBar->MatchCase(), forward, again);
+    m_wndText.FinishStreamingIn(); // the selection may move with the end as the rest arrives
+    const std::pair selection{m_wndText.SelectionFrom(), m_wndText.SelectionTo()};
+    TextPos from;
+    if (again) {
+        // Steps past the match found already.
+        from = forward ? selection.second : selection.first;
+    } else {
+        // Typing searches from where it began, so a text made longer keeps
+        // its match and one made shorter goes back to its earlier match. A
+        // selection that is not the last match found starts it afresh.
+        if (m_lastFound != selection)
+            m_typingFrom = selection.first;
+        from = m_typingFrom;
+    }
+    const TextMatch match = m_wndText.FindText(text, m_findBar->MatchCase(), from, forward);
     m_findBar->ShowResult(match, forward);
+    if (match.Found()) {
+        m_lastFound = {m_wndText.SelectionFrom(), m_wndText.SelectionTo()};
+        if (again)
+            m_typingFrom = m_lastFound->first;
+    }
     UpdateLineStatus();
 }
 

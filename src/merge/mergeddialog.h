@@ -16,6 +16,9 @@
 #include <QString>
 #include <QToolBar>
 
+#include <optional>
+#include <utility>
+
 class QLabel;
 class QLineEdit;
 
@@ -109,6 +112,10 @@ private:
     QLabel *m_staticLineStatus = nullptr; // control 1034, a child
     QLineEdit *m_editPlaceholder = nullptr; // control 1010, a child
     CFindBar *m_findBar = nullptr; // a child, hidden until Ctrl+F
+    // Where typing in the find bar searches from, and the selection the last
+    // search made (none since the bar opened).
+    TextPos m_typingFrom;
+    std::optional<std::pair<TextPos, TextPos>> m_lastFound;
 };
 
 } // namespace lindo

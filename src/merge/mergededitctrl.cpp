@@ -50,11 +50,12 @@ void CMergedEditCtrl::StreamIn(std::string bytes)
     m_text.Clear();
     m_cells.ForgetAll();
     m_widestCells = 0;
-    m_caret = m_anchor = TextPos{};
     m_goalCell = -1;
     m_pending = std::move(bytes);
     m_pendingAt = 0;
     StreamNextSlice();
+    // Set only now: at the empty start the first slice would carry it along.
+    m_caret = m_anchor = TextPos{};
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     if (IsStreamingIn())
@@ -78,8 +79,19 @@ void CMergedEditCtrl::StreamNextSlice()
             length = lineFeed + 1;
     }
     const int firstChanged = m_text.LineCount() - 1;
+    // The end of what has arrived is the end of the text as shown, and a
+    // caret or anchor there stays at the end: left behind, it would sit at
+    // the start of the slice's first line, and an edit made there would land
+    // before everything that arrived after it.
+    const TextPos end = m_text.End();
+    const bool caretAtEnd = m_caret == end;
+    const bool anchorAtEnd = m_anchor == end;
     m_text.Append(rest.substr(0, length));
     m_pendingAt += length;
+    if (caretAtEnd)
+        m_caret = m_text.End();
+    if (anchorAtEnd)
+        m_anchor = m_text.End();
     TakeInLinesFrom(firstChanged);
 
     if (m_pendingAt >= m_pending.size()) {

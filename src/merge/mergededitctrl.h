@@ -13,7 +13,8 @@
 //
 // A long text is taken in slices: the first slice before StreamIn returns,
 // the others whenever the event loop is idle, so the window can be shown and
-// used at once. A key or paste at the end of what has arrived, or a key that
+// used at once. A caret at the end of what has arrived is at the end of the
+// text and stays there as more arrives; a key or paste there, or a key that
 // moves there, takes in the rest at once, so an edit always lands where it
 // would in the whole text.
 //
@@ -94,11 +95,11 @@ public:
     // coordinates (one cell wide at the end of a line).
     QRect CellRect(int line, std::size_t column) const;
 
-    // Finds a text by its bytes and selects it: going forward, from the start
-    // of the selection (`again`: from its end, to step past a match found
-    // already), or backward from the start of the selection; past either end
-    // the search goes on from the other.
-    TextMatch FindText(const QString &text, bool matchCase, bool forward, bool again);
+    // Finds a text by its bytes and selects it: the first match at or after
+    // `from` going forward, the last one before it going backward; past
+    // either end the search goes on from the other. Finishes the streaming
+    // in first, so place `from` after doing that.
+    TextMatch FindText(const QString &text, bool matchCase, TextPos from, bool forward);
     TextPos SelectionFrom() const { return SelectionStart(); }
     TextPos SelectionTo() const { return SelectionEnd(); }
 

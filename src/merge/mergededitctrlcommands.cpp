@@ -137,12 +137,11 @@ void CMergedEditCtrl::SelectAll()
     MoveCaret(m_text.End(), true);
 }
 
-TextMatch CMergedEditCtrl::FindText(const QString &text, bool matchCase, bool forward, bool again)
+TextMatch CMergedEditCtrl::FindText(const QString &text, bool matchCase, TextPos from, bool forward)
 {
     FinishStreamingIn(); // a match may lie in what has not arrived yet
     // The text keeps the very bytes it was given, which are local 8-bit text.
     const QByteArray needle = text.toLocal8Bit();
-    const TextPos from = forward && again ? SelectionEnd() : SelectionStart();
     const TextMatch match = FindInLines(
         m_text.LineCount(), [this](int line) { return std::string_view(m_text.Line(line)); },
         std::string_view(needle.constData(), static_cast<std::size_t>(needle.size())), matchCase, from.line,

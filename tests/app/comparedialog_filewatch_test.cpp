@@ -8,8 +8,10 @@
 #include <QSignalSpy>
 #include <QtTest/QTest>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace lindo::test {
 namespace {
@@ -138,6 +140,25 @@ TEST(FileWatch, WriteBetweenLookAndWatchCounts)
     WriteFile(dir / "a.txt", "a\n");
     const std::vector<WatchedFile> looked = FileWatch::Look({a});
     WriteFile(dir / "a.txt", "read after the look\n");
+    FileWatch watch;
+    watch.Watch(looked);
+    EXPECT_EQ(watch.ChangedFiles(), QStringList{a});
+}
+
+// Times are set by hand: the rewrite keeps the size and the second, only the
+// nanoseconds of its time tell it apart.
+TEST(FileWatch, SameSizeRewriteWithinTheSameSecondCounts)
+{
+    TempDir dir;
+    const QString a = QString::fromStdString((dir / "a.txt").string());
+    const auto writeAt = [&](const char *bytes, long nanoseconds) {
+        WriteFile(dir / "a.txt", bytes);
+        const timespec times[2] = {{1700000000, nanoseconds}, {1700000000, nanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "a.txt").c_str(), times, 0), 0);
+    };
+    writeAt("a\n", 100);
+    const std::vector<WatchedFile> looked = FileWatch::Look({a});
+    writeAt("b\n", 200);
     FileWatch watch;
     watch.Watch(looked);
     EXPECT_EQ(watch.ChangedFiles(), QStringList{a});

@@ -112,6 +112,32 @@ TEST_F(FindTest, MatchCaseFindsOnlyTheTextAsTyped)
     EXPECT_EQ(Bar().Notice(), findbar::kNotFound);
 }
 
+TEST_F(FindTest, F3OnTheOnlyMatchFindsItAgainPastEitherEnd)
+{
+    Bar().Open();
+    QTest::mouseClick(Bar().MatchCaseBox(), Qt::LeftButton);
+    QTest::keyClicks(Bar().Field(), QStringLiteral("Needle"));
+    ASSERT_EQ(Left().MarkedMatch().line, 250);
+    QTest::keyClick(Bar().Field(), Qt::Key_F3);
+    EXPECT_EQ(Left().MarkedMatch().line, 250);
+    EXPECT_EQ(Bar().Notice(), findbar::kWrappedForward);
+    QTest::keyClick(Bar().Field(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(Left().MarkedMatch().line, 250);
+    EXPECT_EQ(Bar().Notice(), findbar::kWrappedBackward);
+}
+
+TEST_F(FindTest, BackspaceGoesBackToTheEarlierMatchOfTheShorterText)
+{
+    Left().ScrollToLine(100, true);
+    Type("line 15");
+    ASSERT_EQ(Left().MarkedMatch().line, 150);
+    QTest::keyClicks(Bar().Field(), QStringLiteral("2"));
+    ASSERT_EQ(Left().MarkedMatch().line, 152);
+    QTest::keyClick(Bar().Field(), Qt::Key_Backspace);
+    EXPECT_EQ(Left().MarkedMatch().line, 150);
+    EXPECT_TRUE(Bar().Notice().isEmpty());
+}
+
 TEST_F(FindTest, SearchesThePaneThatLastHadTheFocus)
 {
     Right().setFocus();

@@ -114,11 +114,13 @@ TEST_F(FoldersCommand, NamesThatWouldBreakTheLineAreQuoted)
 {
     WriteFile(m_dir / "one" / "tab\there", "1");
     WriteFile(m_dir / "one" / "line\nfeed", "1");
+    WriteFile(m_dir / "one" / "carriage\rreturn", "1");
     WriteFile(m_dir / "one" / "back\\slash \"q\"", "1");
     WriteFile(m_dir / "one" / "caf\xc3\xa9\x01", "1");
     const auto result = Run("one two");
     EXPECT_EQ(result.exitCode, 1);
     for (const char *row : {"Only in folder1\t\"/tab\\there\"\n", "Only in folder1\t\"/line\\nfeed\"\n",
+                            "Only in folder1\t\"/carriage\\rreturn\"\n",
                             "Only in folder1\t\"/back\\\\slash \\\"q\\\"\"\n",
                             "Only in folder1\t\"/caf\xc3\xa9\\001\"\n"})
         EXPECT_NE(result.out.find(row), std::string::npos) << row << "\nin:\n" << result.out;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <random>
 
 namespace lindo::test {
@@ -90,11 +91,15 @@ private:
     std::string Word(int alphabet)
     {
         static const char *const kWords[] = {"}", "{", "", "a", "b", "c", "  x;", "d\r", "e", "f\tg", "h", "i", "j"};
+        // Letters at both ends of a word the key folds whole, every kind of
+        // blank space, and blanks on both sides of the eighth byte.
         static const char *const kBlankAndCaseWords[] = {
-            "a b", "A b", "a  b", "ab", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLong", "valueindexlonx",
-            "\tVALUE = INDEX;", "A\t\tB", "value = index;  "};
-        const char *const *words = m_blanksAndCase ? kBlankAndCaseWords : kWords;
-        return words[Below(alphabet < 13 ? alphabet : 13)];
+            "a b", "A b", "a  b", "ab", "abcdefg hijklmno", "abcdefg  hijklmno", "a b c d\te f g hi",
+            "a b c d e f g  hi", "a\tb ", "  Value\t= Index;", "", " ", "ValueIndexLongZ", "valueindexlonxz", "\tVALUE = INDEX;",
+            "A\t\tB", "value = index;  ", "\f", "a\vb\r", "Avalueindexlongz", "a\fb\f", "avalueindexlongZ"};
+        if (m_blanksAndCase)
+            return kBlankAndCaseWords[Below(std::min<int>(alphabet, std::size(kBlankAndCaseWords)))];
+        return kWords[Below(std::min<int>(alphabet, std::size(kWords)))];
     }
 
     std::mt19937 m_random;
@@ -231,9 +236,8 @@ TEST(Differential, CompactingLoadAgreesWithTheReference)
     }
 }
 
-// Two byte-identical files are linked line to line without matching when a
-// line occurs once; the answer must still be the matching's own, also when
-// no line occurs once, or only one far from the lines first looked at.
+// Two byte-identical files are linked line to line without matching; the
+// answer must be the reference's, with a line that occurs once and without.
 TEST(Differential, IdenticalFilesAgreeWithTheReference)
 {
     for (std::uint32_t seed = 0; seed < 3000; ++seed) {
@@ -268,7 +272,7 @@ TEST(Differential, PairsComparedIgnoringBlanksOrCaseAgreeWithTheReference)
         PairGenerator gen(seed + 5000000, true);
         const int mix = 1 + static_cast<int>(seed % 7);
         const reference::Ignore ignore{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
-        const int alphabet = 1 + gen.Below(13);
+        const int alphabet = 1 + gen.Below(22);
         const auto lines = gen.Lines(gen.Below(40), alphabet);
         const std::string first = gen.Join(lines);
         std::string second;

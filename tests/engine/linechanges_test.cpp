@@ -125,6 +125,19 @@ TEST(LineChangeLimits, TooManyWordsMarkTheWholeMiddle)
     EXPECT_EQ(changes.second, (std::vector<ByteSpan>{{0, second.size()}}));
 }
 
+// The common head and tail end inside a 4-byte character (U+1F600 against
+// U+1F601 and U+5F600): the whole middle then starts and ends at whole
+// characters. Below the cap the words' own ends would hide a cut tail.
+TEST(LineChangeLimits, TooManyWordsNeverCutACharacter)
+{
+    const std::string common = Repeated(" w", kMaxLineChangeWords);
+    const std::string first = "ab \xF0\x9F\x98\x80" + common + " \xF0\x9F\x98\x80 z";
+    const std::string second = "ab \xF0\x9F\x98\x81" + common + "\xF1\x9F\x98\x80 z";
+    const LineChanges changes = FindLineChanges(first, second);
+    EXPECT_EQ(changes.first, (std::vector<ByteSpan>{{3, first.size() - 2}}));
+    EXPECT_EQ(changes.second, (std::vector<ByteSpan>{{3, second.size() - 2}}));
+}
+
 TEST(LineChangeLimits, TooManyEditsMarkTheWholeMiddle)
 {
     const std::string first = "(" + Repeated("x.", kMaxLineChangeEdits) + ")";

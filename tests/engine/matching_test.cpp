@@ -49,7 +49,8 @@ const MatchingCase kCases[] = {
     {"IdenticalWithAUniqueLine", Text({"x", "x", "u", "x"}), Text({"x", "x", "u", "x"}),
      {0, 1, 2, 3}, "0-3:M p0 a-1", "0-3:M p0 a-1 S", CrLf({"x", "x", "u", "x"})},
     {"IdenticalWithoutAnyUniqueLine", Text({"", "", ""}), Text({"", "", ""}),
-     {-1, -1, -1}, "0-2:N p-1 a-1 S", "0-2:N p-1 a-1 S", CrLf({"", "", "", "", "", ""})},
+     {0, 1, 2}, "0-2:M p0 a-1", "0-2:M p0 a-1 S", CrLf({"", "", ""})},
+    {"IdenticalEmpty", "", "", {}, "", "", ""},
     {"OneEmptyFile", "", Text({"a", "b"}), {}, "", "0-1:N p-1 a-1 S", CrLf({"a", "b"})},
     {"NothingInCommon", Text({"a", "b"}), Text({"c", "d"}), {-1, -1},
      "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", CrLf({"a", "b", "c", "d"})},
@@ -192,19 +193,53 @@ TEST(KeyedCompare, ManyLinesDifferingOnlyInCaseAndBlanksAllLink)
     EXPECT_EQ(engine.Lines(2).back().text, "line number\t149999  ") << "each side keeps its own bytes";
 }
 
-// Two lines with one key, one of them indented by seven blanks and a "!" that
-// a word-wide blank test can take for an eighth blank: with no key once,
-// identical files link nothing, as the matching has no anchor.
-TEST(KeyedCompare, IdenticalFilesWithoutAKeyThatOccursOnceLinkNothing)
+struct TwinCase {
+    const char *name;
+    std::string first;
+    std::string second;
+    LineKeyOptions options;
+    std::vector<int> links1;
+    std::string merge;
+};
+
+void PrintTo(const TwinCase &c, std::ostream *out)
 {
-    const std::string text = "       !x\n !x\n";
-    DiffEngine engine;
-    engine.keyOptions.ignoreSpaceChange = true;
-    engine.LoadTexts(text, text);
-    engine.Compare();
-    EXPECT_EQ(engine.Lines(1)[0].link, -1);
-    EXPECT_EQ(engine.Lines(1)[1].link, -1);
+    *out << c.name;
 }
+
+class TwinTable : public testing::TestWithParam<TwinCase> {};
+
+// Files whose keys are the same line for line link every line to its twin,
+// even where no key occurs once; one line more or one key other than its
+// twin's, and the unique-line rule alone decides.
+TEST_P(TwinTable, KeyIdenticalFilesLinkLineToLine)
+{
+    const TwinCase &c = GetParam();
+    DiffEngine engine;
+    engine.keyOptions = c.options;
+    engine.LoadTexts(c.first, c.second);
+    engine.Compare();
+    EXPECT_EQ(LinksOf(engine, 1), c.links1);
+    EXPECT_EQ(MergeOf(engine), c.merge);
+}
+
+constexpr LineKeyOptions kSpaceChange{.ignoreSpaceChange = true};
+const TwinCase kTwinCases[] = {
+    // Seven blanks and a "!" that a word-wide blank test can take for an eighth blank.
+    {"SameBytesIndented", "       !x\n !x\n", "       !x\n !x\n", kSpaceChange, {0, 1}, CrLf({"       !x", " !x"})},
+    {"BlanksDiffer", Text({"x = 1", "x  = 1", "}", "}"}), Text({"x  = 1", "x = 1", "}", "}"}), kSpaceChange,
+     {0, 1, 2, 3}, CrLf({"x  = 1", "x = 1", "}", "}"})},
+    {"AllBlanksDiffer", Text({"a b", "ab"}), Text({"ab", " a b"}), {.ignoreAllSpace = true}, {0, 1},
+     CrLf({"ab", " a b"})},
+    {"CaseDiffers", Text({"A", "a"}), Text({"a", "A"}), {.ignoreCase = true}, {0, 1}, CrLf({"a", "A"})},
+    {"LineEndsDiffer", "a\na\n", "a\r\na", kSpaceChange, {0, 1}, CrLf({"a", "a"})},
+    {"OneLineMore", Text({"x", "x"}), Text({"x", "x", "x"}), kSpaceChange, {-1, -1}, CrLf({"x", "x", "x", "x", "x"})},
+    {"LastKeysDiffer", Text({"x", "x", "y", "y"}), Text({"x", "x", "z", "z"}), kSpaceChange, {-1, -1, -1, -1},
+     CrLf({"x", "x", "y", "y", "x", "x", "z", "z"})},
+};
+
+INSTANTIATE_TEST_SUITE_P(KeyedCompare, TwinTable, testing::ValuesIn(kTwinCases),
+                         [](const testing::TestParamInfo<TwinCase> &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace lindo::test

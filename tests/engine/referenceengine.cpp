@@ -24,7 +24,7 @@ public:
     // The text with every ignored difference taken out, step by step.
     static std::string KeyOf(std::string text, Ignore ignore)
     {
-        const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; };
         if (ignore.allSpace) {
             std::erase_if(text, blank);
         } else if (ignore.spaceChange) {
@@ -231,6 +231,23 @@ public:
         return linked;
     }
 
+    // Identical files, byte for byte or (with something ignored) key for
+    // key, link every line to the line of the same number before any
+    // matching, which then finds nothing left to link.
+    void LinkTwinsOfIdenticalFiles(bool sameBytes, Ignore ignore)
+    {
+        const bool keyed = ignore.spaceChange || ignore.allSpace || ignore.letterCase;
+        if (!sameBytes && !(keyed && Count(1) == Count(2)))
+            return;
+        for (int i = 0; i < Count(1); ++i)
+            if (L(1, i).key != L(2, i).key)
+                return;
+        for (int i = 0; i < Count(1); ++i) {
+            L(1, i).link = i;
+            L(2, i).link = i;
+        }
+    }
+
     void Compare()
     {
         for (;;) {
@@ -325,6 +342,7 @@ std::vector<std::string> SplitLines(const std::string &bytes)
 Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect, Ignore ignore)
 {
     Reference ref(bytes1, bytes2, ignore);
+    ref.LinkTwinsOfIdenticalFiles(bytes1 == bytes2, ignore);
     ref.Compare();
     if (autoSelect)
         ref.AutoSelect();

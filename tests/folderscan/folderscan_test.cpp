@@ -181,6 +181,24 @@ TEST(FolderScanClassify, OnlyAPathBothSidesHoldButCannotReadIsAnInconsistency)
     EXPECT_EQ(host.statuses.back(), "Done.");
 }
 
+// A pipe cannot be read as a file: against a readable file of the same path
+// on the other side, the unreadable side alone decides the row and the flag.
+TEST(FolderScanClassify, APathOneSideAloneCannotReadIsAnInconsistency)
+{
+    for (const int unreadable : {1, 2}) {
+        TwoTrees trees;
+        trees.Put(3 - unreadable, "pipe", "text");
+        trees.Folder(unreadable, "");
+        ASSERT_EQ(mkfifo((trees.Root(unreadable) / "pipe").c_str(), 0600), 0);
+        TestHost host(trees.Folder(1), trees.Folder(2));
+        FolderScan scan(host);
+        scan.Run(host.folders[0], host.folders[1]);
+        EXPECT_EQ(host.rows, Rows{unreadable == 1 ? "Only in folder2\t/pipe" : "Only in folder1\t/pipe"})
+            << "side " << unreadable;
+        EXPECT_TRUE(scan.HadInconsistency()) << "side " << unreadable;
+    }
+}
+
 TEST(FolderScanClassify, APathOnOneSideOnlyIsOnlyThereEvenWhenItCannotBeOpened)
 {
     TwoTrees trees;

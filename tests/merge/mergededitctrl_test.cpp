@@ -11,6 +11,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace lindo::test {
@@ -80,6 +81,52 @@ TEST(MergedTextArea, TypingAtTheEndDuringStreamingLandsAtTheEndOfTheWholeText)
     QTest::keyClicks(&text, "last");
     EXPECT_EQ(Bytes(text), bytes + "last");
 }
+
+struct EndEditCase {
+    const char *name;
+    std::function<void(CMergedEditCtrl &)> edit; // puts "TYPED" at the caret
+};
+
+void PrintTo(const EndEditCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class MergedTextEndWhileStreaming : public testing::TestWithParam<EndEditCase> {};
+
+TEST_P(MergedTextEndWhileStreaming, ACaretClickedAtTheEndTakesTheEditToTheEndOfTheWholeText)
+{
+    CMergedEditCtrl text;
+    text.resize(300, 200);
+    text.show();
+    const std::string bytes = ManyLines(30000);
+    text.StreamIn(bytes);
+    ASSERT_TRUE(text.IsStreamingIn());
+    // Below the last line that has arrived: the end of the text as shown.
+    text.verticalScrollBar()->setValue(text.verticalScrollBar()->maximum());
+    QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(150, text.viewport()->height() - 2));
+    ASSERT_EQ(text.CaretLine(), text.LineCount() - 1);
+    QApplication::processEvents(); // more may arrive before the key
+    GetParam().edit(text);
+    const std::string edited = Bytes(text);
+    EXPECT_TRUE(edited == bytes + "TYPED") << "TYPED at byte " << edited.find("TYPED") << " of " << edited.size();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, MergedTextEndWhileStreaming,
+    testing::Values(EndEditCase{"Typing", [](CMergedEditCtrl &text) { QTest::keyClicks(&text, "TYPED"); }},
+                    EndEditCase{"Pasting",
+                                [](CMergedEditCtrl &text) {
+                                    QApplication::clipboard()->setText("TYPED");
+                                    QTest::keyClick(&text, Qt::Key_V, Qt::ControlModifier);
+                                }},
+                    EndEditCase{"InputMethod",
+                                [](CMergedEditCtrl &text) {
+                                    QInputMethodEvent committed;
+                                    committed.setCommitString("TYPED");
+                                    QApplication::sendEvent(&text, &committed);
+                                }}),
+    [](const testing::TestParamInfo<EndEditCase> &info) { return std::string(info.param.name); });
 
 TEST(MergedTextArea, TypingNearTheStartDuringStreamingLeavesTheRestArriving)
 {

@@ -46,6 +46,29 @@ TEST_F(MergedFindTest, F3StepsOnAndWraps)
     EXPECT_EQ(Bar().Notice(), findbar::kWrappedForward);
 }
 
+TEST_F(MergedFindTest, TypingKeepsTheMatchItExtendsAndBackspaceGoesBack)
+{
+    // The merge output: "one", "two Pin", "three", "four pin".
+    OpenAndFind("fou");
+    EXPECT_EQ(TextArea().CaretLine(), 3);
+    QTest::keyClicks(Bar().Field(), QStringLiteral("r"));
+    EXPECT_EQ(TextArea().CaretLine(), 3);
+    EXPECT_EQ(TextArea().SelectedBytes(), "four");
+    EXPECT_TRUE(Bar().Notice().isEmpty());
+
+    // Afresh from the top.
+    QTest::keyClick(&TextArea(), Qt::Key_Home, Qt::ControlModifier);
+    Bar().Field()->clear();
+    QTest::keyClicks(Bar().Field(), QStringLiteral("t"));
+    ASSERT_EQ(TextArea().CaretLine(), 1); // "two"
+    QTest::keyClicks(Bar().Field(), QStringLiteral("h"));
+    ASSERT_EQ(TextArea().CaretLine(), 2); // "three"
+    QTest::keyClick(Bar().Field(), Qt::Key_Backspace);
+    EXPECT_EQ(TextArea().CaretLine(), 1);
+    EXPECT_EQ(TextArea().SelectedBytes(), "t");
+    EXPECT_TRUE(Bar().Notice().isEmpty());
+}
+
 TEST_F(MergedFindTest, EscapeClosesTheBarBeforeTheWindow)
 {
     OpenAndFind("pin");

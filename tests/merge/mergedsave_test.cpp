@@ -48,6 +48,33 @@ TEST_F(MergedWindowTest, SaveWritesTheEditedTextToTheDefaultTarget)
     EXPECT_NE(owner.window, nullptr);
 }
 
+TEST_F(MergedWindowTest, TypingOnAfterASaveIsAnEditOfItsOwnThatUndoTakesBackToTheSavedText)
+{
+    Open(kFirst, kSecond);
+    QTest::keyClicks(&TextArea(), "Saved ");
+    QTest::mouseClick(&Button(kIdSave), Qt::LeftButton);
+    const std::string saved = ReadFile(dir / "merged.txt");
+    ASSERT_EQ(saved, "Saved " + owner.MergeBytes());
+
+    // Right after the saved typing, as if the save had not interrupted it.
+    QTest::keyClicks(&TextArea(), "more ");
+    EXPECT_TRUE(TextArea().IsEdited());
+    prompter.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(owner.window->OfferToSaveEdits());
+    EXPECT_EQ(prompter.requests.size(), 1u);
+
+    QTest::keyClick(&TextArea(), Qt::Key_Z, Qt::ControlModifier);
+    std::string bytes;
+    TextArea().StreamOut([&](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
+    EXPECT_EQ(bytes, saved);
+    EXPECT_FALSE(TextArea().IsEdited());
+    EXPECT_TRUE(owner.window->OfferToSaveEdits());
+    EXPECT_EQ(prompter.requests.size(), 1u);
+}
+
 TEST_F(MergedWindowTest, SaveTakesTheDefaultTargetAfreshEachTime)
 {
     Open(kFirst, kSecond);

@@ -27,6 +27,50 @@ TEST(FindBytes, OnlyLettersHaveASecondCase)
     EXPECT_EQ(FindBytes("\xc3\xa9", "\xc3\x89", false), npos); // é is not É by bytes
 }
 
+TEST(FindBytes, IgnoringCaseCoversEveryLetterFirstAndAfter)
+{
+    for (char lower = 'a'; lower <= 'z'; ++lower) {
+        const char upper = static_cast<char>(lower - 'a' + 'A');
+        // A false start on the letter before the match, as in "An Apple".
+        EXPECT_EQ(FindBytes(std::string{'-', upper, '-', upper, upper}, std::string{lower, lower}, false), 3u) << upper;
+        EXPECT_EQ(FindBytes(std::string{'-', lower, '-', lower, lower}, std::string{upper, upper}, false), 3u) << lower;
+    }
+    EXPECT_EQ(FindBytes("An Apple", "apple", false), 3u);
+}
+
+struct StartLineCase {
+    const char *name;
+    const char *startLine;
+    std::size_t startByte;
+    bool forward;
+    std::size_t matchByte;
+};
+
+void PrintTo(const StartLineCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class FindInLinesStartLine : public testing::TestWithParam<StartLineCase> {};
+
+TEST_P(FindInLinesStartLine, AMatchOnlyOnTheOtherSideOfTheStartIsFoundAfterWrapping)
+{
+    const StartLineCase &c = GetParam();
+    const std::vector<std::string> lines = {"one", c.startLine, "three"};
+    const LineBytes at = [&](int line) { return std::string_view(lines[static_cast<std::size_t>(line)]); };
+    const TextMatch match = FindInLines(3, at, "x", false, 1, c.startByte, c.forward);
+    EXPECT_EQ(match.line, 1);
+    EXPECT_EQ(match.byte, c.matchByte);
+    EXPECT_TRUE(match.wrapped);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, FindInLinesStartLine,
+                         testing::Values(StartLineCase{"Forward", "x two", 1, true, 0},
+                                         StartLineCase{"Backward", "two x", 4, false, 4}),
+                         [](const testing::TestParamInfo<StartLineCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
 TEST(FindInLines, GoesOnFromTheOtherEndAndSaysSo)
 {
     const std::vector<std::string> lines = {"one x", "two", "x three x", "four"};

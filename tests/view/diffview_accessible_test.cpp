@@ -3,6 +3,7 @@
 
 #include "panehost.h"
 
+#include "support/qtprinters.h"
 #include "view/diffviewaccessible.h"
 
 #include <QAccessible>
@@ -100,6 +101,41 @@ TEST(DiffViewAccessible, NewComparisonIsReadAfresh)
     host.Compare("longer line\n", "other\n");
     EXPECT_EQ(LineAt(host.Left(), 0), "0 only in the first file: longer line\n");
     EXPECT_EQ(TextOf(host.Left())->characterCount(), QString("0 only in the first file: longer line\n").size());
+}
+
+// A reader steps line by line with the text after and before an offset;
+// past either end there is none (offsets -1), so the last line is not read
+// again. The first pane's lines start at 0, 21, 36 and 52; the text is 73 long.
+TEST(DiffViewAccessible, StepsToTheNeighbouringLineAndNothingPastTheEnds)
+{
+    struct Row {
+        const char *name;
+        bool after;
+        int offset;
+        QString text;
+        int start;
+        int end;
+    };
+    const Row rows[] = {
+        {"AfterTheNextToLastLine", true, 40, "3 same in both: tail\n", 52, 73},
+        {"AfterTheLastLine", true, 60, "", -1, -1},
+        {"AfterTheEnd", true, 73, "", -1, -1},
+        {"BeforeTheSecondLine", false, 21, "0 same in both: keep\n", 0, 21},
+        {"BeforeTheFirstLine", false, 5, "", -1, -1},
+    };
+    PaneHost host;
+    host.Compare(kFirst, kSecond);
+    QAccessibleTextInterface *text = TextOf(host.Left());
+    ASSERT_EQ(text->characterCount(), 73);
+    for (const Row &row : rows) {
+        int start = 0;
+        int end = 0;
+        const QString read = row.after ? text->textAfterOffset(row.offset, QAccessible::LineBoundary, &start, &end)
+                                       : text->textBeforeOffset(row.offset, QAccessible::LineBoundary, &start, &end);
+        EXPECT_EQ(read, row.text) << row.name;
+        EXPECT_EQ(start, row.start) << row.name;
+        EXPECT_EQ(end, row.end) << row.name;
+    }
 }
 
 // Whether the caret move is announced needs a live accessibility bus: the

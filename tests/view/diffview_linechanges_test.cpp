@@ -69,6 +69,28 @@ TEST(DiffViewLineChanges, TintsTheDifferingCharactersOfPairedLinesOnlyWhenOn)
     }
 }
 
+// ", b" is on the second side alone: only its own columns there are tinted,
+// whichever pane finds the pair's changes and hands the other its share.
+TEST(DiffViewLineChanges, EachPaneTintsOnlyItsOwnChangedCharacters)
+{
+    for (const int paintedFirst : {1, 2}) {
+        PaneHost host;
+        host.Compare(Lines({"x", "call(a);", "z"}), Lines({"x", "call(a, b);", "z"}));
+        host.engine.showLineChanges = 1;
+        QImage images[3];
+        images[paintedFirst] = GrabViewport(host.Pane(paintedFirst));
+        images[3 - paintedFirst] = GrabViewport(host.Pane(3 - paintedFirst));
+        const CDiffView &right = host.Right();
+        EXPECT_EQ(CountPixels(images[1], images[1].rect(), Tint(host.Left())), 0) << "painted first " << paintedFirst;
+        for (int column = 6; column < 9; ++column) {
+            EXPECT_GT(CountPixels(images[2], Cells(right, 1, column, column + 1), Tint(right)), 0)
+                << "column " << column << ", painted first " << paintedFirst;
+        }
+        EXPECT_EQ(CountPixels(images[2], Cells(right, 1, 0, 6), Tint(right)), 0) << "painted first " << paintedFirst;
+        EXPECT_EQ(CountPixels(images[2], Cells(right, 1, 9, 20), Tint(right)), 0) << "painted first " << paintedFirst;
+    }
+}
+
 TEST(DiffViewLineChanges, LinesBeyondTheShorterSectionOfAPairAreNotTinted)
 {
     PaneHost host;

@@ -1,0 +1,67 @@
+// The key a line is compared by when blanks or case are ignored: made whole
+// (MakeLineKey) and read without making it (SameLineKey), the two must agree.
+
+#include "engine/linekey.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace lindo::test {
+namespace {
+
+std::string KeyOf(std::string_view text, const LineKeyOptions &options)
+{
+    std::string key;
+    MakeLineKey(text, options, key);
+    return key;
+}
+
+// Case is folded a word at a time: every letter at every byte of two words,
+// and the bytes just outside A-Z, which stay as they are.
+TEST(LineKey, IgnoringCaseFoldsEveryLetterAtEveryPosition)
+{
+    const LineKeyOptions options{.ignoreCase = true};
+    for (int at = 0; at < 16; ++at) {
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            std::string upper(16, '.');
+            upper[static_cast<std::size_t>(at)] = letter;
+            std::string lower = upper;
+            lower[static_cast<std::size_t>(at)] = static_cast<char>(letter + ('a' - 'A'));
+            SCOPED_TRACE(upper);
+            EXPECT_EQ(KeyOf(upper, options), KeyOf(lower, options));
+            EXPECT_TRUE(SameLineKey(upper, lower, options));
+        }
+        for (const char outside : {'@', '['}) {
+            std::string text(16, '.');
+            text[static_cast<std::size_t>(at)] = outside;
+            EXPECT_EQ(KeyOf(text, options), text);
+        }
+    }
+}
+
+// Blank space is what GNU diff's -b and -w take it to be: the C locale's
+// isspace, so form feed, vertical tab and carriage return too; the bytes
+// just outside that range are text.
+TEST(LineKey, BlankSpaceIsWhatIsspaceTakes)
+{
+    const LineKeyOptions spaceChange{.ignoreSpaceChange = true};
+    const LineKeyOptions allSpace{.ignoreAllSpace = true};
+    for (const char blank : {' ', '\t', '\v', '\f', '\r'}) {
+        const std::string text = std::string("a") + blank + blank + "b" + blank;
+        SCOPED_TRACE(static_cast<int>(blank));
+        EXPECT_EQ(KeyOf(text, spaceChange), "a b");
+        EXPECT_EQ(KeyOf(text, allSpace), "ab");
+        EXPECT_TRUE(SameLineKey(text, "a b", spaceChange));
+        EXPECT_TRUE(SameLineKey(text, "ab", allSpace));
+        EXPECT_TRUE(SameLineKey(std::string(1, blank), "", spaceChange));
+    }
+    for (const char text : {'\b', '\x0e', '\x1f', '!'}) {
+        const std::string line = std::string("a") + text + "b";
+        EXPECT_EQ(KeyOf(line, allSpace), line);
+        EXPECT_FALSE(SameLineKey(line, "ab", allSpace));
+    }
+}
+
+} // namespace
+} // namespace lindo::test
