@@ -19,17 +19,7 @@ out="$LINDO_ROOT/bench/out"
 lindo="$build/src/lindo"
 mkdir -p "$out"
 
-lindo_install_packages
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    export CCACHE_BASEDIR="$LINDO_ROOT"
-fi
-if ! { cmake -S "$LINDO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
-        && cmake --build "$build" -j 2 --target lindo gen_pairs gen_chains; } >"$out/build.log" 2>&1; then
-    cat "$out/build.log" >&2
-    exit 1
-fi
+lindo_build_targets "$build" "$out/build.log" lindo gen_pairs gen_chains
 
 stamp="$out/.chains"
 source_sum=$(cat "$LINDO_ROOT/bench/gen_pairs.cpp" "$LINDO_ROOT/bench/gen_chains.cpp" | sha1sum | cut -d' ' -f1)
