@@ -48,17 +48,7 @@ fi
 
 # Only the two programs measured here are built (at most two jobs: the
 # machine is shared).
-lindo_install_packages
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    export CCACHE_BASEDIR="$LINDO_ROOT"
-fi
-if ! { cmake -S "$LINDO_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
-        && cmake --build "$build" -j 2 --target lindo gen_pairs; } >"$out/build.log" 2>&1; then
-    cat "$out/build.log" >&2
-    exit 1
-fi
+lindo_build_targets "$build" "$out/build.log" lindo gen_pairs
 
 stamp="$out/.generator"
 source_sum=$(sha1sum "$LINDO_ROOT/bench/gen_pairs.cpp" | cut -d' ' -f1)

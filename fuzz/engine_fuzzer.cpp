@@ -6,7 +6,8 @@
 // Input: the first text, one 0x1E byte, the second text. Without a 0x1E byte
 // the input is compared with itself. The pair is also compared ignoring
 // blanks or case, as the input's length chooses, against the reference
-// comparing by the same keys.
+// comparing by the same keys. The input's length also chooses which of the
+// two goes through cycles that follow only what changed.
 
 #include "engine/diffengine.h"
 #include "engine/textreader.h"
@@ -266,7 +267,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view text1 = input.substr(0, cut);
     const std::string_view text2 = cut == std::string_view::npos ? input : input.substr(cut + 1);
 
+    // Half the inputs go through the cycles that follow only what changed
+    // from the first cycle on, which must make the same links.
+    const bool tracked = size % 2 == 1;
     DiffEngine engine;
+    engine.wholeCycles = tracked ? 1 : DiffEngine::kWholeCycles;
     engine.LoadTexts(text1, text2);
     FUZZ_CHECK(engine.Lines(1).size() == LinesOf(text1).size());
     FUZZ_CHECK(engine.Lines(2).size() == LinesOf(text2).size());
@@ -278,6 +283,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::size_t mix = 1 + size % 7;
     const reference::Ignore ignore{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
     DiffEngine keyed;
+    keyed.wholeCycles = tracked ? DiffEngine::kWholeCycles : 1;
     SetIgnored(keyed, ignore);
     keyed.LoadTexts(text1, text2);
     keyed.Compare();

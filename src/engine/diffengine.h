@@ -18,11 +18,15 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lindo {
 
 class MatchScratch;
+class CycleTracker;
+struct LineRun;
+struct RunPair;
 
 class DiffEngine {
 public:
@@ -101,6 +105,12 @@ public:
     static constexpr std::size_t kCompactSecondFrom = std::size_t{8} << 20;
     std::size_t compactSecondFrom = kCompactSecondFrom;
 
+    // After this many whole cycles, a comparison still making links goes on
+    // with cycles that look only at what the cycle before changed. Changes
+    // no result.
+    static constexpr int kWholeCycles = 3;
+    int wholeCycles = kWholeCycles;
+
 private:
     DiffFile &File(int side) { return m_files[side == 1 ? 0 : 1]; }
     const DiffFile &File(int side) const { return m_files[side == 1 ? 0 : 1]; }
@@ -124,6 +134,16 @@ private:
     static int UnmatchedRunEnd(const DiffLines &lines, int a);
     static void BuildSections(std::vector<DiffSection> &list, int side, const DiffLines &lines);
     bool LinkSections(std::vector<DiffSection> &list1, std::vector<DiffSection> &list2);
+    // The same steps for a comparison that keeps needing cycles: each cycle
+    // looks only at the texts and runs that the links of the one before
+    // touched, and makes exactly the links a whole cycle would.
+    bool TrackedCycle();
+    bool LinkNewlyUnique();
+    bool LinkChangedPairs();
+    bool LeadingPair(RunPair &pair) const;
+    void PairsBesideRecentLinks();
+    bool MatchRuns(const LineRun &run1, const LineRun &run2);
+    bool ExtendAnchors(std::vector<std::pair<int, int>> &anchors);
 
     void TakeSection(const std::vector<DiffSection> &list, int &x, int offset);
 
@@ -139,6 +159,7 @@ private:
     LineKeyOptions m_loadedKeyOptions;
     FileErrorReporter *m_reporter = nullptr;
     MatchScratch *m_scratch = nullptr; // only while Compare runs
+    CycleTracker *m_tracker = nullptr; // only while Compare runs tracked cycles
 };
 
 } // namespace lindo

@@ -5,9 +5,11 @@
 // speed comes from working on interned ids and stamped maps only.
 
 #include "engine/diffengine.h"
+#include "engine/cycletracker.h"
 #include "engine/matchscratch.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace lindo {
 
@@ -41,24 +43,46 @@ void DiffEngine::Compare()
     }
     MatchScratch scratch(m_textIdCount);
     m_scratch = &scratch;
+    std::unique_ptr<CycleTracker> tracker;
     std::vector<DiffSection> temp1;
     std::vector<DiffSection> temp2;
-    for (;;) {
+    for (int cycle = 1;; ++cycle) {
         bool changed = MatchRange(WholeFileRange(Lines1()), WholeFileRange(Lines2()));
         temp1.clear();
         temp2.clear();
         BuildSections(temp1, 1, Lines1());
         BuildSections(temp2, 2, Lines2());
+        // A pair still linking after the first whole cycles may need one per line
+        // (chains of lines that each become unique only once the one before
+        // is linked): from here on a cycle costs only what changed in it.
+        if (cycle >= wholeCycles && changed && !tracker) {
+            tracker = std::make_unique<CycleTracker>(Lines1(), Lines2(), m_textIdCount);
+            m_tracker = tracker.get();
+        }
         if (LinkSections(temp1, temp2))
             changed = true;
+        if (m_tracker) {
+            while (TrackedCycle()) {
+            }
+            m_tracker = nullptr;
+            tracker.reset();
+            // One more whole cycle, which links nothing, cuts the final sections.
+            continue;
+        }
         if (!changed)
             break;
     }
+    m_tracker = nullptr;
     m_scratch = nullptr;
     auto &sections1 = File(1).sections;
     auto &sections2 = File(2).sections;
-    sections1.insert(sections1.end(), temp1.begin(), temp1.end());
-    sections2.insert(sections2.end(), temp2.begin(), temp2.end());
+    if (sections1.empty() && sections2.empty()) {
+        sections1.swap(temp1);
+        sections2.swap(temp2);
+    } else {
+        sections1.insert(sections1.end(), temp1.begin(), temp1.end());
+        sections2.insert(sections2.end(), temp2.begin(), temp2.end());
+    }
     if (autoSelect)
         AutoSelect();
     m_compared = 1;
@@ -99,6 +123,8 @@ bool DiffEngine::LinkLines(int i, int j)
         return false;
     line1.link = j;
     line2.link = i;
+    if (m_tracker)
+        m_tracker->Linked(i, j, line1.textId);
     return true;
 }
 
@@ -203,17 +229,20 @@ bool DiffEngine::LinkSections(std::vector<DiffSection> &list1, std::vector<DiffS
     const int count2 = Count(list2);
 
     // Phase 1: a matched section pairs with the side-2 section starting at the
-    // link of its first line; side-2 sections are in line order, so search.
+    // link of its first line.
+    std::vector<std::int32_t> &sectionStarting = m_scratch->sectionStarting;
+    sectionStarting.assign(Lines2().size(), -1);
+    for (int t = 0; t < count2; ++t)
+        sectionStarting[static_cast<std::size_t>(list2[static_cast<std::size_t>(t)].first)] = t;
     for (int s = 0; s < count1; ++s) {
         DiffSection &section = list1[static_cast<std::size_t>(s)];
         if (section.flags != Matched)
             continue;
         const int v = Lines1()[static_cast<std::size_t>(section.first)].link;
-        const auto found = std::lower_bound(list2.begin(), list2.end(), v,
-                                            [](const DiffSection &t, int line) { return t.first < line; });
-        if (found != list2.end() && found->first == v) {
-            found->partner = s;
-            section.partner = static_cast<int>(found - list2.begin());
+        const int found = sectionStarting[static_cast<std::size_t>(v)];
+        if (found >= 0) {
+            list2[static_cast<std::size_t>(found)].partner = s;
+            section.partner = found;
         }
     }
 

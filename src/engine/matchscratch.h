@@ -56,6 +56,8 @@ public:
     explicit MatchScratch(std::uint32_t idCount) : unique1(idCount), unique2(idCount) {}
     UniqueLineIndex unique1;
     UniqueLineIndex unique2;
+    // Per line of the second side: the section starting there, -1 for none.
+    std::vector<std::int32_t> sectionStarting;
 };
 
 } // namespace lindo

@@ -112,17 +112,23 @@ void ExpectSameAsReference(const std::string &first, const std::string &second, 
                            reference::Ignore ignore = {})
 {
     const reference::Result expected = reference::Run(first, second, autoSelect, ignore);
-    DiffEngine engine;
-    engine.autoSelect = autoSelect ? 1 : 0;
-    engine.compactSecondFrom = compactSecondFrom;
-    engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
-    engine.LoadTexts(first, second);
-    engine.Compare();
-    ASSERT_EQ(LinksOf(engine, 1), expected.links1);
-    ASSERT_EQ(LinksOf(engine, 2), expected.links2);
-    ASSERT_EQ(SectionsOf(engine, 1), expected.sections1);
-    ASSERT_EQ(SectionsOf(engine, 2), expected.sections2);
-    ASSERT_EQ(MergeOf(engine), expected.merge);
+    // Once as it runs, once with cycles that only follow what changed from
+    // the first cycle on.
+    for (const int wholeCycles : {DiffEngine::kWholeCycles, 1}) {
+        DiffEngine engine;
+        engine.autoSelect = autoSelect ? 1 : 0;
+        engine.compactSecondFrom = compactSecondFrom;
+        engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
+        engine.wholeCycles = wholeCycles;
+        engine.LoadTexts(first, second);
+        engine.Compare();
+        SCOPED_TRACE("whole cycles " + std::to_string(wholeCycles));
+        ASSERT_EQ(LinksOf(engine, 1), expected.links1);
+        ASSERT_EQ(LinksOf(engine, 2), expected.links2);
+        ASSERT_EQ(SectionsOf(engine, 1), expected.sections1);
+        ASSERT_EQ(SectionsOf(engine, 2), expected.sections2);
+        ASSERT_EQ(MergeOf(engine), expected.merge);
+    }
 }
 
 TEST(Differential, EditedPairsAgreeWithTheReference)
@@ -168,6 +174,47 @@ TEST(Differential, LargerPairsWithManyCyclesAgreeWithTheReference)
             edited = gen.Edit(edited, alphabet);
         SCOPED_TRACE("seed " + std::to_string(seed));
         ExpectSameAsReference(gen.Join(lines), gen.Join(edited), true);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// Blocks [A x1] [x1 x2] ... [xk] on one side and the same blocks in another
+// order on the other: each cycle links one block and leaves the next text
+// unique, so the rules take about one cycle per block. Alone, after an
+// edited pair, and among lines that repeat.
+TEST(Differential, ChainsNeedingACyclePerBlockAgreeWithTheReference)
+{
+    for (std::uint32_t seed = 0; seed < 400; ++seed) {
+        PairGenerator gen(seed + 6000000);
+        const int blocks = 1 + gen.Below(40);
+        std::vector<std::vector<std::string>> chain;
+        for (int b = 0; b < blocks; ++b) {
+            std::vector<std::string> block{b == 0 ? "A" : "x" + std::to_string(b)};
+            if (b + 1 < blocks)
+                block.push_back("x" + std::to_string(b + 1));
+            chain.push_back(block);
+        }
+        auto reordered = chain;
+        if (seed % 2 == 0)
+            std::reverse(reordered.begin(), reordered.end());
+        else
+            std::shuffle(reordered.begin(), reordered.end(), std::mt19937(seed));
+        const int alphabet = 2 + gen.Below(6);
+        auto lines1 = gen.Lines(gen.Below(3) == 0 ? 0 : gen.Below(30), alphabet);
+        auto lines2 = gen.Below(2) == 0 ? gen.Edit(lines1, alphabet) : gen.Lines(gen.Below(30), alphabet);
+        std::vector<std::string> chain1;
+        std::vector<std::string> chain2;
+        for (std::size_t b = 0; b < chain.size(); ++b) {
+            chain1.insert(chain1.end(), chain[b].begin(), chain[b].end());
+            chain2.insert(chain2.end(), reordered[b].begin(), reordered[b].end());
+            if (gen.Below(8) == 0) // a repeated line between blocks
+                chain2.push_back(gen.Lines(1, alphabet)[0]);
+        }
+        lines1.insert(lines1.begin() + gen.Below(static_cast<int>(lines1.size()) + 1), chain1.begin(), chain1.end());
+        lines2.insert(lines2.begin() + gen.Below(static_cast<int>(lines2.size()) + 1), chain2.begin(), chain2.end());
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectSameAsReference(gen.Join(lines1), gen.Join(lines2), seed % 3 != 0);
         if (HasFatalFailure())
             return;
     }
