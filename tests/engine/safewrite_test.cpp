@@ -276,8 +276,11 @@ protected:
     pid_t StartWriter(const std::string &bytes)
     {
         const pid_t writer = ::fork();
-        if (writer == 0)
+        if (writer == 0) {
+            // A lock this process holds is not the writer's.
+            ::close_range(3, ~0U, 0);
             ::_exit(Save(target, bytes) ? 0 : 1);
+        }
         return writer;
     }
 
@@ -331,17 +334,23 @@ TEST_F(InPlaceProcesses, KilledPartWayLeavesAWholeCopyOfTheOldContents)
     }
 }
 
-TEST_F(InPlaceProcesses, TwoWritersAtOnceLeaveOneWholeOutput)
+// This process is the first writer, half way through its write when a
+// second writer starts: the second must wait until the first is done, then
+// leave its own output whole.
+TEST_F(InPlaceProcesses, ASecondWriterWaitsForTheFirstAndLeavesItsOutputWhole)
 {
-    const pid_t first = StartWriter(newContents);
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(WaitForFirstByte('n'));
+    const int first = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(first, LOCK_EX), 0);
+    ASSERT_EQ(::pwrite(first, "half", 4, 0), 4);
     const pid_t second = StartWriter("x\n");
     ASSERT_GT(second, 0);
-    EXPECT_EQ(ExitCode(first), 0);
+    ::usleep(300000);
+    const std::string whileFirstWrites = ReadFile(target);
+    ASSERT_EQ(::ftruncate(first, 4), 0);
+    ::close(first);
     EXPECT_EQ(ExitCode(second), 0);
-    const std::string left = ReadFile(target);
-    EXPECT_TRUE(left == "x\n" || left == newContents) << "size " << left.size() << ", first byte " << left[0];
+    EXPECT_EQ(whileFirstWrites, "half" + oldContents.substr(4)) << "the second writer did not wait";
+    EXPECT_EQ(ReadFile(target), "x\n");
     EXPECT_TRUE(KeptCopies().empty());
 }
 
