@@ -258,12 +258,12 @@ void SettingsStore::WriteValue(const QString &name, const QVariant &value) const
         QSettings file(path, QSettings::IniFormat);
         file.setValue(name, value);
     }
-    // The new file is the writer's; a store written by root for a user stays
-    // the user's, or the user's own runs could no longer read or write it.
+    // The new file is the writer's (with the old file's mode); a store
+    // written by root for a user stays the user's, or the user's own runs
+    // could no longer read or write it.
     if (existed) {
         const int owned = ::chown(encodedPath.constData(), old.st_uid, old.st_gid);
         (void)owned;
-        ::chmod(encodedPath.constData(), old.st_mode & 07777);
     }
     if (before >= 0 && ModifiedMilliseconds(encodedPath) <= before) {
         const qint64 later = before + 1;

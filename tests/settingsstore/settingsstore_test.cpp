@@ -493,7 +493,7 @@ TEST(SettingsStoreRewrite, LinesTheStoreDropsAreKeptOnceInACopyAndSaidSo)
 {
     TempDir dir;
     const fs::path file = dir / "Lindo.ini";
-    const std::string original = "; my notes\n[General]\nMergePath=/kept\nnot a value\n";
+    const std::string original = "; width=80 suits me\n[General]\nMergePath=/kept\nnot a value\n";
     WriteFile(file, original);
     const SettingsStore store(Q(file));
     test::StderrCapture capture;
