@@ -193,6 +193,8 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
 {
     if (m_path.empty())
         return FileErrorCause::FileNotFound;
+    if (DescriptorNamed(m_path) >= 0)
+        return OpenDirect({});
     m_target = FollowLinks(m_path);
     struct stat existing {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
@@ -203,7 +205,7 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
         return CauseFromErrno(errno);
     if (exists && S_ISDIR(existing.st_mode))
         return CauseFromErrno(EISDIR);
-    if (DescriptorNamed(m_path) >= 0 || (exists && !S_ISREG(existing.st_mode)))
+    if (exists && !S_ISREG(existing.st_mode))
         return OpenDirect(existing);
     if (exists) {
         // A file its owner made read-only is not replaced behind their back,
