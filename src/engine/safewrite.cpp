@@ -25,7 +25,9 @@ constexpr int kMaxLinkDepth = 40;
 // Keeps a temporary's name short enough for long target names.
 constexpr std::size_t kMaxNameInTemporary = 200;
 constexpr std::string_view kTemporaryMark = ".lindo-";
-constexpr std::size_t kRandomLetters = 8;
+// Each try that loses its new file to another writer's clearing up makes
+// another; that happening again and again means something else is wrong.
+constexpr int kTemporaryAttempts = 10;
 
 // The temporaries of the writers at work, where a signal handler can find
 // them: it may touch nothing but lock-free atomics and fixed buffers, so this
@@ -93,8 +95,8 @@ void RemoveStaleTemporaries(const std::filesystem::path &target)
         return;
     while (const dirent *entry = ::readdir(listing)) {
         const std::string_view name(entry->d_name);
-        if (!name.starts_with(prefix) || name.size() != prefix.size() + kRandomLetters
-            || name.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz", prefix.size()) != std::string_view::npos)
+        if (!name.starts_with(prefix) || name.size() != prefix.size() + kUniqueLetters
+            || name.find_first_not_of(kUniqueAlphabet, prefix.size()) != std::string_view::npos)
             continue;
         const std::string path = (folder / name).string();
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -113,7 +115,7 @@ void RemoveStaleTemporaries(const std::filesystem::path &target)
 int CreateTemporary(const std::string &target, mode_t mode, std::string &created)
 {
     const std::filesystem::path targetPath(target);
-    for (;;) {
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         const int fd = CreateUniquelyNamed(FolderOf(targetPath), TemporaryPrefix(targetPath), mode, created);
         if (fd < 0)
             return fd;
@@ -126,6 +128,8 @@ int CreateTemporary(const std::string &target, mode_t mode, std::string &created
             return fd;
         ::close(fd);
     }
+    errno = EEXIST;
+    return -1;
 }
 
 // In a sticky folder (/tmp) only the file's owner, the folder's owner or the

@@ -11,15 +11,13 @@ namespace lindo::safewrite {
 namespace {
 
 constexpr int kNameAttempts = 100;
-constexpr int kRandomLetters = 8;
 
 std::string RandomSuffix()
 {
     static std::mt19937_64 generator{std::random_device{}()};
-    constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix;
-    for (int n = 0; n < kRandomLetters; ++n)
-        suffix += kDigits[generator() % 36];
+    for (std::size_t n = 0; n < kUniqueLetters; ++n)
+        suffix += kUniqueAlphabet[generator() % kUniqueAlphabet.size()];
     return suffix;
 }
 

@@ -13,8 +13,12 @@ namespace lindo::safewrite {
 // The folder a file name lies in ("." for a bare name).
 std::filesystem::path FolderOf(const std::filesystem::path &file);
 
-// Creates a new file in folder named prefix followed by eight random letters
-// and digits, with the given permissions (the umask applies); its name goes
+// The letters that make a name unique: how many, and which.
+inline constexpr std::size_t kUniqueLetters = 8;
+inline constexpr std::string_view kUniqueAlphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+// Creates a new file in folder named prefix followed by kUniqueLetters random
+// ones of kUniqueAlphabet, with the given permissions (the umask applies); its name goes
 // to created. The descriptor, or -1 with errno set.
 int CreateUniquelyNamed(const std::filesystem::path &folder, const std::string &prefix, mode_t mode,
                         std::string &created);
