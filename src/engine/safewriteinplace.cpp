@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -56,6 +57,16 @@ std::filesystem::path StateFolder()
     return base / "lindo";
 }
 
+// Reserving room without changing the size is not held to the process's
+// file-size limit; writing is, so a limit the new contents exceed is found
+// out here, before anything is written.
+bool WithinFileSizeLimit(off_t size)
+{
+    rlimit limit {};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY
+           || static_cast<rlim_t>(size) <= limit.rlim_cur;
+}
+
 bool CopyContents(int from, int to, off_t size)
 {
     std::string buffer(kCopyBuffer, '\0');
@@ -97,6 +108,10 @@ std::optional<FileErrorCause> SafeFileWriter::CommitInPlace()
     // the new contents then fails here, with the old contents still whole. A
     // file system that cannot reserve is written without reserving.
     const auto size = static_cast<off_t>(m_gathered.size());
+    if (!WithinFileSizeLimit(size)) {
+        Discard();
+        return FileErrorCause::DiskFull;
+    }
     if (size > 0 && ::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS) {
         const int error = errno;
