@@ -1,5 +1,7 @@
 #include "cli/commandline.h"
 
+#include "cli/signalcleanup.h"
+
 #include "cli/usage.h"
 #include "cli/version.h"
 #include "engine/diffengine.h"
@@ -108,6 +110,9 @@ bool LoadAndCompare(DiffEngine &engine, const std::string &path1, const std::str
     return true;
 }
 
+// "-o -" names the standard output, as it does for most programs.
+constexpr std::string_view kStandardOutputName = "-";
+
 int RunMerge(std::vector<std::string_view> args)
 {
     // lindo --merge [-b] [-w] [-i] FILE1 FILE2 [-o OUT]
@@ -125,7 +130,7 @@ int RunMerge(std::vector<std::string_view> args)
     if (!LoadAndCompare(engine, std::string(args[1]), std::string(args[2])))
         return kExitFailure;
     engine.BuildMergeList();
-    if (args.size() == 5)
+    if (args.size() == 5 && args[4] != kStandardOutputName)
         return engine.WriteMergeFile(std::string(args[4])) ? kExitOk : kExitFailure;
     engine.WriteMergeText(std::cout);
     std::cout.flush();
@@ -182,8 +187,10 @@ int RunCommandLine(int argc, char **argv)
         std::cout << kVersionLine << '\n';
         return kExitOk;
     }
-    if (mode == "--merge")
+    if (mode == "--merge") {
+        RemoveWriterTemporaryOnSignals();
         return RunMerge(args);
+    }
     if (mode == "--sections")
         return RunSections(args);
     // The folder scan reads the settings store, which needs QtCore.

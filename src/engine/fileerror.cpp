@@ -45,6 +45,10 @@ std::string_view TemplateOf(FileErrorCause cause)
         return "An attempt was made to access %1 past its end.";
     case FileErrorCause::OutOfMemory:
         return "Out of memory.";
+    case FileErrorCause::Socket:
+        return "%1 is a socket, not a file.";
+    case FileErrorCause::PipeWithoutReader:
+        return "%1 is a pipe with no reader.";
     }
     return "An unknown error occurred while accessing %1.";
 }

@@ -24,6 +24,9 @@ enum class FileErrorCause {
     DiskFull,
     EndOfFile,
     OutOfMemory,
+    // Not in the table: targets that are no files at all.
+    Socket,
+    PipeWithoutReader,
 };
 
 // Maps an errno value onto the table's causes.

@@ -172,7 +172,7 @@ bool DiffEngine::WriteMergeFile(const std::string &path)
     if (!failure)
         failure = writer.Commit();
     if (failure) {
-        Report(FileErrorMessage(*failure, path));
+        Report(writer.FailureMessage(*failure));
         return false;
     }
     return true;

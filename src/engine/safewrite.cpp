@@ -1,18 +1,66 @@
 #include "engine/safewrite.h"
 
+#include "engine/safewritefiles.h"
+
+#include <acl/libacl.h>
+#include <attr/libattr.h>
+
+#include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <new>
-#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace lindo {
 
+using namespace safewrite;
+
 namespace {
 
 constexpr int kMaxLinkDepth = 40;
+// Keeps a temporary's name short enough for long target names.
+constexpr std::size_t kMaxNameInTemporary = 200;
+constexpr std::string_view kTemporaryMark = ".lindo-";
+// Each try that loses its new file to another writer's clearing up makes
+// another; that happening again and again means something else is wrong.
+constexpr int kTemporaryAttempts = 10;
+
+// The temporaries of the writers at work, where a signal handler can find
+// them: it may touch nothing but lock-free atomics and fixed buffers, so this
+// is a fixed table rather than a member of any object.
+struct TemporarySlot {
+    enum State : int { Free, Filling, Ready };
+    std::atomic<int> state{Free};
+    char path[4096] = {};
+};
+constexpr int kTemporarySlots = 8;
+TemporarySlot g_temporaries[kTemporarySlots];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+int RememberTemporary(const std::string &path)
+{
+    if (path.size() >= sizeof(TemporarySlot::path))
+        return -1;
+    for (int slot = 0; slot < kTemporarySlots; ++slot) {
+        int expected = TemporarySlot::Free;
+        if (!g_temporaries[slot].state.compare_exchange_strong(expected, TemporarySlot::Filling))
+            continue;
+        std::memcpy(g_temporaries[slot].path, path.c_str(), path.size() + 1);
+        g_temporaries[slot].state.store(TemporarySlot::Ready);
+        return slot;
+    }
+    return -1;
+}
+
+void ForgetSlot(int slot)
+{
+    if (slot >= 0)
+        g_temporaries[slot].state.store(TemporarySlot::Free);
+}
 
 // Follows symbolic links from path to the name of the file they lead to
 // (which need not exist yet).
@@ -31,41 +79,57 @@ std::string FollowLinks(const std::string &path)
     return current.string();
 }
 
-std::string RandomSuffix()
+std::string TemporaryPrefix(const std::filesystem::path &target)
 {
-    static std::mt19937_64 generator{std::random_device{}()};
-    constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string suffix;
-    for (int n = 0; n < 8; ++n)
-        suffix += kDigits[generator() % 36];
-    return suffix;
+    return "." + target.filename().string().substr(0, kMaxNameInTemporary) + std::string(kTemporaryMark);
 }
 
-std::filesystem::path FolderOf(const std::filesystem::path &target)
+// A writer holds a lock on its temporary while it lives, so one nobody holds
+// was left by a writer that was killed part way.
+void RemoveStaleTemporaries(const std::filesystem::path &target)
 {
-    return target.has_parent_path() ? target.parent_path() : ".";
+    const std::string prefix = TemporaryPrefix(target);
+    const std::filesystem::path folder = FolderOf(target);
+    DIR *listing = ::opendir(folder.c_str());
+    if (!listing)
+        return;
+    while (const dirent *entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || name.size() != prefix.size() + kUniqueLetters
+            || name.find_first_not_of(kUniqueAlphabet, prefix.size()) != std::string_view::npos)
+            continue;
+        const std::string path = (folder / name).string();
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat status {};
+        if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::closedir(listing);
 }
 
-// Creates a new file beside target; the umask applies to its permissions.
-int CreateSibling(const std::string &target, std::string &created)
+// Creates the temporary beside target and locks it. A writer clearing away
+// stale temporaries may take the lock between the two and remove the file;
+// then the name no longer leads to ours, and another is made.
+int CreateTemporary(const std::string &target, mode_t mode, std::string &created)
 {
     const std::filesystem::path targetPath(target);
-    const std::filesystem::path folder = FolderOf(targetPath);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Keep the name short enough for long target names.
-        std::string name = "." + targetPath.filename().string().substr(0, 200) + ".lindo-" + RandomSuffix();
-        created = (folder / name).string();
-        const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        const int fd = CreateUniquelyNamed(FolderOf(targetPath), TemporaryPrefix(targetPath), mode, created);
+        if (fd < 0)
             return fd;
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && ::stat(created.c_str(), &named) == 0 && opened.st_ino == named.st_ino
+            && opened.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);
     }
     errno = EEXIST;
     return -1;
-}
-
-std::optional<FileErrorCause> Failure(int error)
-{
-    return CauseFromErrno(error);
 }
 
 // In a sticky folder (/tmp) only the file's owner, the folder's owner or the
@@ -79,36 +143,35 @@ bool StickyFolderRefusesRename(const std::string &target, const struct stat &fil
     return self != 0 && self != file.st_uid && self != folder.st_uid;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
+bool SameOwnerAndMode(int fd, const struct stat &wanted)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Flushes and closes fd; false when either fails (a file system that cannot
-// flush this kind of file is no failure).
-bool FlushAndClose(int fd)
-{
-    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
-    const bool closed = ::close(fd) == 0;
-    return flushed && closed;
+    struct stat now {};
+    return ::fstat(fd, &now) == 0 && now.st_uid == wanted.st_uid && now.st_gid == wanted.st_gid
+           && (now.st_mode & 07777) == (wanted.st_mode & 07777);
 }
 
 } // namespace
+
+void RemoveWriterTemporary()
+{
+    for (TemporarySlot &slot : g_temporaries) {
+        if (slot.state.load() == TemporarySlot::Ready)
+            ::unlink(slot.path);
+    }
+}
 
 SafeFileWriter::SafeFileWriter(std::string path) : m_path(std::move(path)) {}
 
 SafeFileWriter::~SafeFileWriter()
 {
     Discard();
+}
+
+void SafeFileWriter::ForgetTemporary()
+{
+    ForgetSlot(m_slot);
+    m_slot = -1;
+    m_temporary.clear();
 }
 
 void SafeFileWriter::Discard()
@@ -118,14 +181,24 @@ void SafeFileWriter::Discard()
     m_fd = -1;
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
-    m_temporary.clear();
+    ForgetTemporary();
     m_gathered.clear();
+}
+
+std::string SafeFileWriter::FailureMessage(FileErrorCause cause) const
+{
+    std::string message = FileErrorMessage(cause, m_path);
+    if (!m_keptCopy.empty())
+        message += " Its old contents are kept in " + AbsolutePathText(m_keptCopy) + ".";
+    return message;
 }
 
 std::optional<FileErrorCause> SafeFileWriter::Open()
 {
     if (m_path.empty())
         return FileErrorCause::FileNotFound;
+    if (DescriptorNamed(m_path) >= 0)
+        return OpenDirect({});
     m_target = FollowLinks(m_path);
     struct stat existing {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
@@ -133,50 +206,83 @@ std::optional<FileErrorCause> SafeFileWriter::Open()
     // the name leads nowhere (a loop of links, a folder we may not search) is
     // the failure, or the new file would take the place of a link.
     if (!exists && errno != ENOENT)
-        return Failure(errno);
+        return CauseFromErrno(errno);
     if (exists && S_ISDIR(existing.st_mode))
-        return Failure(EISDIR);
-    if (exists && !S_ISREG(existing.st_mode)) {
-        m_way = Way::Direct;
-        m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        return m_fd < 0 ? Failure(errno) : std::nullopt;
-    }
+        return CauseFromErrno(EISDIR);
+    if (exists && !S_ISREG(existing.st_mode))
+        return OpenDirect(existing);
     if (exists) {
         // A file its owner made read-only is not replaced behind their back,
         // even though the folder would let us rename over it; the superuser,
         // whom the access check always lets through, is no exception.
         if ((existing.st_mode & 0222) == 0)
-            return Failure(EACCES);
+            return CauseFromErrno(EACCES);
         if (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
-            return Failure(errno);
+            return CauseFromErrno(errno);
         if (existing.st_nlink > 1 || StickyFolderRefusesRename(m_target, existing))
             return OpenInPlace();
     }
-    m_fd = CreateSibling(m_target, m_temporary);
+    return OpenReplacement(exists ? &existing : nullptr);
+}
+
+std::optional<FileErrorCause> SafeFileWriter::OpenDirect(const struct stat &existing)
+{
+    m_way = Way::Direct;
+    const int named = DescriptorNamed(m_path);
+    if (named >= 0) {
+        // The descriptor itself, not the file it leads to: its position and
+        // its appending are the redirect's.
+        m_fd = ::fcntl(named, F_DUPFD_CLOEXEC, 0);
+        return m_fd < 0 ? std::optional(CauseFromErrno(errno)) : std::nullopt;
+    }
+    if (S_ISSOCK(existing.st_mode))
+        return FileErrorCause::Socket;
+    // Without a reader a pipe would keep the open waiting for ever.
+    m_fd = ::open(m_target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        return errno == ENXIO && S_ISFIFO(existing.st_mode) ? FileErrorCause::PipeWithoutReader
+                                                             : CauseFromErrno(errno);
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    return std::nullopt;
+}
+
+std::optional<FileErrorCause> SafeFileWriter::OpenReplacement(const struct stat *existing)
+{
+    RemoveStaleTemporaries(m_target);
+    // A new file gets the permissions a new file would get anyway; one that
+    // replaces a file starts readable by its maker only, and gets the old
+    // file's permissions once it is ours.
+    m_fd = CreateTemporary(m_target, existing ? 0600 : 0666, m_temporary);
     if (m_fd < 0) {
         const int error = errno;
         m_temporary.clear();
         // A writable file in a folder we may not add to is still writable.
-        return exists ? OpenInPlace() : Failure(error);
+        return existing ? OpenInPlace() : CauseFromErrno(error);
     }
-    if (exists) {
-        ::fchmod(m_fd, existing.st_mode & 07777);
-        // Keeps the owner where we may (as root); otherwise the file becomes ours.
-        const int ownerKept = ::fchown(m_fd, existing.st_uid, existing.st_gid);
-        (void)ownerKept;
+    m_slot = RememberTemporary(m_temporary);
+    if (existing && !CarryOver(*existing)) {
+        Discard();
+        return OpenInPlace();
     }
     return std::nullopt;
 }
 
-std::optional<FileErrorCause> SafeFileWriter::OpenInPlace()
+// Gives the temporary everything the target has besides its contents: owner
+// and group first (a change of owner clears the set-id bits), then the access
+// control list, the mode with its set-id bits, and the extended attributes.
+// False when any of it cannot be carried over.
+bool SafeFileWriter::CarryOver(const struct stat &existing)
 {
-    m_way = Way::InPlace;
-    m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
-    struct stat opened {};
-    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
-        return Failure(errno);
-    m_oldSize = opened.st_size;
-    return std::nullopt;
+    const int source = ::open(m_target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (source < 0)
+        return false;
+    const bool carried = ::fchown(m_fd, existing.st_uid, existing.st_gid) == 0
+                         && ::perm_copy_fd(m_target.c_str(), source, m_temporary.c_str(), m_fd, nullptr) == 0
+                         && ::fchmod(m_fd, existing.st_mode & 07777) == 0
+                         && ::attr_copy_fd(m_target.c_str(), source, m_temporary.c_str(), m_fd, nullptr, nullptr) == 0
+                         && SameOwnerAndMode(m_fd, existing);
+    ::close(source);
+    return carried;
 }
 
 std::optional<FileErrorCause> SafeFileWriter::Write(std::string_view bytes)
@@ -207,46 +313,44 @@ std::optional<FileErrorCause> SafeFileWriter::Commit()
     return CommitReplacement();
 }
 
-std::optional<FileErrorCause> SafeFileWriter::CommitInPlace()
-{
-    const auto size = static_cast<off_t>(m_gathered.size());
-    // Room for every byte first: a disk too full for the new contents then
-    // fails here, with the old contents still whole.
-    if (size > 0) {
-        const int reserved = ::posix_fallocate(m_fd, 0, size);
-        if (reserved != 0) {
-            // A reservation that ran out part way may have lengthened the file.
-            struct stat now {};
-            if (::fstat(m_fd, &now) == 0 && now.st_size > m_oldSize) {
-                const int restored = ::ftruncate(m_fd, m_oldSize);
-                (void)restored;
-            }
-            Discard();
-            return Failure(reserved);
-        }
-    }
-    const bool written = WriteAll(m_fd, m_gathered) && ::ftruncate(m_fd, size) == 0;
-    m_gathered.clear();
-    const bool closed = FlushAndClose(m_fd);
-    m_fd = -1;
-    return written && closed ? std::nullopt : std::optional(FileErrorCause::DiskFull);
-}
-
 std::optional<FileErrorCause> SafeFileWriter::CommitReplacement()
 {
-    const bool flushed = FlushAndClose(m_fd);
-    m_fd = -1;
-    if (!flushed) {
+    if (::fsync(m_fd) != 0 && errno != EINVAL) {
         Discard();
         return FileErrorCause::DiskFull;
     }
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        // A target that is a mount point (a file bound over another) cannot
+        // be renamed over, but can be written.
+        if (errno == EBUSY)
+            return ReplaceInPlaceInstead();
         const int error = errno;
         Discard();
-        return Failure(error);
+        return CauseFromErrno(error);
     }
-    m_temporary.clear();
+    ForgetTemporary();
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    if (!closed || !FlushFolder(FolderOf(m_target)))
+        return FileErrorCause::DiskFull;
     return std::nullopt;
+}
+
+std::optional<FileErrorCause> SafeFileWriter::ReplaceInPlaceInstead()
+{
+    std::string written;
+    char buffer[1 << 16];
+    ssize_t got = 0;
+    while ((got = ::pread(m_fd, buffer, sizeof buffer, static_cast<off_t>(written.size()))) > 0)
+        written.append(buffer, static_cast<std::size_t>(got));
+    const int error = errno;
+    Discard();
+    if (got < 0)
+        return CauseFromErrno(error);
+    if (const auto failure = OpenInPlace())
+        return failure;
+    m_gathered = std::move(written);
+    return CommitInPlace();
 }
 
 } // namespace lindo

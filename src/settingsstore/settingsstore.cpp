@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <limits>
 
@@ -129,6 +130,53 @@ private:
     int m_fd;
 };
 
+// Whether the INI writer, which writes back only the values it read, would
+// drop any of the file's lines: comments, and lines that are neither a
+// section name nor a value.
+bool HasLinesTheWriterDrops(const QByteArray &contents)
+{
+    for (const QByteArray &rawLine : contents.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.isEmpty() || (line.startsWith('[') && line.endsWith(']')))
+            continue;
+        if (line.startsWith(';') || line.startsWith('#') || !line.contains('='))
+            return true;
+    }
+    return false;
+}
+
+// Before a write drops lines of the file, keeps the file as it was beside it
+// (path.bak, or path.bak.N when that is taken), with its owner and mode, and
+// says so: the lines are the user's, and nothing else would tell them.
+void KeepCopyBeforeDroppingLines(const QString &path, const struct stat &status)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray contents = file.readAll();
+    if (!HasLinesTheWriterDrops(contents))
+        return;
+    QString copyPath = path + QLatin1String(".bak");
+    for (int n = 1; QFileInfo::exists(copyPath) || QFileInfo(copyPath).isSymLink(); ++n)
+        copyPath = path + QLatin1String(".bak.") + QString::number(n);
+    const QByteArray encoded = QFile::encodeName(copyPath);
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    QFile copy;
+    const bool kept = copy.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
+                      && copy.write(contents) == contents.size() && copy.flush()
+                      && ::fchown(fd, status.st_uid, status.st_gid) == 0 && ::fchmod(fd, status.st_mode & 07777) == 0;
+    copy.close();
+    if (!kept) {
+        ::unlink(encoded.constData());
+        return;
+    }
+    std::fprintf(stderr, "lindo: %s has comments or lines the program does not read, which saving a setting drops; "
+                         "the file as it was is kept in %s\n",
+                 QFile::encodeName(path).constData(), encoded.constData());
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(QString filePath)
@@ -200,11 +248,22 @@ void SettingsStore::WriteValue(const QString &name, const QVariant &value) const
     const FolderLock turn(QFileInfo(path).absolutePath(), FolderLock::Exclusive);
     const QByteArray encodedPath = QFile::encodeName(path);
     const qint64 before = ModifiedMilliseconds(encodedPath);
+    struct stat old {};
+    const bool existed = ::stat(encodedPath.constData(), &old) == 0;
+    if (existed)
+        KeepCopyBeforeDroppingLines(path, old);
     {
         // QSettings writes the whole file to a temporary beside it and renames
         // it into place when it goes away; a failure leaves the old file untouched.
         QSettings file(path, QSettings::IniFormat);
         file.setValue(name, value);
+    }
+    // The new file is the writer's (with the old file's mode); a store
+    // written by root for a user stays the user's, or the user's own runs
+    // could no longer read or write it.
+    if (existed) {
+        const int owned = ::chown(encodedPath.constData(), old.st_uid, old.st_gid);
+        (void)owned;
     }
     if (before >= 0 && ModifiedMilliseconds(encodedPath) <= before) {
         const qint64 later = before + 1;

@@ -1,8 +1,15 @@
 // The headless command line, run as a user runs it.
 
+#include "cli/signalcleanup.h"
+#include "engine/safewrite.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace lindo::test {
 namespace {
@@ -142,6 +149,64 @@ TEST_F(CommandLine, IgnoreOptionsDecideWhichLinesAreEqual)
     EXPECT_EQ(ReadFile(dir / "out"), "int a;  \r\nb\r\nxy\r\nd\r\n");
     EXPECT_EQ(RunCommand(Lindo("--merge -bx " + P("k1") + " " + P("k2"))).exitCode, 2);
 }
+
+// Standard output named as a file is the stream the shell set up, pipe or
+// appending redirect, never a file put in place of what it leads to.
+struct StandardOutputRow {
+    const char *name;
+    const char *output;
+    bool appending; // to a log through ">>"; otherwise into a pipe
+};
+
+class CommandLineStandardOutput : public CommandLine, public testing::WithParamInterface<StandardOutputRow> {};
+
+TEST_P(CommandLineStandardOutput, MergeGoesIntoTheStreamAsItIs)
+{
+    WriteFile(dir / "log", "earlier\n");
+    const std::string merge = Lindo("--merge " + P("w1") + " " + P("w2") + " -o " + GetParam().output);
+    const bool appending = GetParam().appending;
+    const RunResult result = RunCommand(appending ? "(" + merge + " >>" + P("log") + ")" : merge + " | cat");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    const std::string bytes = "}\r\na\r\n}\r\ne\r\n}\r\n";
+    EXPECT_EQ(appending ? ReadFile(dir / "log") : result.out, appending ? "earlier\n" + bytes : bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, CommandLineStandardOutput,
+                         testing::Values(StandardOutputRow{"DevStdoutIntoAPipe", "/dev/stdout", false},
+                                         StandardOutputRow{"DashIntoAPipe", "-", false},
+                                         StandardOutputRow{"DevStdoutAppended", "/dev/stdout", true},
+                                         StandardOutputRow{"DevFdAppended", "/dev/fd/1", true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A signal that ends the program part way through a save takes the
+// temporary file with it, and still ends the program as that signal.
+class SignalDuringSave : public testing::TestWithParam<int> {};
+
+TEST_P(SignalDuringSave, RemovesTheTemporaryAndEndsTheProgram)
+{
+    TempDir dir;
+    WriteFile(dir / "out.txt", "old contents");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RemoveWriterTemporaryOnSignals();
+        SafeFileWriter writer((dir / "out.txt").string());
+        if (writer.Open() || writer.Write("new contents") || FolderContents(dir.path()).size() != 2)
+            ::_exit(1);
+        ::raise(GetParam());
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), GetParam());
+    EXPECT_EQ(FolderContents(dir.path()), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(ReadFile(dir / "out.txt"), "old contents");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringSave, testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto &info) { return std::string(::sigabbrev_np(info.param)); });
 
 } // namespace
 } // namespace lindo::test

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace lindo::test {
@@ -133,12 +136,41 @@ TEST_F(MergeToFile, AWritableFileInAReadOnlyFolderIsWrittenInPlace)
     fs::permissions(dir / "ro" / "out.txt", fs::perms::all);
     fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
                                     | fs::perms::others_exec);
+    // The copy of the old contents, kept while the file is written, goes to
+    // the state folder when the file's folder cannot take it.
+    fs::create_directories(dir / "state");
+    fs::permissions(dir / "state", fs::perms::all);
     // As root permissions stop nothing: the write is tried as an ordinary user.
     EXPECT_TRUE(RunWithoutPrivileges([&] {
-        return engine.WriteMergeFile((dir / "ro" / "out.txt").string()) && reporter.messages.empty();
+        ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        const bool written = engine.WriteMergeFile((dir / "ro" / "out.txt").string()) && reporter.messages.empty();
+        ::unsetenv("XDG_STATE_HOME");
+        return written;
     }));
     EXPECT_EQ(ReadFile(dir / "ro" / "out.txt"), expected);
     EXPECT_EQ(FolderContents(dir / "ro"), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(FolderContents(dir / "state" / "lindo"), std::vector<std::string>{});
+}
+
+// Targets that are no files at all are named for what they are, at once.
+TEST_F(MergeToFile, ASocketOrAPipeWithNoReaderIsRefusedByName)
+{
+    const std::string socketPath = (dir / "socket").string();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    const std::string pipePath = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipePath.c_str(), 0600), 0);
+    EXPECT_FALSE(engine.WriteMergeFile(socketPath));
+    EXPECT_FALSE(engine.WriteMergeFile(pipePath));
+    ::close(listener);
+    EXPECT_EQ(reporter.messages,
+              (std::vector<std::string>{socketPath + " is a socket, not a file.", pipePath + " is a pipe with no reader."}));
+    EXPECT_TRUE(fs::is_socket(socketPath));
+    EXPECT_TRUE(fs::is_fifo(pipePath));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lindo {
 namespace {
@@ -387,7 +389,8 @@ TEST(SettingsStoreFailure, DamagedLinesReadAbsentAndSoundOnesSurviveTheNextWrite
     EXPECT_EQ(store.ReadNumber(settings::kFoldersShowSame), 1);
     EXPECT_TRUE(store.ReadList(settings::kFilePath1).isEmpty());
     store.WriteList(settings::kFilePath1, {"new"});
-    EXPECT_EQ(capture.Finish(), "");
+    // The damaged lines are dropped, and kept in a copy that the write names.
+    EXPECT_NE(capture.Finish().find((dir / "Lindo.ini.bak").string()), std::string::npos);
     EXPECT_EQ(store.ReadList(settings::kFilePath1), QStringList({"new"}));
     EXPECT_EQ(store.ReadText(settings::kMergePath), "/kept");
     EXPECT_EQ(store.ReadNumber(settings::kFoldersShowSame), 1);
@@ -463,6 +466,55 @@ TEST(SettingsStoreFailure, LostWritesLeaveTheFileAndTheReadsAsTheyWere)
         EXPECT_EQ(ReadFile(file), kStoredText);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     }
+}
+
+// ---- What a rewrite keeps -----------------------------------------------------------
+
+TEST(SettingsStoreRewrite, AnotherUsersFileKeepsItsOwnerAndMode)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to write another user's file";
+    TempDir dir;
+    const fs::path file = dir / "Lindo.ini";
+    WriteFile(file, "[General]\nMergePath=/kept\n");
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    SettingsStore(Q(file)).WriteText(settings::kMergePath, "/new");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, kNobody);
+    EXPECT_EQ(after.st_gid, kNobody);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(SettingsStore(Q(file)).ReadText(settings::kMergePath), "/new");
+}
+
+TEST(SettingsStoreRewrite, LinesTheStoreDropsAreKeptOnceInACopyAndSaidSo)
+{
+    TempDir dir;
+    const fs::path file = dir / "Lindo.ini";
+    // Damaged lines are kept the same way (see the test of damaged lines).
+    const std::string original = "; width=80 suits me\n[General]\nMergePath=/kept\n";
+    WriteFile(file, original);
+    const SettingsStore store(Q(file));
+    test::StderrCapture capture;
+    store.WriteText(settings::kMergePath, "/first");
+    store.WriteText(settings::kMergePath, "/second");
+    const std::string said = capture.Finish();
+    EXPECT_NE(said.find((dir / "Lindo.ini.bak").string()), std::string::npos) << said;
+    EXPECT_EQ(ReadFile(dir / "Lindo.ini.bak"), original);
+    EXPECT_EQ(test::FolderContents(dir.path()), (std::vector<std::string>{"Lindo.ini", "Lindo.ini.bak"}));
+    EXPECT_EQ(store.ReadText(settings::kMergePath), "/second");
+}
+
+TEST(SettingsStoreRewrite, AFileWithNothingToDropGetsNoCopy)
+{
+    TempDir dir;
+    WriteFile(dir / "Lindo.ini", "[General]\nMergePath=/kept\n\n[Other]\nA=1\n");
+    test::StderrCapture capture;
+    SettingsStore(Q(dir / "Lindo.ini")).WriteText(settings::kMergePath, "/new");
+    EXPECT_EQ(capture.Finish(), "");
+    EXPECT_EQ(test::FolderContents(dir.path()), std::vector<std::string>{"Lindo.ini"});
 }
 
 } // namespace
