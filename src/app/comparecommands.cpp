@@ -5,6 +5,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/comparedialogids.h"
+#include "app/recoveryfile.h"
 #include "engine/pathtext.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
@@ -270,6 +271,20 @@ void CCompareDialog::CloseMergedWindow()
         return;
     m_pMergedDialog.reset();
     UpdateCommandStates();
+}
+
+bool CCompareDialog::MayEndSession()
+{
+    return !m_pMergedDialog || m_pMergedDialog->OfferToSaveEdits();
+}
+
+bool CCompareDialog::KeepUnsavedMergedText()
+{
+    if (!m_pMergedDialog || !m_pMergedDialog->HasUnsavedEdits())
+        return true;
+    return WriteRecoveryFile([this](const std::function<bool(std::string_view)> &sink) {
+        return m_pMergedDialog->StreamTextOut(sink);
+    });
 }
 
 void CCompareDialog::OnCompareFolders()

@@ -62,6 +62,14 @@ public:
     void RepaintPanes() override;
     void CompareAgain() override;
 
+    // Ending the program without the usual close: a session that ends, or
+    // SIGTERM/SIGHUP. The first asks about unsaved merged text as closing
+    // does (false: the user wants to stay); the second keeps such text in the
+    // recovery file without asking (false: there was some and it could not
+    // be kept).
+    bool MayEndSession();
+    bool KeepUnsavedMergedText();
+
     void SetStatusText(const QString &text);
     QString StatusText() const;
     void LayoutControls();

@@ -16,8 +16,10 @@
 #include <QString>
 #include <QToolBar>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -81,6 +83,11 @@ public:
     // has written, asks whether to save them. True when the window may go
     // (saved, discarded, or nothing to lose); false keeps it.
     bool OfferToSaveEdits();
+    // Edits no save has written, and their text's bytes handed to a sink in
+    // pieces (see CMergedEditCtrl::StreamOut): for keeping them when there is
+    // no asking.
+    bool HasUnsavedEdits() const { return m_wndText.IsEdited(); }
+    bool StreamTextOut(const std::function<bool(std::string_view)> &sink) { return m_wndText.StreamOut(sink); }
     void UpdateLineStatus();
     void RepositionControls();
     void RestoreWindowPos();
