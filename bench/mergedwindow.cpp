@@ -46,8 +46,8 @@ using lindo::CMergedEditCtrl;
 class BenchOwner final : public lindo::MergedWindowHost {
 public:
     lindo::DiffEngine &Engine() override { return engine; }
-    QString DefaultMergeTarget() override { return target; }
-    QStringList ComparedFiles() override { return {}; }
+    std::string MergeTargetFor(const std::string & /*firstFile*/) override { return target.toLocal8Bit().toStdString(); }
+    std::vector<std::string> ComparedFiles() override { return {}; }
     void CloseMergedWindow() override { window.reset(); }
 
     lindo::DiffEngine engine;

@@ -1,6 +1,9 @@
 #include "app/compareapp.h"
 
 #include "app/comparedialog.h"
+#include "app/guardedapplication.h"
+#include "app/recoveryfile.h"
+#include "app/terminationwatch.h"
 #include "uikit/pathcombobox.h"
 #include "uikit/prompt.h"
 #include "view/diffview.h"
@@ -10,6 +13,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QIcon>
+#include <QSessionManager>
 #include <QTimer>
 
 #include <cstdio>
@@ -57,11 +61,34 @@ private:
     bool m_leaving = false;
 };
 
+// Ways the program is ended from outside: a desktop session that ends asks
+// about unsaved merged text as closing does (or, when it may not ask, keeps
+// it); SIGTERM and SIGHUP keep it in the recovery file and end every event
+// loop, modal ones included.
+void WatchForTheEnd(QApplication &application, CCompareDialog &dialog)
+{
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
+        if (!manager.allowsInteraction()) {
+            dialog.KeepUnsavedMergedText();
+            return;
+        }
+        const bool mayEnd = dialog.MayEndSession();
+        manager.release();
+        if (!mayEnd)
+            manager.cancel();
+    });
+    auto *watch = new TerminationWatch(&dialog);
+    QObject::connect(watch, &TerminationWatch::Terminated, &dialog, [&dialog](int signalNumber) {
+        dialog.KeepUnsavedMergedText();
+        QCoreApplication::exit(128 + signalNumber); // as a shell reports a process the signal ended
+    });
+}
+
 } // namespace
 
 int CCompareApp::Run(int argc, char **argv, Start start, const QStringList &paths)
 {
-    QApplication application(argc, argv);
+    CGuardedApplication application(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lindo.png")));
     CCompareDialog dialog;
@@ -78,11 +105,13 @@ int CCompareApp::Run(int argc, char **argv, Start start, const QStringList &path
     // from all input.
     QEventLoop loop;
     QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    WatchForTheEnd(application, dialog);
     dialog.show();
     if (start == Start::CompareFolders && paths.size() == 2)
         dialog.CompareFolders(paths[0], paths[1]);
-    loop.exec(); // the result is not used
-    return 0;
+    else if (!std::getenv("LINDO_EXIT_AFTER_PAINT"))
+        QTimer::singleShot(0, &dialog, [&dialog] { OfferRecoveredText(&dialog); });
+    return loop.exec(); // 0 unless a signal ended it
 }
 
 } // namespace lindo

@@ -5,6 +5,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/comparedialogids.h"
+#include "app/recoveryfile.h"
 #include "engine/pathtext.h"
 #include "folderwindow/foldercomparedialog.h"
 #include "merge/mergeddialog.h"
@@ -44,6 +45,20 @@ public:
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
+
+// The merge target in a folder for a comparison whose first file was
+// `firstFile`: always that file's name, whichever file the output mostly
+// comes from. With no comparison, the folder itself.
+std::string MergeTargetIn(const std::string &directory, const std::string &firstFile)
+{
+    if (firstFile.empty())
+        return directory;
+    std::string result = directory;
+    if (!result.empty())
+        result += kPathSeparator;
+    result += NamePart(firstFile);
+    return result;
+}
 
 void CreateFolder(const std::string &path)
 {
@@ -100,7 +115,7 @@ void CCompareDialog::OnCompare()
     // The comparison on screen stays, and so does the watch over its files.
     if (m_engine.Load(first, second)) {
         m_engine.Compare();
-        m_comparedFiles = {QString::fromLocal8Bit(first), QString::fromLocal8Bit(second)};
+        m_comparedFiles = {first, second};
         WatchComparedFiles(std::move(looked));
     }
     m_comboFirst->AddToHistory();
@@ -127,9 +142,9 @@ void CCompareDialog::CompareFiles(const std::string &path1, const std::string &p
 void CCompareDialog::CompareAgain()
 {
     // The files on screen, not what the path boxes show: other paths may have been typed since.
-    if (m_comparedFiles.isEmpty())
+    if (m_comparedFiles.empty())
         return;
-    CompareFiles(Local8Bit(m_comparedFiles[0]), Local8Bit(m_comparedFiles[1]));
+    CompareFiles(m_comparedFiles[0], m_comparedFiles[1]);
 }
 
 void CCompareDialog::RepaintPanes()
@@ -158,9 +173,11 @@ void CCompareDialog::OnMergeToFile()
 {
     CMergeTargetDialog prompt(this);
     prompt.m_strPath = MakeMergeTarget(GetMergeDirectory());
-    if (prompt.exec() != QDialog::Accepted || !MayWriteMergeTo(this, prompt.m_strPath, m_comparedFiles))
+    if (prompt.exec() != QDialog::Accepted)
         return;
     const std::string path = Local8Bit(prompt.m_strPath);
+    if (!MayWriteMergeTo(this, path, m_comparedFiles))
+        return;
     EnsureMergeFolder(QString::fromLocal8Bit(FolderPart(path)));
     WaitCursor wait;
     m_engine.BuildMergeList();
@@ -176,19 +193,29 @@ QString CCompareDialog::GetMergeDirectory()
 
 QString CCompareDialog::MakeMergeTarget(const QString &directory)
 {
-    if (!m_engine.IsCompared())
-        return directory;
-    // Always the first file's name, whichever file the output mostly comes from.
-    std::string result = Local8Bit(directory);
-    if (!result.empty())
-        result += kPathSeparator;
-    result += NamePart(m_comboFirst->GetPath());
-    return QString::fromLocal8Bit(result);
+    return QString::fromLocal8Bit(MergeTargetIn(Local8Bit(directory), ShownFirstFile()));
 }
 
-QString CCompareDialog::DefaultMergeTarget()
+std::string CCompareDialog::ShownFirstFile() const
 {
-    return MakeMergeTarget(GetMergeDirectory());
+    // The comparison on screen, not what the first path box says now.
+    return m_engine.IsCompared() && !m_comparedFiles.empty() ? m_comparedFiles.front() : std::string();
+}
+
+std::string CCompareDialog::MergeDirectoryPath()
+{
+    // The folder's own bytes where there are some: a name that is not valid text survives.
+    return m_engine.mergeDirectory.empty() ? Local8Bit(GetMergeDirectory()) : m_engine.mergeDirectory;
+}
+
+std::string CCompareDialog::DefaultMergeTarget()
+{
+    return MergeTargetFor(ShownFirstFile());
+}
+
+std::string CCompareDialog::MergeTargetFor(const std::string &firstFile)
+{
+    return MergeTargetIn(MergeDirectoryPath(), firstFile);
 }
 
 void CCompareDialog::EnsureMergeFolder(const QString &folderText)
@@ -244,6 +271,20 @@ void CCompareDialog::CloseMergedWindow()
         return;
     m_pMergedDialog.reset();
     UpdateCommandStates();
+}
+
+bool CCompareDialog::MayEndSession()
+{
+    return !m_pMergedDialog || m_pMergedDialog->OfferToSaveEdits();
+}
+
+bool CCompareDialog::KeepUnsavedMergedText()
+{
+    if (!m_pMergedDialog || !m_pMergedDialog->HasUnsavedEdits())
+        return true;
+    return WriteRecoveryFile([this](const std::function<bool(std::string_view)> &sink) {
+        return m_pMergedDialog->StreamTextOut(sink);
+    });
 }
 
 void CCompareDialog::OnCompareFolders()

@@ -52,14 +52,23 @@ public:
     void CloseMergedWindow() override;
     QString GetMergeDirectory() override;
     QString MakeMergeTarget(const QString &directory);
-    QString DefaultMergeTarget() override;
-    QStringList ComparedFiles() override { return m_comparedFiles; }
+    std::string DefaultMergeTarget();
+    std::string MergeTargetFor(const std::string &firstFile) override;
+    std::vector<std::string> ComparedFiles() override { return m_comparedFiles; }
     void EnsureMergeFolder(const QString &folder) override;
     int ReadFoldersShowSame() override;
     DiffEngine &Engine() override { return m_engine; }
     QWidget *Window() override { return this; }
     void RepaintPanes() override;
     void CompareAgain() override;
+
+    // Ending the program without the usual close: a session that ends, or
+    // SIGTERM/SIGHUP. The first asks about unsaved merged text as closing
+    // does (false: the user wants to stay); the second keeps such text in the
+    // recovery file without asking (false: there was some and it could not
+    // be kept).
+    bool MayEndSession();
+    bool KeepUnsavedMergedText();
 
     void SetStatusText(const QString &text);
     QString StatusText() const;
@@ -113,6 +122,10 @@ private:
     void LoadSettings();
     void SaveSettings();
     void OnBrowse(CPathComboBox *box);
+    // The merge folder's bytes.
+    std::string MergeDirectoryPath();
+    // The first file of the comparison on screen; empty when there is none.
+    std::string ShownFirstFile() const;
     // Draws the gutter's marks that fall in `area`.
     void DrawChangeGutter(QPainter &painter, int side, const QRect &area);
     void DrawSeparatorMark(QPainter &painter);
@@ -141,8 +154,8 @@ private:
     // Companions: top-level windows of their own, destroyed only by the two close operations.
     std::unique_ptr<CFolderCompareDialog> m_pFolderDialog;
     std::unique_ptr<CMergedDialog> m_pMergedDialog;
-    // The paths of the last comparison that loaded; kept when a later load fails.
-    QStringList m_comparedFiles;
+    // The paths (bytes) of the last comparison that loaded; kept when a later load fails.
+    std::vector<std::string> m_comparedFiles;
     FileWatch m_fileWatch;
     QLabel *m_changedNotice = nullptr;
     // Read at every identical pair of a folder scan: afresh whenever the file changed.

@@ -152,4 +152,21 @@ void AppendTextBytes(QStringView text, std::string &bytes)
     }
 }
 
+void AppendUnicodeBytes(QStringView text, std::string &bytes)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            bytes += "\r\n";
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            AppendUtf8(QChar::surrogateToUcs4(c, text[i + 1]), bytes);
+            ++i;
+        } else {
+            AppendUtf8(c.isSurrogate() ? kReplacementCharacter : c.unicode(), bytes);
+        }
+    }
+}
+
 } // namespace lindo

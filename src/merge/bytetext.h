@@ -53,4 +53,10 @@ QString BytesToText(std::string_view bytes);
 // surrogate without its partner that of U+FFFD).
 void AppendTextBytes(QStringView text, std::string &bytes);
 
+// Appends text typed or pasted from elsewhere, which is Unicode and nothing
+// else: every character its UTF-8 form (those of the reserved block too),
+// every line break (CR LF, a lone CR, a lone LF, U+2028, U+2029) CR LF, and a
+// surrogate without its partner U+FFFD. So a line never gets a CR or LF.
+void AppendUnicodeBytes(QStringView text, std::string &bytes);
+
 } // namespace lindo

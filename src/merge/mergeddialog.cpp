@@ -52,6 +52,7 @@ CMergedDialog::CMergedDialog(MergedWindowHost &owner)
     , m_hIcon(kIconPath)
     , m_wndText(this)
     , m_pOwner(&owner)
+    , m_sourceFiles(owner.ComparedFiles())
     , m_wndToolBar(this)
 {
     OnCreate();
@@ -139,6 +140,11 @@ void CMergedDialog::CreateToolBar()
     };
     addButton(kIdSave, kSaveString, kSaveImagePath, &CMergedDialog::OnSave);
     addButton(kIdSaveAs, kSaveAsString, kSaveAsImagePath, &CMergedDialog::OnSaveAs);
+    auto *save = new QAction(this);
+    save->setShortcut(QKeySequence::Save);
+    save->setShortcutContext(Qt::WindowShortcut);
+    connect(save, &QAction::triggered, this, &CMergedDialog::OnSave);
+    addAction(save);
 
     // Make room for the bar: what exists moves down by its height and the
     // window grows by as much, so the template's area stays below the bar.
@@ -187,11 +193,16 @@ void CMergedDialog::LoadMergedText()
 
 bool CMergedDialog::SaveMergedText(const QString &path)
 {
+    return WriteMergedText(EightBit(path));
+}
+
+bool CMergedDialog::WriteMergedText(const std::string &path)
+{
     // The old file is replaced only once the new text is wholly written, so
     // a failure part way leaves it as it was.
-    SafeFileWriter writer(EightBit(path));
+    SafeFileWriter writer(path);
     if (writer.Open()) {
-        Ask(this, kErrorCaption, kCouldNotCreate + path, PromptIcon::Stop);
+        Ask(this, kErrorCaption, kCouldNotCreate + QString::fromLocal8Bit(path), PromptIcon::Stop);
         return false;
     }
     std::optional<FileErrorCause> failure;
@@ -202,11 +213,11 @@ bool CMergedDialog::SaveMergedText(const QString &path)
     if (!failure)
         failure = writer.Commit();
     if (failure) {
-        Ask(this, kErrorCaption, QString::fromLocal8Bit(FileErrorMessage(*failure, EightBit(path))),
-            PromptIcon::Stop);
+        Ask(this, kErrorCaption, QString::fromLocal8Bit(FileErrorMessage(*failure, path)), PromptIcon::Stop);
         return false;
     }
     m_wndText.MarkSaved();
+    m_savedPath = path;
     return true;
 }
 
@@ -216,7 +227,7 @@ bool CMergedDialog::OfferToSaveEdits()
         return true;
     switch (Ask(this, ApplicationTitle(), kSaveChangesQuestion, PromptIcon::Question, PromptButtons::YesNoCancel)) {
     case PromptAnswer::Yes:
-        return SaveMergeTo(m_pOwner->DefaultMergeTarget());
+        return SaveMergeTo(DefaultMergeTarget());
     case PromptAnswer::No:
         return true;
     case PromptAnswer::Ok:
@@ -261,23 +272,32 @@ void CMergedDialog::SaveWindowPos()
     SaveWindowRect(this, QString::fromLatin1(settings::kMergedWindowPos));
 }
 
+std::string CMergedDialog::DefaultMergeTarget() const
+{
+    // Named after the comparison this text came from, whatever the main
+    // window has compared since.
+    return m_pOwner->MergeTargetFor(m_sourceFiles.empty() ? std::string() : m_sourceFiles.front());
+}
+
 void CMergedDialog::OnSave()
 {
-    SaveMergeTo(m_pOwner->DefaultMergeTarget());
+    SaveMergeTo(DefaultMergeTarget());
 }
 
 void CMergedDialog::OnSaveAs()
 {
-    QString path = m_pOwner->DefaultMergeTarget();
-    if (ChooseFile(path, kSaveAsTitle, this))
-        SaveMergeTo(path);
+    QString path = QString::fromLocal8Bit(DefaultMergeTarget());
+    if (ChooseFileToSave(path, kSaveAsTitle, this))
+        SaveMergeTo(EightBit(path));
 }
 
-bool CMergedDialog::SaveMergeTo(const QString &path)
+bool CMergedDialog::SaveMergeTo(const std::string &path)
 {
     // With no merge folder the default target is the first file's own name,
-    // relative to the working directory: often that very file.
-    return MayWriteMergeTo(this, path, m_pOwner->ComparedFiles()) && SaveMergedText(path);
+    // relative to the working directory: often that very file. The files
+    // checked are those this text came from, whatever the main window has
+    // compared since.
+    return MayWriteMergeTo(this, path, m_sourceFiles, m_savedPath) && WriteMergedText(path);
 }
 
 void CMergedDialog::resizeEvent(QResizeEvent *event)
@@ -288,10 +308,22 @@ void CMergedDialog::resizeEvent(QResizeEvent *event)
         RepositionControls();
 }
 
+void CMergedDialog::reject()
+{
+    // Escape goes the way of the close box: hiding the window alone would
+    // leave the owner's toggle checked over a window nobody can bring back.
+    close();
+}
+
 void CMergedDialog::closeEvent(QCloseEvent *event)
 {
+    if (!OfferToSaveEdits()) {
+        event->ignore();
+        return;
+    }
     SaveWindowPos();
-    QDialog::closeEvent(event);
+    // Not QDialog's: it would call reject(), which closes.
+    QWidget::closeEvent(event);
     // The owner deletes this window; it does so from the event loop, once the
     // close under way has let go of the window.
     MergedWindowHost *owner = m_pOwner;

@@ -7,7 +7,7 @@
 // and is the only one to delete it: on its toggle, in its close sequence, and
 // when this window's close box asks it to through CloseMergedWindow (called
 // from the event loop, after the close has finished, so a plain delete is
-// safe there). Escape only hides the window; it still exists until then.
+// safe there). Escape closes it as the close box does.
 
 #include "merge/mergededitctrl.h"
 
@@ -16,8 +16,12 @@
 #include <QString>
 #include <QToolBar>
 
+#include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -79,6 +83,11 @@ public:
     // has written, asks whether to save them. True when the window may go
     // (saved, discarded, or nothing to lose); false keeps it.
     bool OfferToSaveEdits();
+    // Edits no save has written, and their text's bytes handed to a sink in
+    // pieces (see CMergedEditCtrl::StreamOut): for keeping them when there is
+    // no asking.
+    bool HasUnsavedEdits() const { return m_wndText.IsEdited(); }
+    bool StreamTextOut(const std::function<bool(std::string_view)> &sink) { return m_wndText.StreamOut(sink); }
     void UpdateLineStatus();
     void RepositionControls();
     void RestoreWindowPos();
@@ -87,7 +96,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // The close box, Alt+F4 and Escape: asks about unsaved edits first.
     void closeEvent(QCloseEvent *event) override;
+    void reject() override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
@@ -96,10 +107,12 @@ private:
     void CreateTemplateControls();
     void OnInitDialog();
     void DoDataExchange();
+    std::string DefaultMergeTarget() const;
     void OnSave();
     void OnSaveAs();
-    // SaveMergedText, after asking before a compared file is replaced.
-    bool SaveMergeTo(const QString &path);
+    bool WriteMergedText(const std::string &path);
+    // WriteMergedText, after asking before an existing file is replaced.
+    bool SaveMergeTo(const std::string &path);
     // Ctrl+F: a find bar under the text.
     void CreateFindBar();
     void OnFind(bool forward, bool again);
@@ -108,6 +121,10 @@ private:
     QIcon m_hIcon;
     CMergedEditCtrl m_wndText;
     MergedWindowHost *m_pOwner;
+    // The files the text was merged from, as they were when the window opened.
+    std::vector<std::string> m_sourceFiles;
+    // The file the last save wrote, which a later save replaces without asking.
+    std::string m_savedPath;
     QToolBar m_wndToolBar;
     QLabel *m_staticLineStatus = nullptr; // control 1034, a child
     QLineEdit *m_editPlaceholder = nullptr; // control 1010, a child

@@ -30,6 +30,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QClipboard>
 #include <QRawFont>
 #include <QTimer>
 
@@ -154,6 +155,9 @@ private:
     void DeleteWordBackward();
     void DeleteWordForward();
     QMenu *CreateContextMenu();
+    // The selection onto a clipboard, and what a clipboard holds as bytes to insert.
+    void PutOnClipboard(QClipboard::Mode mode) const;
+    static std::string ClipboardBytes(QClipboard::Mode mode);
 
     // Moving the caret.
     void MoveCaret(TextPos to, bool select, bool keepGoal = false);

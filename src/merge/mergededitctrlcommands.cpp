@@ -6,8 +6,43 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMimeData>
 
 namespace lindo {
+
+namespace {
+
+// What this text area copies carries its very bytes under a type of its own
+// beside the text, so a copy pasted back here gives back bytes that are not
+// valid text as they were; text from anywhere else is Unicode. Those bytes
+// are lines of this text joined by CR LF, so they hold no line feed of their
+// own (merge output ends its lines at every one).
+const QString kBytesMimeType = QStringLiteral("application/x-lindo-merged-bytes");
+
+} // namespace
+
+void CMergedEditCtrl::PutOnClipboard(QClipboard::Mode mode) const
+{
+    const std::string bytes = SelectedBytes();
+    auto *data = new QMimeData;
+    data->setText(BytesToText(bytes));
+    data->setData(kBytesMimeType, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QApplication::clipboard()->setMimeData(data, mode);
+}
+
+std::string CMergedEditCtrl::ClipboardBytes(QClipboard::Mode mode)
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData(mode);
+    if (!data)
+        return {};
+    if (data->hasFormat(kBytesMimeType)) {
+        const QByteArray bytes = data->data(kBytesMimeType);
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    std::string bytes;
+    AppendUnicodeBytes(data->text(), bytes);
+    return bytes;
+}
 
 void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditKind kind)
 {
@@ -39,7 +74,7 @@ void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
 void CMergedEditCtrl::InsertTypedText(const QString &text)
 {
     std::string bytes;
-    AppendTextBytes(text, bytes);
+    AppendUnicodeBytes(text, bytes);
     ReplaceSelection(bytes, MergedText::EditKind::Typing);
 }
 
@@ -108,7 +143,7 @@ void CMergedEditCtrl::Redo()
 void CMergedEditCtrl::Copy()
 {
     if (HasSelection())
-        QApplication::clipboard()->setText(BytesToText(SelectedBytes()));
+        PutOnClipboard(QClipboard::Clipboard);
 }
 
 void CMergedEditCtrl::Cut()
@@ -124,8 +159,7 @@ void CMergedEditCtrl::Paste()
 {
     if (SelectionEnd() == m_text.End())
         FinishStreamingIn();
-    std::string bytes;
-    AppendTextBytes(QApplication::clipboard()->text(), bytes);
+    const std::string bytes = ClipboardBytes(QClipboard::Clipboard);
     m_text.CloseTyping();
     ReplaceSelection(bytes);
 }

@@ -173,8 +173,7 @@ void CMergedEditCtrl::mousePressEvent(QMouseEvent *event)
         MoveCaret(PosAt(event->position().toPoint()), false);
         if (m_caret == m_text.End())
             FinishStreamingIn();
-        std::string bytes;
-        AppendTextBytes(QApplication::clipboard()->text(QClipboard::Selection), bytes);
+        const std::string bytes = ClipboardBytes(QClipboard::Selection);
         m_text.CloseTyping();
         ReplaceSelection(bytes);
     }
@@ -198,9 +197,8 @@ void CMergedEditCtrl::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         m_dragging = false;
         m_dragTimer.stop();
-        QClipboard *clipboard = QApplication::clipboard();
-        if (HasSelection() && clipboard->supportsSelection())
-            clipboard->setText(BytesToText(SelectedBytes()), QClipboard::Selection);
+        if (HasSelection() && QApplication::clipboard()->supportsSelection())
+            PutOnClipboard(QClipboard::Selection);
     }
 }
 

@@ -7,8 +7,9 @@ namespace lindo {
 
 namespace {
 
-// Save mode would label the button "Save"; the chooser also picks files to read.
-const QString kAcceptLabel = QStringLiteral("Open");
+// Save mode would label the button "Save" for every caller; most pick files to read.
+const QString kOpenLabel = QStringLiteral("Open");
+const QString kSaveLabel = QStringLiteral("Save");
 
 class DialogChoosers final : public Choosers {
 public:
@@ -25,7 +26,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setLabelText(QFileDialog::Accept, kAcceptLabel);
+        dialog.setLabelText(QFileDialog::Accept, request.forSaving ? kSaveLabel : kOpenLabel);
         dialog.setNameFilters(request.filters);
         if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
             dialog.selectNameFilter(request.filters.at(request.selectedFilter));

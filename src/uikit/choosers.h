@@ -21,6 +21,8 @@ struct FileChooserRequest {
     QString initialDirectory; // empty: the platform's default folder
     QStringList filters;      // name filters in Qt's "Name (patterns)" form
     int selectedFilter = 0;
+    // The chooser picks a file to write: its button says "Save", not "Open".
+    bool forSaving = false;
 };
 
 struct FolderChooserRequest {

@@ -23,9 +23,7 @@ QWidget *MainWindowOr(QWidget *parent)
     return parent ? parent : QApplication::activeWindow();
 }
 
-} // namespace
-
-bool ChooseFile(QString &path, const QString &title, QWidget *parent)
+bool RunFileChooser(QString &path, const QString &title, QWidget *parent, bool forSaving)
 {
     FileChooserRequest request;
     request.parent = MainWindowOr(parent);
@@ -37,11 +35,24 @@ bool ChooseFile(QString &path, const QString &title, QWidget *parent)
                                    : QString::fromLocal8Bit(folder);
     request.filters = SharedFilters();
     request.selectedFilter = 0;
+    request.forSaving = forSaving;
     const std::optional<QString> chosen = Choosers::Current().ChooseFile(request);
     if (!chosen)
         return false;
     path = QDir::toNativeSeparators(QFileInfo(*chosen).absoluteFilePath());
     return true;
+}
+
+} // namespace
+
+bool ChooseFile(QString &path, const QString &title, QWidget *parent)
+{
+    return RunFileChooser(path, title, parent, false);
+}
+
+bool ChooseFileToSave(QString &path, const QString &title, QWidget *parent)
+{
+    return RunFileChooser(path, title, parent, true);
 }
 
 void ChooseMergeFile(QString &path, QWidget *parent)

@@ -16,6 +16,10 @@ inline const QString kChooseMergeFileTitle = QStringLiteral("Select merge (outpu
 // otherwise leaves path as it was. An empty title gives "Select a file".
 bool ChooseFile(QString &path, const QString &title = QString(), QWidget *parent = nullptr);
 
+// ChooseFile for a file about to be written: the button says "Save". No
+// replace question is asked here; the caller asks its own.
+bool ChooseFileToSave(QString &path, const QString &title, QWidget *parent = nullptr);
+
 // ChooseFile for the merge target prompt's browse button.
 void ChooseMergeFile(QString &path, QWidget *parent = nullptr);
 

@@ -13,6 +13,8 @@ public:
     {
         QMessageBox box(IconOf(request.icon), request.caption, request.text,
                         ButtonsOf(request.buttons), request.parent);
+        if (request.defaultButton)
+            box.setDefaultButton(ButtonOf(*request.defaultButton));
         switch (box.exec()) {
         case QMessageBox::Yes:
             return PromptAnswer::Yes;
@@ -51,6 +53,21 @@ private:
         return QMessageBox::NoIcon;
     }
 
+    static QMessageBox::StandardButton ButtonOf(PromptAnswer answer)
+    {
+        switch (answer) {
+        case PromptAnswer::Yes:
+            return QMessageBox::Yes;
+        case PromptAnswer::No:
+            return QMessageBox::No;
+        case PromptAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case PromptAnswer::Ok:
+            break;
+        }
+        return QMessageBox::Ok;
+    }
+
     static QMessageBox::StandardButtons ButtonsOf(PromptButtons buttons)
     {
         switch (buttons) {
@@ -76,9 +93,9 @@ Prompter &Prompter::Default()
 }
 
 PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text, PromptIcon icon,
-                 PromptButtons buttons)
+                 PromptButtons buttons, std::optional<PromptAnswer> defaultButton)
 {
-    return Prompter::Current().Ask(PromptRequest{parent, caption, text, icon, buttons});
+    return Prompter::Current().Ask(PromptRequest{parent, caption, text, icon, buttons, defaultButton});
 }
 
 std::optional<int> AskNumber(QWidget *parent, const QString &caption, const QString &text, int value,

@@ -23,6 +23,8 @@ struct PromptRequest {
     QString text;
     PromptIcon icon = PromptIcon::None;
     PromptButtons buttons = PromptButtons::Ok;
+    // The button Enter presses; nothing leaves it to the dialog (its first button).
+    std::optional<PromptAnswer> defaultButton;
 };
 
 // A question for a whole number between two bounds.
@@ -51,7 +53,8 @@ private:
 
 // Shorthand for Prompter::Current().Ask(...).
 PromptAnswer Ask(QWidget *parent, const QString &caption, const QString &text,
-                 PromptIcon icon, PromptButtons buttons = PromptButtons::Ok);
+                 PromptIcon icon, PromptButtons buttons = PromptButtons::Ok,
+                 std::optional<PromptAnswer> defaultButton = std::nullopt);
 
 // Shorthand for Prompter::Current().AskNumber(...).
 std::optional<int> AskNumber(QWidget *parent, const QString &caption, const QString &text, int value,

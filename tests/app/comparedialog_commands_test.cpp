@@ -202,7 +202,29 @@ TEST_F(MainWindowTest, MergeToFileAsksBeforeReplacingAComparedFile)
     Trigger(kCmdMergeToFile);
     ASSERT_EQ(prompter.requests.size(), 1u);
     EXPECT_EQ(prompter.requests[0].text, "Replace the compared file " + QPath("one.txt") + " with the merge?");
+    EXPECT_EQ(prompter.requests[0].defaultButton, PromptAnswer::No);
     EXPECT_EQ(ReadFile(dir / "one.txt"), before);
+}
+
+TEST_F(MainWindowTest, MergeToFileAsksBeforeReplacingAnExistingFile)
+{
+    Open();
+    CompareFiles("one.txt", "two.txt");
+    WriteFile(dir / "earlier.txt", "hand-edited merge");
+    QString proposed;
+    auto driver = AnswerMergePrompt(QPath("earlier.txt"), &proposed);
+    prompter.answers = {PromptAnswer::No};
+    Trigger(kCmdMergeToFile);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "Replace the existing file " + QPath("earlier.txt") + "?");
+    EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompter.requests[0].defaultButton, PromptAnswer::No);
+    EXPECT_EQ(ReadFile(dir / "earlier.txt"), "hand-edited merge");
+
+    auto again = AnswerMergePrompt(QPath("earlier.txt"), &proposed);
+    prompter.answers = {PromptAnswer::Yes};
+    Trigger(kCmdMergeToFile);
+    EXPECT_EQ(ReadFile(dir / "earlier.txt"), "alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n");
 }
 
 TEST_F(MainWindowTest, CancelledMergePromptWritesNothing)
@@ -240,6 +262,15 @@ TEST_F(MainWindowTest, MergeTargetIsTheFirstFilesNameInTheMergeDirectory)
     EXPECT_EQ(w.MakeMergeTarget(QString::fromStdString(dir.path().string())), QPath("one.txt"));
     w.Engine().mergeDirectory = "/chosen";
     EXPECT_EQ(w.DefaultMergeTarget(), "/chosen/one.txt");
+
+    // Not after what the first box says now: a name typed but not compared,
+    // or one whose load failed.
+    w.FirstPathBox()->SetText(QPath("three.txt"));
+    EXPECT_EQ(w.DefaultMergeTarget(), "/chosen/one.txt");
+    Trigger(kCmdCompare); // three.txt does not exist
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(w.DefaultMergeTarget(), "/chosen/one.txt");
+    EXPECT_EQ(w.MakeMergeTarget("/merge"), "/merge/one.txt");
 }
 
 TEST_F(MainWindowTest, EnsureMergeFolderCreatesEveryAncestorAndStoresTheFolder)
@@ -396,17 +427,17 @@ TEST_F(MainWindowTest, MergeToScreenTogglesTheMergedWindow)
     EXPECT_FALSE(w.CommandAction(kCmdMergeToScreen)->isChecked());
 }
 
-TEST_F(MainWindowTest, AMergedWindowHiddenByEscapeStillCountsAsOpen)
+TEST_F(MainWindowTest, EscapeInTheMergedWindowClosesItAndUnchecksTheToggle)
 {
     CCompareDialog &w = Open();
     CompareFiles("one.txt", "two.txt");
     Trigger(kCmdMergeToScreen);
     QTest::keyClick(w.MergedDialog(), Qt::Key_Escape);
-    ASSERT_NE(w.MergedDialog(), nullptr);
-    EXPECT_FALSE(w.MergedDialog()->isVisible());
-    EXPECT_TRUE(w.CommandAction(kCmdMergeToScreen)->isChecked());
-    Trigger(kCmdMergeToScreen); // the toggle destroys it
+    QApplication::processEvents();
     EXPECT_EQ(w.MergedDialog(), nullptr);
+    EXPECT_FALSE(w.CommandAction(kCmdMergeToScreen)->isChecked());
+    Trigger(kCmdMergeToScreen); // and the toggle opens a new one
+    EXPECT_NE(w.MergedDialog(), nullptr);
 }
 
 TEST_F(MainWindowTest, TheMergedWindowsCloseBoxReleasesItAndTheCloseSequenceClosesIt)

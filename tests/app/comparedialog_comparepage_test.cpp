@@ -85,7 +85,7 @@ TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)
     EXPECT_EQ(w.Engine().Lines(1).size(), 3u) << "the file is read again";
     ASSERT_EQ(w.Engine().Sections(1).size(), 1u) << "lines differing in case only match";
     EXPECT_TRUE(w.Engine().Sections(1).front().IsMatched());
-    EXPECT_EQ(w.ComparedFiles(), (QStringList{QPath("one.txt"), QPath("two.txt")}));
+    EXPECT_EQ(w.ComparedFiles(), (std::vector<std::string>{Path("one.txt"), Path("two.txt")}));
     EXPECT_TRUE(prompter.requests.empty());
 }
 

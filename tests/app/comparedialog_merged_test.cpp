@@ -65,10 +65,9 @@ TEST_F(MergedEditsTest, EscapeAsksAndCancelKeepsTheProgramAndItsText)
     EXPECT_FALSE(std::filesystem::exists(SaveTarget()));
 }
 
-TEST_F(MergedEditsTest, TheToggleOnAHiddenWindowAsksAndYesSavesBeforeClosing)
+TEST_F(MergedEditsTest, TheToggleAsksAndYesSavesBeforeClosing)
 {
     CCompareDialog &w = OpenEdited();
-    QTest::keyClick(w.MergedDialog(), Qt::Key_Escape);
     prompter.answers = {PromptAnswer::Yes};
     Trigger(kCmdMergeToScreen);
     ASSERT_EQ(prompter.requests.size(), 1u);
@@ -102,6 +101,28 @@ TEST_F(MergedEditsTest, SavedEditsNeedNoQuestion)
     Trigger(kCmdMergeToScreen);
     EXPECT_EQ(w.MergedDialog(), nullptr);
     EXPECT_TRUE(prompter.requests.empty());
+}
+
+TEST_F(MergedEditsTest, SaveChecksTheFilesTheTextCameFromByTheirBytes)
+{
+    // Latin-1 names, not valid UTF-8; the merge folder is theirs, so Save's
+    // target is the first of them.
+    WriteFile(dir / "caf\xe9 1.txt", "alpha\nbeta\n");
+    WriteFile(dir / "caf\xe9 2.txt", "alpha\ngamma\n");
+    CCompareDialog &w = Open();
+    w.CompareFiles(Path("caf\xe9 1.txt"), Path("caf\xe9 2.txt"));
+    w.Engine().mergeDirectory = dir.path().string();
+    Trigger(kCmdMergeToScreen);
+    // The main window compares other files meanwhile.
+    CompareFiles("one.txt", "two.txt");
+    w.Engine().mergeDirectory = dir.path().string();
+    prompter.answers = {PromptAnswer::No};
+    w.MergedDialog()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.MergedDialog()));
+    QTest::keyClick(TextArea(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_TRUE(prompter.requests[0].text.startsWith("Replace the compared file ")) << prompter.requests[0].text.toStdString();
+    EXPECT_EQ(ReadFile(dir / "caf\xe9 1.txt"), "alpha\nbeta\n");
 }
 
 } // namespace

@@ -11,9 +11,13 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include <filesystem>
+#include <functional>
+
 namespace lindo::test {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace merged;
 
 const std::string kFirst = "alpha\nbeta\ngamma\ndelta\n";
@@ -125,21 +129,41 @@ TEST_F(MergedWindowTest, ToggleClosesWithoutSavingThePosition)
     EXPECT_EQ(StoredPosition(), saved);
 }
 
-TEST_F(MergedWindowTest, EscapeOnlyHidesTheWindow)
+TEST_F(MergedWindowTest, EscapeClosesTheWindowAsTheCloseBoxDoes)
 {
-    CMergedDialog &window = Open(kFirst, kSecond);
+    Open(kFirst, kSecond);
     QTest::keyClick(&TextArea(), Qt::Key_Escape);
     DrainEvents();
-    ASSERT_NE(owner.window, nullptr);
-    EXPECT_TRUE(window.isHidden());
-    EXPECT_EQ(owner.closeCalls, 0);
-    EXPECT_EQ(StoredPosition(), std::nullopt);
-
-    // The toggle still finds it and destroys it.
-    owner.ToggleMergedWindow();
+    // Gone, so the owner's toggle is no longer checked over a hidden window.
     EXPECT_EQ(owner.window, nullptr);
     EXPECT_EQ(owner.closeCalls, 1);
-    EXPECT_EQ(StoredPosition(), std::nullopt);
+    EXPECT_NE(StoredPosition(), std::nullopt);
+}
+
+TEST_F(MergedWindowTest, CloseBoxAndEscapeAskBeforeDroppingEdits)
+{
+    const std::function<void(CMergedDialog &)> closers[] = {
+        [](CMergedDialog &window) { window.close(); },
+        [this](CMergedDialog &) { QTest::keyClick(&TextArea(), Qt::Key_Escape); },
+    };
+    for (const auto &closeWindow : closers) {
+        Open(kFirst, kSecond);
+        QTest::keyClicks(&TextArea(), "kept ");
+        prompter.requests.clear();
+        prompter.answers = {PromptAnswer::Cancel};
+        closeWindow(*owner.window);
+        DrainEvents();
+        ASSERT_NE(owner.window, nullptr);
+        EXPECT_TRUE(owner.window->isVisible());
+        ASSERT_EQ(prompter.requests.size(), 1u);
+        EXPECT_EQ(prompter.requests[0].text, kSaveChangesQuestion);
+
+        prompter.answers = {PromptAnswer::No};
+        closeWindow(*owner.window);
+        DrainEvents();
+        EXPECT_EQ(owner.window, nullptr);
+        EXPECT_FALSE(fs::exists(dir / "merged.txt"));
+    }
 }
 
 TEST_F(MergedWindowTest, LineStatusFollowsKeysAndClicks)

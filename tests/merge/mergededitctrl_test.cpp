@@ -279,6 +279,44 @@ TEST_F(MergedTextEditing, BytesThatAreNotTextSurviveCopyAndPaste)
     EXPECT_EQ(Bytes(text), line + "\r\n" + line + "\r\n");
 }
 
+struct PasteCase {
+    const char *name;
+    QString clipboard;
+    std::string inserted;
+};
+
+void PrintTo(const PasteCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class MergedTextPaste : public MergedTextEditing, public testing::WithParamInterface<PasteCase> {};
+
+// Text from another program is Unicode: its UTF-8, with every kind of line
+// break made one; and undo takes it all back.
+TEST_P(MergedTextPaste, InsertsTheClipboardsTextAsUtf8)
+{
+    Load("ab\r\n");
+    QApplication::clipboard()->setText(GetParam().clipboard);
+    QTest::keyClick(&text, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Bytes(text), GetParam().inserted + "ab\r\n");
+    for (int line = 0; line < text.LineCount(); ++line)
+        EXPECT_EQ(text.LineBytes(line).find_first_of("\r\n"), std::string::npos) << line;
+    QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Bytes(text), "ab\r\n");
+    QTest::keyClick(&text, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Bytes(text), GetParam().inserted + "ab\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MergedTextPaste,
+    testing::Values(PasteCase{"PrivateUseCharacters", QString::fromUtf16(u"\uF70D\uF70A"), "\xEF\x9C\x8D\xEF\x9C\x8A"},
+                    PasteCase{"CrLf", "X\r\nY", "X\r\nY"}, PasteCase{"LoneCr", "X\rY", "X\r\nY"},
+                    PasteCase{"LoneLf", "X\nY\n", "X\r\nY\r\n"},
+                    PasteCase{"BeyondTheBasicPlane", QString::fromUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80"}),
+    [](const testing::TestParamInfo<PasteCase> &info) { return std::string(info.param.name); });
+
 TEST_F(MergedTextEditing, CutRemovesTheSelectionAndUndoRedoFollow)
 {
     Load("keep cut\r\n");

@@ -118,7 +118,7 @@ TEST_F(MergedWindowTest, SaveAndSaveAsAskBeforeReplacingAComparedFile)
 {
     WriteFile(dir / "first.txt", kFirst);
     WriteFile(dir / "second.txt", kSecond);
-    owner.compared = {PathText(dir / "first.txt"), PathText(dir / "second.txt")};
+    owner.compared = {(dir / "first.txt").string(), (dir / "second.txt").string()};
     // Another spelling of the first file, as a bare name against the working directory would be.
     owner.target = PathText(dir / "." / "first.txt");
     Open(kFirst, kSecond);
@@ -135,6 +135,66 @@ TEST_F(MergedWindowTest, SaveAndSaveAsAskBeforeReplacingAComparedFile)
     QTest::mouseClick(&Button(kIdSaveAs), Qt::LeftButton);
     EXPECT_EQ(prompter.requests.size(), 2u);
     EXPECT_EQ(ReadFile(dir / "second.txt"), owner.MergeBytes());
+}
+
+class MergedReplaceTest : public MergedWindowTest {
+protected:
+    void PressCtrlS()
+    {
+        owner.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(owner.window.get()));
+        QTest::keyClick(&TextArea(), Qt::Key_S, Qt::ControlModifier);
+    }
+};
+
+TEST_F(MergedReplaceTest, SaveAndSaveAsAskBeforeReplacingAnyExistingFileButTheOneLastSaved)
+{
+    WriteFile(dir / "merged.txt", "precious other content");
+    Open(kFirst, kSecond);
+    prompter.answers = {PromptAnswer::No};
+    PressCtrlS();
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, "Replace the existing file " + owner.target + "?");
+    EXPECT_EQ(prompter.requests[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompter.requests[0].defaultButton, PromptAnswer::No);
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "precious other content");
+
+    prompter.answers = {PromptAnswer::Yes};
+    PressCtrlS();
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), owner.MergeBytes());
+    // The window's own file is saved again without a question.
+    QTest::keyClicks(&TextArea(), "more ");
+    PressCtrlS();
+    EXPECT_EQ(prompter.requests.size(), 2u);
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "more " + owner.MergeBytes());
+
+    WriteFile(dir / "notes.txt", "notes");
+    choosers.fileAnswers.push_back(PathText(dir / "notes.txt"));
+    prompter.answers = {PromptAnswer::No};
+    QTest::mouseClick(&Button(kIdSaveAs), Qt::LeftButton);
+    ASSERT_EQ(choosers.fileRequests.size(), 1u);
+    EXPECT_TRUE(choosers.fileRequests[0].forSaving);
+    ASSERT_EQ(prompter.requests.size(), 3u);
+    EXPECT_EQ(prompter.requests[2].text, "Replace the existing file " + PathText(dir / "notes.txt") + "?");
+    EXPECT_EQ(ReadFile(dir / "notes.txt"), "notes");
+}
+
+TEST_F(MergedReplaceTest, TheComparedFileQuestionGoesByTheFilesTheTextCameFrom)
+{
+    // A Latin-1 name, not valid UTF-8: it must still be recognised.
+    const fs::path first = dir / "caf\xE9.txt";
+    WriteFile(first, kFirst);
+    owner.compared = {first.string()};
+    Open(kFirst, kSecond);
+    // The main window has compared other files since.
+    owner.compared = {(dir / "other.txt").string()};
+    owner.targetBytes = first.string();
+    prompter.answers = {PromptAnswer::No};
+    PressCtrlS();
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_TRUE(prompter.requests[0].text.startsWith("Replace the compared file "));
+    EXPECT_EQ(prompter.requests[0].defaultButton, PromptAnswer::No);
+    EXPECT_EQ(ReadFile(first), kFirst);
 }
 
 TEST_F(MergedWindowTest, UneditedTextIsSavedByteForByte)

@@ -22,14 +22,18 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace lindo::test {
 
 class FakeMainWindow final : public MergedWindowHost {
 public:
     DiffEngine &Engine() override { return engine; }
-    QString DefaultMergeTarget() override { return target; }
-    QStringList ComparedFiles() override { return compared; }
+    std::string MergeTargetFor(const std::string & /*firstFile*/) override
+    {
+        return targetBytes.empty() ? target.toLocal8Bit().toStdString() : targetBytes;
+    }
+    std::vector<std::string> ComparedFiles() override { return compared; }
     void CloseMergedWindow() override
     {
         ++closeCalls;
@@ -65,7 +69,8 @@ public:
 
     DiffEngine engine;
     QString target;
-    QStringList compared;
+    std::string targetBytes; // in place of target when not empty: a name that is not text
+    std::vector<std::string> compared;
     int closeCalls = 0;
     std::unique_ptr<CMergedDialog> window;
 };
