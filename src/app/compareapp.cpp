@@ -63,7 +63,7 @@ private:
 
 // Ways the program is ended from outside: a desktop session that ends asks
 // about unsaved merged text as closing does (or, when it may not ask, keeps
-// it); SIGTERM and SIGHUP keep it in the recovery file and end every event
+// it); SIGTERM, SIGHUP and SIGINT keep it in the recovery file and end every event
 // loop, modal ones included.
 void WatchForTheEnd(QApplication &application, CCompareDialog &dialog)
 {

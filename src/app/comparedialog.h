@@ -63,7 +63,7 @@ public:
     void CompareAgain() override;
 
     // Ending the program without the usual close: a session that ends, or
-    // SIGTERM/SIGHUP. The first asks about unsaved merged text as closing
+    // SIGTERM/SIGHUP/SIGINT. The first asks about unsaved merged text as closing
     // does (false: the user wants to stay); the second keeps such text in the
     // recovery file without asking (false: there was some and it could not
     // be kept).

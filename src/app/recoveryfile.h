@@ -1,7 +1,7 @@
 #pragma once
 
 // Merged text the program could not ask about before it was ended (by
-// SIGTERM or SIGHUP, or a session that ended without questions) is kept in a
+// SIGTERM, SIGHUP or SIGINT, or a session that ended without questions) is kept in a
 // file of the state folder ($XDG_STATE_HOME/lindo, by default
 // ~/.local/state/lindo), readable by its owner alone, and offered at the
 // next start.

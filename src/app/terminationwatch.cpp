@@ -1,5 +1,7 @@
 #include "app/terminationwatch.h"
 
+#include "engine/safewrite.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -11,7 +13,7 @@ namespace lindo {
 
 namespace {
 
-constexpr int kWatchedSignals[] = {SIGTERM, SIGHUP};
+constexpr int kWatchedSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 // A signal handler reaches only what is global: the pipe's writing end.
 volatile sig_atomic_t g_wakeFd = -1;
@@ -19,10 +21,9 @@ volatile sig_atomic_t g_wakeFd = -1;
 extern "C" void OnTerminationSignal(int number)
 {
     const int savedErrno = errno;
-    // Once the writer offers it (engine/safewrite.h), this handler also calls
-    // lindo::RemoveWriterTemporary(), which is async-signal-safe, so a save
-    // that the signal interrupts leaves no temporary file behind:
-    // RemoveWriterTemporary();
+    // Async-signal-safe: a save the signal interrupts leaves no temporary
+    // file behind.
+    RemoveWriterTemporary();
     const auto byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(g_wakeFd, &byte, 1);
     errno = savedErrno;

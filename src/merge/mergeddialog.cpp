@@ -213,7 +213,7 @@ bool CMergedDialog::WriteMergedText(const std::string &path)
     if (!failure)
         failure = writer.Commit();
     if (failure) {
-        Ask(this, kErrorCaption, QString::fromLocal8Bit(FileErrorMessage(*failure, path)), PromptIcon::Stop);
+        Ask(this, kErrorCaption, QString::fromLocal8Bit(writer.FailureMessage(*failure)), PromptIcon::Stop);
         return false;
     }
     m_wndText.MarkSaved();

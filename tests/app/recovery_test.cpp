@@ -1,4 +1,4 @@
-// Unsaved merged text when the program is ended from outside: SIGTERM and
+// Unsaved merged text when the program is ended from outside: SIGTERM, SIGINT and
 // SIGHUP reach the event loop, the text is kept in the state folder readable
 // by its owner alone, and the next start offers it.
 
@@ -22,11 +22,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace mainwindow;
 
-TEST(TerminationWatch, TermAndHangUpArriveOnTheEventLoop)
+TEST(TerminationWatch, TermHangUpAndInterruptArriveOnTheEventLoop)
 {
     TerminationWatch watch;
     QSignalSpy terminated(&watch, &TerminationWatch::Terminated);
-    for (int number : {SIGTERM, SIGHUP}) {
+    for (int number : {SIGTERM, SIGHUP, SIGINT}) {
         terminated.clear();
         ASSERT_EQ(::raise(number), 0); // would end the test program without the watch
         EXPECT_TRUE(terminated.isEmpty()) << "nothing runs inside the handler";
