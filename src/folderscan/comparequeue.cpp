@@ -8,14 +8,14 @@ namespace lindo {
 
 namespace {
 
-// Workers beside the loop's own thread: a file pair costs mostly system
-// calls and waiting for the disk, so one per processor keeps them busy.
+// Workers beside the loop's own thread, which compares too: a file pair
+// costs mostly system calls, so one thread per processor keeps them busy.
 std::size_t WorkerCount(std::size_t pairs)
 {
     if (pairs < 2)
         return 0;
-    const std::size_t processors = std::max(1u, std::thread::hardware_concurrency());
-    return std::min({processors, std::size_t{4}, pairs - 1});
+    const std::size_t processors = std::max(2u, std::thread::hardware_concurrency());
+    return std::min({processors - 1, std::size_t{3}, pairs - 1});
 }
 
 } // namespace
@@ -23,9 +23,11 @@ std::size_t WorkerCount(std::size_t pairs)
 CompareQueue::CompareQueue(std::size_t count, CompareFunction compare)
     : m_count(count)
     , m_compare(std::move(compare))
-    , m_ring(std::min(count, kAhead))
-    , m_ringIndex(std::min(count, kAhead), 0)
+    , m_done(new Done[count])
+    , m_ready(new std::atomic<bool>[count])
 {
+    for (std::size_t n = 0; n < count; ++n)
+        m_ready[n].store(false, std::memory_order_relaxed);
     const std::size_t workers = WorkerCount(count);
     for (std::size_t n = 0; n < workers; ++n)
         m_workers.emplace_back([this] { Work(); });
@@ -33,12 +35,7 @@ CompareQueue::CompareQueue(std::size_t count, CompareFunction compare)
 
 CompareQueue::~CompareQueue()
 {
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
     m_cancel = true;
-    m_changed.notify_all();
     for (std::thread &worker : m_workers)
         worker.join();
 }
@@ -46,39 +43,40 @@ CompareQueue::~CompareQueue()
 void CompareQueue::Work()
 {
     FileComparer comparer;
+    comparer.KeepFolders();
     comparer.SetCancelFlag(&m_cancel);
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || m_next >= m_count || m_next < m_consumed + kAhead; });
-        if (m_stopping || m_next >= m_count)
+    while (!m_cancel.load(std::memory_order_relaxed)) {
+        const std::size_t index = m_next.fetch_add(1);
+        if (index >= m_count)
             return;
-        const std::size_t index = m_next++;
-        lock.unlock();
-        Done done = m_compare(index, comparer);
-        lock.lock();
-        m_ring[index % kAhead] = std::move(done);
-        m_ringIndex[index % kAhead] = index + 1;
-        m_changed.notify_all();
+        Store(index, m_compare(index, comparer));
     }
+}
+
+void CompareQueue::Store(std::size_t index, Done done)
+{
+    m_done[index] = std::move(done);
+    m_ready[index].store(true, std::memory_order_release);
+    m_ready[index].notify_one();
 }
 
 CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    Done done;
-    if (m_next <= index) {
-        // No worker has reached it: compared here rather than waited for.
-        m_next = index + 1;
-        lock.unlock();
-        done = m_compare(index, comparer);
-        lock.lock();
-    } else {
-        m_changed.wait(lock, [&] { return m_ringIndex[index % kAhead] == index + 1; });
-        done = m_ring[index % kAhead];
+    std::size_t expected = index;
+    // No worker has reached it: compared here rather than waited for.
+    if (m_next.load(std::memory_order_relaxed) <= index && m_next.compare_exchange_strong(expected, index + 1))
+        return m_compare(index, comparer);
+    // While a worker compares it, this thread takes on the next pairs
+    // rather than wait idle on a processor the workers could use.
+    while (!m_ready[index].load(std::memory_order_acquire)) {
+        const std::size_t ahead = m_next.fetch_add(1);
+        if (ahead >= m_count) {
+            m_ready[index].wait(false, std::memory_order_acquire);
+            break;
+        }
+        Store(ahead, m_compare(ahead, comparer));
     }
-    m_consumed = index + 1;
-    m_changed.notify_all();
-    return done;
+    return m_done[index];
 }
 
 std::uint64_t CompareQueue::Stamp(const std::string &path)

@@ -8,10 +8,9 @@
 #include "folderscan/filecomparer.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -28,7 +27,7 @@ public:
         FileComparer::Result result;
         Snapshot snapshot;
     };
-    // Compares pair `index` (paths of both sides) with the given comparer.
+    // Compares pair `index` with the given comparer.
     using CompareFunction = std::function<Done(std::size_t index, FileComparer &comparer)>;
 
     // `count` pairs, each compared by `compare`.
@@ -39,27 +38,22 @@ public:
     CompareQueue &operator=(const CompareQueue &) = delete;
 
     // The result of pair `index`; indexes must be asked in rising order.
+    // Meanwhile the calling thread may compare later pairs.
     Done Take(std::size_t index, FileComparer &comparer);
-
-    // How many pairs may be compared ahead of the one the loop is at.
-    static constexpr std::size_t kAhead = 512;
 
     // A fingerprint of a file as it is now (0 when it cannot be looked up).
     static std::uint64_t Stamp(const std::string &path);
 
 private:
     void Work();
+    void Store(std::size_t index, Done done);
 
     const std::size_t m_count;
     const CompareFunction m_compare;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_next = 0;     // the next pair nobody has taken
-    std::size_t m_consumed = 0; // pairs the loop has taken
-    bool m_stopping = false;
+    std::atomic<std::size_t> m_next{0}; // the next pair nobody has taken
     std::atomic<bool> m_cancel{false};
-    std::vector<Done> m_ring;                // results by index modulo kAhead
-    std::vector<std::size_t> m_ringIndex;    // index + 1 of the result in each slot; 0: none
+    std::unique_ptr<Done[]> m_done;
+    std::unique_ptr<std::atomic<bool>[]> m_ready; // whether m_done holds the pair's result
     std::vector<std::thread> m_workers;
 };
 

@@ -15,12 +15,12 @@ namespace {
 // object goes away.
 class ReadableFile {
 public:
-    ReadableFile(const std::string &path, const struct stat &status)
+    ReadableFile(const FileComparer::Place &place, const struct stat &status)
         : m_status(status)
     {
         // Non-blocking, so that should a pipe have taken the file's place
         // since it was looked up, the open still cannot wait for a writer.
-        m_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        m_fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         m_error = m_fd < 0 ? errno : 0;
     }
     ~ReadableFile()
@@ -76,9 +76,9 @@ struct PathLookUp {
     struct stat status {};
     int error = 0;
 
-    explicit PathLookUp(const std::string &path)
+    explicit PathLookUp(const FileComparer::Place &place)
     {
-        if (stat(path.c_str(), &status) == 0) {
+        if (fstatat(place.folder, place.name, &status, 0) == 0) {
             if (S_ISREG(status.st_mode))
                 type = Type::Regular;
             else if (!S_ISDIR(status.st_mode))
@@ -87,7 +87,7 @@ struct PathLookUp {
         }
         error = errno;
         struct stat own;
-        if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode))
+        if (fstatat(place.folder, place.name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode))
             type = Type::Unreadable;
     }
 
@@ -126,11 +126,39 @@ bool DecideIrregular(const PathLookUp &look1, const PathLookUp &look2, FileCompa
 
 } // namespace
 
+FileComparer::~FileComparer()
+{
+    for (FolderHandle &handle : m_folders) {
+        if (handle.fd >= 0)
+            close(handle.fd);
+    }
+}
+
+FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
+{
+    const std::size_t cut = path.rfind('/');
+    if (!m_keepFolders || cut == std::string::npos || cut == 0)
+        return {AT_FDCWD, path.c_str()};
+    FolderHandle &handle = m_folders[side];
+    const std::string_view folder(path.data(), cut);
+    if (handle.fd < 0 || handle.path != folder) {
+        if (handle.fd >= 0)
+            close(handle.fd);
+        handle.path.assign(folder);
+        handle.fd = open(handle.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (handle.fd < 0)
+        return {AT_FDCWD, path.c_str()};
+    return {handle.fd, path.c_str() + cut + 1};
+}
+
 FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2)
 {
     Result result;
-    const PathLookUp look1(path1);
-    const PathLookUp look2(path2);
+    const Place place1 = PlaceOf(0, path1);
+    const Place place2 = PlaceOf(1, path2);
+    const PathLookUp look1(place1);
+    const PathLookUp look2(place2);
     if (DecideIrregular(look1, look2, result))
         return result;
     result.time1 = static_cast<std::int64_t>(look1.status.st_mtime);
@@ -139,13 +167,13 @@ FileComparer::Result FileComparer::Compare(const std::string &path1, const std::
         result.outcome = Outcome::Different;
         return result;
     }
-    ReadableFile file1(path1, look1.status);
+    ReadableFile file1(place1, look1.status);
     if (!file1.IsOpen()) {
         result.outcome = Outcome::Unreadable1;
         result.error = file1.Error();
         return result;
     }
-    ReadableFile file2(path2, look2.status);
+    ReadableFile file2(place2, look2.status);
     if (!file2.IsOpen()) {
         result.outcome = Outcome::Unreadable2;
         result.error = file2.Error();

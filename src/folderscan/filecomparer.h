@@ -43,6 +43,24 @@ public:
     // differ without being opened.
     Result Compare(const std::string &path1, const std::string &path2);
 
+    FileComparer() = default;
+    ~FileComparer();
+    FileComparer(const FileComparer &) = delete;
+    FileComparer &operator=(const FileComparer &) = delete;
+
+    // Keeps the folder of the last file of each side open, so that looking
+    // up the next file of that folder walks its name alone rather than its
+    // whole path. Only where the folders cannot change meanwhile, or where a
+    // change is caught afterwards: a folder renamed away stays the one used.
+    void KeepFolders() { m_keepFolders = true; }
+
+    // Where a file is: a folder handle (or the current folder's mark) and a
+    // name, or a path, relative to it.
+    struct Place {
+        int folder;
+        const char *name;
+    };
+
     // A flag that, once set, cuts a comparison short (as a read error).
     void SetCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
@@ -50,6 +68,14 @@ public:
     static constexpr std::size_t kBlockSize = 256 * 1024;
 
 private:
+    struct FolderHandle {
+        std::string path;
+        int fd = -1;
+    };
+    Place PlaceOf(int side, const std::string &path);
+
+    bool m_keepFolders = false;
+    FolderHandle m_folders[2];
     const std::atomic<bool> *m_cancel = nullptr;
     std::vector<char> m_block1;
     std::vector<char> m_block2;

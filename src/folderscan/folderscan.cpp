@@ -157,22 +157,18 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
         if (isFolder(step.entry2))
             unreadable2.insert(LowerCase(relative(step, 2)));
     }
+    FileComparer aheadComparer; // for the pairs this thread takes on from the queue
+    aheadComparer.KeepFolders();
     std::size_t next = 0;
     for (std::size_t n = 0; n < steps.size(); ++n) {
         const Step &step = steps[n];
         const std::string_view relative1 = relative(step, 1);
         if (next < compared.size() && compared[next] == n) {
-            const CompareQueue::Done done = queue.Take(next++, m_comparer);
+            const CompareQueue::Done done = queue.Take(next++, aheadComparer);
             // The other side's files below a folder that one side could not
             // open were not compared: that folder's own row says so.
-            if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1)) {
-                const std::string full1 = JoinPath(m_host.FolderPath(1), relative1);
-                const std::string full2 = JoinPath(m_host.FolderPath(2), relative(step, 2));
-                const bool asAhead = full1 == JoinPath(start1, relative1) && full2 == JoinPath(start2, relative(step, 2))
-                                     && (!checkAhead || (done.snapshot.stamp[0] == CompareQueue::Stamp(full1)
-                                                         && done.snapshot.stamp[1] == CompareQueue::Stamp(full2)));
-                OfferResult(relative1, full1, full2, asAhead ? done.result : m_comparer.Compare(full1, full2));
-            }
+            if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
+                OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, done);
         } else if (isFolder(step.entry1)) {
             OfferUnreadable(relative1, step.entry1->path, 1, step.entry1->readError);
         } else {
@@ -181,6 +177,25 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
         if (PumpMessages())
             return;
     }
+}
+
+// Offers a pair compared ahead, or compares it again when the folder boxes
+// or the files have changed since.
+void FolderScan::OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
+                            const std::string &start2, bool checkFiles, const CompareQueue::Done &done)
+{
+    const std::string folder1 = m_host.FolderPath(1);
+    const std::string folder2 = m_host.FolderPath(2);
+    if (folder1 == start1 && folder2 == start2 && !checkFiles) {
+        OfferResult(relative1, folder1, relative2, folder2, done.result);
+        return;
+    }
+    const std::string full1 = JoinPath(folder1, relative1);
+    const std::string full2 = JoinPath(folder2, relative2);
+    const bool unchanged = folder1 == start1 && folder2 == start2
+                           && done.snapshot.stamp[0] == CompareQueue::Stamp(full1)
+                           && done.snapshot.stamp[1] == CompareQueue::Stamp(full2);
+    OfferResult(relative1, folder1, relative2, folder2, unchanged ? done.result : m_comparer.Compare(full1, full2));
 }
 
 void FolderScan::OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error)
@@ -199,12 +214,14 @@ void FolderScan::ClassifyPair(std::string_view relativePath1, std::string_view r
 {
     // On a file system that tells case apart, "Readme" on one side cannot be
     // opened as "README" on the other, so each side keeps its own spelling.
-    const std::string full1 = JoinPath(m_host.FolderPath(1), relativePath1);
-    const std::string full2 = JoinPath(m_host.FolderPath(2), relativePath2);
-    OfferResult(relativePath1, full1, full2, m_comparer.Compare(full1, full2));
+    const std::string folder1 = m_host.FolderPath(1);
+    const std::string folder2 = m_host.FolderPath(2);
+    OfferResult(relativePath1, folder1, relativePath2, folder2,
+                m_comparer.Compare(JoinPath(folder1, relativePath1), JoinPath(folder2, relativePath2)));
 }
 
-void FolderScan::OfferResult(std::string_view relativePath1, const std::string &full1, const std::string &full2,
+void FolderScan::OfferResult(std::string_view relativePath1, const std::string &folder1,
+                             std::string_view relativePath2, const std::string &folder2,
                              const FileComparer::Result &result)
 {
     switch (result.outcome) {
@@ -215,10 +232,10 @@ void FolderScan::OfferResult(std::string_view relativePath1, const std::string &
         Offer(relativePath1, FolderOnlyIn1);
         return;
     case FileComparer::Outcome::Unreadable1:
-        OfferUnreadable(relativePath1, full1, 1, result.error);
+        OfferUnreadable(relativePath1, JoinPath(folder1, relativePath1), 1, result.error);
         return;
     case FileComparer::Outcome::Unreadable2:
-        OfferUnreadable(relativePath1, full2, 2, result.error);
+        OfferUnreadable(relativePath1, JoinPath(folder2, relativePath2), 2, result.error);
         return;
     case FileComparer::Outcome::Special: {
         m_inconsistency = true;

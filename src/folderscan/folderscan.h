@@ -5,6 +5,7 @@
 // to the host, which decides what is shown. Runs on the caller's thread; the
 // host handles pending events between steps and can stop the run there.
 
+#include "folderscan/comparequeue.h"
 #include "folderscan/filecomparer.h"
 #include "folderscan/folderlisting.h"
 #include "folderscan/folderstate.h"
@@ -101,8 +102,10 @@ private:
     void PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
                    const std::vector<const FolderEntry *> &files2, std::size_t cut2);
     void RunSteps(const std::vector<Step> &steps, std::size_t cut1, std::size_t cut2);
-    void OfferResult(std::string_view relativePath1, const std::string &full1, const std::string &full2,
-                     const FileComparer::Result &result);
+    void OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
+                    const std::string &start2, bool checkFiles, const CompareQueue::Done &done);
+    void OfferResult(std::string_view relativePath1, const std::string &folder1, std::string_view relativePath2,
+                     const std::string &folder2, const FileComparer::Result &result);
     void OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error);
     void Offer(std::string_view relativePath, FolderState state);
     bool PumpMessages();
