@@ -15,9 +15,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace lindo {
@@ -603,6 +605,27 @@ TEST(FolderScanAbort, FolderBoxesAreReadAgainForEveryPath)
             h.folders[0] = other.string(); // the user edits box 1 after the first row
     };
     EXPECT_EQ(RunScan(host), (Rows{"The same\t/a", "Different - 1 is more recent\t/b"}));
+}
+
+// Files are compared ahead of their turn; what the window's handlers change
+// meanwhile is what the row must say.
+TEST(FolderScanAbort, AFileChangedWhileTheRunWaitsIsComparedAsItIsAtItsTurn)
+{
+    TwoTrees trees;
+    for (int n = 0; n < 40; ++n)
+        trees.PutBoth("f" + std::to_string(100 + n), "same");
+    TestHost host(trees.Folder(1), trees.Folder(2));
+    host.onPump = [&](TestHost &h) {
+        if (h.offers != 1)
+            return;
+        // Long enough for the pairs after the first to be compared ahead.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        h.onPump = nullptr;
+        trees.Put(2, "f139", "SAME", kTime + 1);
+    };
+    const Rows rows = RunScan(host);
+    ASSERT_EQ(rows.size(), 40u);
+    EXPECT_EQ(rows.back(), "Different - 2 is more recent\t/f139");
 }
 
 TEST(FolderScanListing, EmptyFolderPathListsTheRootWithSeparatorPaths)
