@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Folder comparison speed: `lindo --folders` against `diff -rq` on the same two
-# trees of 20,000 files in 2,000 folders, about 2% of them differing, 2%
-# missing from the second tree and 2% extra in it. Both tools run on a warm
-# file cache; each is timed several times and the best run counts.
+# Folder comparison speed and memory: `lindo --folders` against `diff -rq` on
+# the same two trees of 20,000 files in 2,000 folders, about 2% of them
+# differing, 2% missing from the second tree and 2% extra in it, and on two
+# copies of the system's header and documentation folders changed alike.
+# Both tools run on a warm file cache, taking turns run by run; the medians
+# count. Peak memory is measured once per tree pair.
 #
 # Then the Folder Comparison window (bench/folderwindow.cpp, under xvfb-run)
 # runs Go over the same trees with identical files shown, against
@@ -16,7 +18,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 lindo=${1:-$root/build/release/src/lindo}
 window=${2:-$(dirname "$(dirname "$lindo")")/bench/folderwindow}
-runs=${RUNS:-5}
+runs=${RUNS:-7}
 [[ -x $lindo ]] || { echo "no lindo binary at $lindo (build first)" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -56,25 +58,64 @@ done
 echo "files: $(find "$one" -type f | wc -l) and $(find "$two" -type f | wc -l)," \
      "folders: $(find "$one" -mindepth 1 -type d | wc -l)"
 
-best() { # best wall time of $runs runs of the command, in seconds
-    local best=
-    for ((r = 0; r < runs; ++r)); do
-        local start end
-        start=$(date +%s.%N)
-        "$@" >/dev/null || [[ $? -eq 1 ]]
-        end=$(date +%s.%N)
-        best=$(echo "$start $end ${best:-1e9}" | awk '{ t = $2 - $1; print (t < $3 ? t : $3) }')
+# Real files as well: two copies of the system's header and documentation
+# folders, the second with about 2% of its files changed (a line added), 2%
+# removed and 2% added.
+real=$work/real
+echo "copying real trees into $real ..."
+for side in one two; do
+    mkdir -p "$real/$side"
+    for src in /usr/include /usr/share/doc; do
+        [[ -d $src ]] && cp -a "$src" "$real/$side/$(basename "$src")" 2>/dev/null || true
     done
-    echo "$best"
+done
+(cd "$real/two" && find . -type f | sort | awk 'NR % 50 == 7' | while IFS= read -r f; do
+    printf 'changed\n' >>"$f"; done)
+(cd "$real/two" && find . -type f | sort | awk 'NR % 50 == 23' | while IFS= read -r f; do
+    rm -f "$f"; done)
+(cd "$real/two" && find . -type f | sort | awk 'NR % 50 == 41' | while IFS= read -r f; do
+    printf 'added\n' >"$f.added"; done)
+echo "real files: $(find "$real/one" -type f | wc -l) and $(find "$real/two" -type f | wc -l)"
+
+now() { date +%s.%N; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+
+# The machine is shared and noisy: the tools take turns within every round,
+# so that a busy moment hits them alike, and the medians count.
+race() { # race NAME DIR1 DIR2
+    local name=$1 a=$2 b=$3 r t0 t1
+    local -a td=() tl=() ts=()
+    "$lindo" --folders "$a" "$b" >"$work/lindo.out" 2>/dev/null || [[ $? -le 2 ]]
+    diff -rq "$a" "$b" >"$work/diff.out" 2>/dev/null || true
+    # On real trees both also name the links that lead nowhere, and exit 2.
+    echo "$name: rows: lindo $(wc -l <"$work/lindo.out"), diff -rq $(wc -l <"$work/diff.out")"
+    for ((r = 0; r < runs; ++r)); do
+        t0=$(now); diff -rq "$a" "$b" >/dev/null 2>&1 || true; t1=$(now); td+=("$(echo "$t1 - $t0" | bc)")
+        t0=$(now); "$lindo" --folders "$a" "$b" >/dev/null 2>&1 || [[ $? -le 2 ]]; t1=$(now); tl+=("$(echo "$t1 - $t0" | bc)")
+        t0=$(now); LINDO_SETTINGS_FILE=$work/stored.ini "$lindo" --folders "$a" "$b" >/dev/null 2>&1 || [[ $? -le 2 ]]
+        t1=$(now); ts+=("$(echo "$t1 - $t0" | bc)")
+    done
+    local d l s
+    d=$(printf '%s\n' "${td[@]}" | median)
+    l=$(printf '%s\n' "${tl[@]}" | median)
+    s=$(printf '%s\n' "${ts[@]}" | median)
+    # Peak memory of one run each, and what lindo needs per file listed
+    # beyond a run on two empty folders.
+    local rss rss_empty rss_diff files
+    peak() { /usr/bin/time -o "$work/peak" -f %M "$@" >/dev/null 2>&1 || true; cat "$work/peak"; }
+    rss=$(peak "$lindo" --folders "$a" "$b")
+    rss_empty=$(peak "$lindo" --folders "$work/empty1" "$work/empty2")
+    rss_diff=$(peak diff -rq "$a" "$b")
+    files=$(( $(find "$a" -type f | wc -l) + $(find "$b" -type f | wc -l) ))
+    awk -v l="$l" -v s="$s" -v d="$d" -v n="$runs" -v rss="$rss" -v e="$rss_empty" -v rd="$rss_diff" \
+        -v files="$files" 'BEGIN {
+        printf "  diff -rq:                              %.3f s (median of %d)\n", d, n
+        printf "  lindo --folders, no settings file:     %.3f s   ratio %.2f\n", l, l / d
+        printf "  lindo --folders, with a settings file: %.3f s   ratio %.2f\n", s, s / d
+        printf "  peak memory: lindo %d KB (%d KB on empty folders), diff -rq %d KB;\n", rss, e, rd
+        printf "  lindo per file of either tree: %.0f bytes\n", (rss - e) * 1024 / files }'
 }
 
-# Both exit 1 when the trees differ, as these do.
-"$lindo" --folders "$one" "$two" >"$work/lindo.out" || [[ $? -eq 1 ]]
-diff -rq "$one" "$two" >"$work/diff.out" || true
-echo "rows: lindo $(wc -l <"$work/lindo.out"), diff -rq $(wc -l <"$work/diff.out")"
-
-t_diff=$(best diff -rq "$one" "$two")
-t_lindo=$(best "$lindo" --folders "$one" "$two")
 cat >"$work/stored.ini" <<'INI'
 [General]
 FilePath1=/home/user/a.txt,/home/user/b.txt,
@@ -87,12 +128,22 @@ ColorInserted=255
 FoldersShowSame=0
 FoldersExStrEnabled=1
 INI
-t_stored=$(LINDO_SETTINGS_FILE=$work/stored.ini best "$lindo" --folders "$one" "$two")
-awk -v l="$t_lindo" -v s="$t_stored" -v d="$t_diff" 'BEGIN {
-    printf "diff -rq:                              %.3f s\n", d
-    printf "lindo --folders, no settings file:     %.3f s   ratio %.2f\n", l, l / d
-    printf "lindo --folders, with a settings file: %.3f s   ratio %.2f\n", s, s / d
-    printf "(target: ratio <= 1.0)\n" }'
+mkdir -p "$work/empty1" "$work/empty2"
+race "generated trees" "$one" "$two"
+race "real trees" "$real/one" "$real/two"
+echo "(target: ratio <= 0.5; at most 300 bytes per file)"
+
+best() { # best wall time of $runs runs of the command, in seconds
+    local best=
+    for ((r = 0; r < runs; ++r)); do
+        local start end
+        start=$(date +%s.%N)
+        "$@" >/dev/null || [[ $? -eq 1 ]]
+        end=$(date +%s.%N)
+        best=$(echo "$start $end ${best:-1e9}" | awk '{ t = $2 - $1; print (t < $3 ? t : $3) }')
+    done
+    echo "$best"
+}
 
 [[ ${WINDOW:-1} != 0 ]] || exit 0
 [[ -x $window ]] || { echo "no folderwindow bench at $window: window not timed" >&2; exit 0; }

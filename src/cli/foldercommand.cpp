@@ -66,21 +66,41 @@ public:
 
     void OfferRow(const std::string &relativePath, FolderState state) override
     {
+        const std::string unreadable = std::move(m_unreadable);
+        m_unreadable.clear();
         if (m_rows.AddRow(relativePath, state) < 0)
             return;
         std::cout << FolderStateText(state) << '\t' << QuotedPath(relativePath) << '\n';
         if (state != FolderSame)
             m_differs = true;
+        // A path that could not be read is named on the error stream too, and
+        // makes the run fail: its files may differ or not, nobody knows.
+        if (!unreadable.empty()) {
+            std::cerr << unreadable << '\n';
+            m_trouble = true;
+        }
     }
+
+    void ReportUnreadable(std::string_view, const std::string &fullPath, int error) override
+    {
+        m_unreadable = FileErrorMessage(CauseFromErrno(error), fullPath);
+    }
+
+    // Nothing runs between the steps that could change the files.
+    bool PumpMayChangeFiles() override { return false; }
 
     void ShowStatus(std::string_view) override {}
 
     // Whether a listed row shows a difference or a file one folder alone has.
     bool Differs() const { return m_differs; }
+    // Whether a listed row names a path that could not be read.
+    bool HadTrouble() const { return m_trouble; }
 
 private:
     std::string m_folders[2];
     bool m_differs = false;
+    bool m_trouble = false;
+    std::string m_unreadable; // the message for the row about to be offered
     FolderRowList m_rows;
     FreshSettingNumber m_showSame{QString::fromLatin1(settings::kFoldersShowSame), settings::kDefaultFoldersShowSame};
 };
@@ -120,6 +140,8 @@ int RunFolderCommand(const std::string &folder1, const std::string &folder2, boo
         std::cerr << "lindo: cannot write the listing to standard output\n";
         return kExitFailure;
     }
+    if (host.HadTrouble())
+        return kExitFailure;
     return host.Differs() ? kExitDifferent : kExitOk;
 }
 

@@ -11,19 +11,17 @@ namespace lindo {
 
 namespace {
 
-// A regular file open for reading, closed when the object goes away.
+// A regular file, looked up beforehand, open for reading; closed when the
+// object goes away.
 class ReadableFile {
 public:
-    explicit ReadableFile(const std::string &path)
+    ReadableFile(const FileComparer::Place &place, const struct stat &status)
+        : m_status(status)
     {
-        // Non-blocking, so that opening a pipe cannot wait for a writer.
-        m_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (m_fd < 0)
-            return;
-        if (fstat(m_fd, &m_status) != 0 || !S_ISREG(m_status.st_mode)) {
-            close(m_fd);
-            m_fd = -1;
-        }
+        // Non-blocking, so that should a pipe have taken the file's place
+        // since it was looked up, the open still cannot wait for a writer.
+        m_fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        m_error = m_fd < 0 ? errno : 0;
     }
     ~ReadableFile()
     {
@@ -34,15 +32,14 @@ public:
     ReadableFile &operator=(const ReadableFile &) = delete;
 
     bool IsOpen() const { return m_fd >= 0; }
-    off_t Size() const { return m_status.st_size; }
-    std::int64_t WriteTime() const { return static_cast<std::int64_t>(m_status.st_mtime); }
+    int Error() const { return m_error; }
 
     // Fills the buffer up to its size, fewer bytes only at the end of the
     // file; -1 when a read fails. A file ends where it ended when it was
-    // opened: once that many bytes are in, no further read is made to find
-    // the end (one system call less per file, which a scan of many small
-    // files feels). Files that report no size at all (those under /proc)
-    // are read to their end.
+    // looked up: once that many bytes are in, no further read is made to
+    // find the end (one system call less per file, which a scan of many
+    // small files feels). Files that report no size at all (those under
+    // /proc) are read to their end.
     ssize_t ReadBlock(std::vector<char> &buffer)
     {
         std::size_t filled = 0;
@@ -66,48 +63,120 @@ public:
 
 private:
     int m_fd = -1;
+    int m_error = 0;
     bool m_atEnd = false;
     off_t m_consumed = 0; // bytes read so far
-    struct stat m_status {};
+    struct stat m_status;
 };
 
-// Whether anything but a folder (or a link to one) is at the path; a link
-// that leads nowhere is there.
-bool IsThere(const std::string &path)
+// What a path names, found without opening it. Anything but a folder (or a
+// link to one) is there; a link that leads nowhere is there but unreadable.
+struct PathLookUp {
+    enum class Type { Absent, Regular, Special, Unreadable } type = Type::Absent;
+    struct stat status {};
+    int error = 0;
+
+    explicit PathLookUp(const FileComparer::Place &place)
+    {
+        if (fstatat(place.folder, place.name, &status, 0) == 0) {
+            if (S_ISREG(status.st_mode))
+                type = Type::Regular;
+            else if (!S_ISDIR(status.st_mode))
+                type = Type::Special;
+            return;
+        }
+        error = errno;
+        struct stat own;
+        if (fstatat(place.folder, place.name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode))
+            type = Type::Unreadable;
+    }
+
+    bool IsThere() const { return type != Type::Absent; }
+    FileComparer::Kind Kind() const
+    {
+        if (S_ISFIFO(status.st_mode))
+            return FileComparer::Kind::Pipe;
+        return S_ISSOCK(status.st_mode) ? FileComparer::Kind::Socket : FileComparer::Kind::Device;
+    }
+};
+
+// The outcome when at least one side is not a regular file; false when both are.
+bool DecideIrregular(const PathLookUp &look1, const PathLookUp &look2, FileComparer::Result &result)
 {
-    struct stat status;
-    if (lstat(path.c_str(), &status) != 0)
+    using Outcome = FileComparer::Outcome;
+    using Type = PathLookUp::Type;
+    if (!look1.IsThere()) {
+        result.outcome = Outcome::Missing1;
+    } else if (!look2.IsThere()) {
+        result.outcome = Outcome::Missing2;
+    } else if (look1.type == Type::Special || (look1.type == Type::Regular && look2.type == Type::Special)) {
+        result.outcome = Outcome::Special;
+        result.kind = look1.type == Type::Special ? look1.Kind() : look2.Kind();
+    } else if (look1.type == Type::Unreadable) {
+        result.outcome = Outcome::Unreadable1;
+        result.error = look1.error;
+    } else if (look2.type == Type::Unreadable) {
+        result.outcome = Outcome::Unreadable2;
+        result.error = look2.error;
+    } else {
         return false;
-    if (!S_ISLNK(status.st_mode))
-        return !S_ISDIR(status.st_mode);
-    return stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+    }
+    return true;
 }
 
 } // namespace
 
+FileComparer::~FileComparer()
+{
+    for (FolderHandle &handle : m_folders) {
+        if (handle.fd >= 0)
+            close(handle.fd);
+    }
+}
+
+FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
+{
+    const std::size_t cut = path.rfind('/');
+    if (!m_keepFolders || cut == std::string::npos || cut == 0)
+        return {AT_FDCWD, path.c_str()};
+    FolderHandle &handle = m_folders[side];
+    const std::string_view folder(path.data(), cut);
+    if (handle.fd < 0 || handle.path != folder) {
+        if (handle.fd >= 0)
+            close(handle.fd);
+        handle.path.assign(folder);
+        handle.fd = open(handle.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (handle.fd < 0)
+        return {AT_FDCWD, path.c_str()};
+    return {handle.fd, path.c_str() + cut + 1};
+}
+
 FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2)
 {
     Result result;
-    // Existence is asked only once an open has failed, so the common case
-    // costs no extra system call.
-    ReadableFile file1(path1);
-    if (!file1.IsOpen()) {
-        const bool there1 = IsThere(path1);
-        if (there1 && !IsThere(path2))
-            result.outcome = Outcome::Missing2;
-        else
-            result.outcome = there1 ? Outcome::Unreadable1 : Outcome::Missing1;
+    const Place place1 = PlaceOf(0, path1);
+    const Place place2 = PlaceOf(1, path2);
+    const PathLookUp look1(place1);
+    const PathLookUp look2(place2);
+    if (DecideIrregular(look1, look2, result))
         return result;
-    }
-    ReadableFile file2(path2);
-    if (!file2.IsOpen()) {
-        result.outcome = IsThere(path2) ? Outcome::Unreadable2 : Outcome::Missing2;
-        return result;
-    }
-    result.time1 = file1.WriteTime();
-    result.time2 = file2.WriteTime();
-    if (file1.Size() != file2.Size()) {
+    result.time1 = static_cast<std::int64_t>(look1.status.st_mtime);
+    result.time2 = static_cast<std::int64_t>(look2.status.st_mtime);
+    if (look1.status.st_size != look2.status.st_size) {
         result.outcome = Outcome::Different;
+        return result;
+    }
+    ReadableFile file1(place1, look1.status);
+    if (!file1.IsOpen()) {
+        result.outcome = Outcome::Unreadable1;
+        result.error = file1.Error();
+        return result;
+    }
+    ReadableFile file2(place2, look2.status);
+    if (!file2.IsOpen()) {
+        result.outcome = Outcome::Unreadable2;
+        result.error = file2.Error();
         return result;
     }
     m_block1.resize(kBlockSize);
@@ -115,7 +184,7 @@ FileComparer::Result FileComparer::Compare(const std::string &path1, const std::
     for (;;) {
         const ssize_t got1 = file1.ReadBlock(m_block1);
         const ssize_t got2 = got1 < 0 ? 0 : file2.ReadBlock(m_block2);
-        if (got1 < 0 || got2 < 0) {
+        if (got1 < 0 || got2 < 0 || (m_cancel && m_cancel->load(std::memory_order_relaxed))) {
             result.outcome = Outcome::ReadError;
             return result;
         }

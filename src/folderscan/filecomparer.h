@@ -2,6 +2,7 @@
 
 // Decides whether two files hold the same bytes, and which was written last.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,28 +19,64 @@ public:
         Missing2,     // the first path is there, the second is not
         Unreadable1,  // both are there, the first cannot be opened for reading
         Unreadable2,  // both are there, the first opens, the second cannot
+        Special,      // both are there, one is a pipe, a device or a socket
         Same,         // equal bytes
         Different,    // different bytes
         ReadError,    // a read failed part-way; the files count as different
     };
 
+    // What a special file is.
+    enum class Kind { Pipe, Device, Socket };
+
     struct Result {
         Outcome outcome = Outcome::Missing1;
-        // Last-write times in whole seconds; set when both files opened.
+        // Last-write times in whole seconds; set when both are regular files.
         std::int64_t time1 = 0;
         std::int64_t time2 = 0;
+        int error = 0;            // Unreadable1/2: why (an errno value)
+        Kind kind = Kind::Pipe;   // Special: side 1's kind when it is special, else side 2's
     };
 
-    // Only regular files (symbolic links followed) open: a folder, a device
-    // or a pipe counts as a file that cannot be opened, so the comparison
-    // never waits on a pipe nor reads a device without end. Files of
-    // different sizes differ without being read.
+    // Only regular files (symbolic links followed) are ever opened: what a
+    // path names is looked up first, so a device is never opened (opening
+    // some has effects) nor a pipe waited on. Files of different sizes
+    // differ without being opened.
     Result Compare(const std::string &path1, const std::string &path2);
+
+    FileComparer() = default;
+    ~FileComparer();
+    FileComparer(const FileComparer &) = delete;
+    FileComparer &operator=(const FileComparer &) = delete;
+
+    // Keeps the folder of the last file of each side open, so that looking
+    // up the next file of that folder walks its name alone rather than its
+    // whole path. Only where the folders cannot change meanwhile, or where a
+    // change is caught afterwards: a folder renamed away stays the one used.
+    void KeepFolders() { m_keepFolders = true; }
+
+    // Where a file is: a folder handle (or the current folder's mark) and a
+    // name, or a path, relative to it.
+    struct Place {
+        int folder;
+        const char *name;
+    };
+
+    // A flag that, once set, cuts a comparison short (as a read error).
+    void SetCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
     // Bytes read from each file at a time.
     static constexpr std::size_t kBlockSize = 256 * 1024;
 
 private:
+    struct FolderHandle {
+        std::string path;
+        int fd = -1;
+    };
+    Place PlaceOf(int side, const std::string &path);
+
+    bool m_keepFolders = false;
+    FolderHandle m_folders[2];
+    const std::atomic<bool> *m_cancel = nullptr;
     std::vector<char> m_block1;
     std::vector<char> m_block2;
 };

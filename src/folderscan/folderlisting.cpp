@@ -3,9 +3,13 @@
 #include "folderscan/folderpath.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <unordered_set>
 
 namespace lindo {
 
@@ -17,6 +21,16 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity &) const = default;
 };
 
+struct IdentityHash {
+    std::size_t operator()(const FolderIdentity &identity) const
+    {
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(identity.inode) * 31
+                                          + static_cast<std::uint64_t>(identity.device));
+    }
+};
+
+using IdentitySet = std::unordered_set<FolderIdentity, IdentityHash>;
+
 // Closes the folder stream when reading ends, however it ends.
 struct FolderStream {
     DIR *dir;
@@ -27,31 +41,67 @@ struct FolderStream {
     }
 };
 
+bool ListingBefore(const FolderEntry &a, const FolderEntry &b)
+{
+    if (a.isFolder != b.isFolder)
+        return b.isFolder;
+    return CompareNoCase(a.path, b.path) < 0;
+}
+
 bool IsDots(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+struct Kind {
+    bool isFolder = false;
+    bool viaLink = false;
+};
+
 // A folder, or a symbolic link to one (the link is followed, as a file
 // search reports the directory attribute of what a link names).
-bool IsFolder(DIR *dir, const dirent &entry)
+Kind KindOf(DIR *dir, const dirent &entry)
 {
     if (entry.d_type == DT_DIR)
-        return true;
+        return {true, false};
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return false;
+        return {};
     struct stat status;
-    return fstatat(dirfd(dir), entry.d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+    if (fstatat(dirfd(dir), entry.d_name, &status, 0) != 0 || !S_ISDIR(status.st_mode))
+        return {};
+    if (entry.d_type == DT_LNK)
+        return {true, true};
+    struct stat own;
+    return {true, fstatat(dirfd(dir), entry.d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode)};
+}
+
+// Every folder that holds `folder` (the folder itself included), up to the
+// file-system root, by identity: ".." names the real parent even when the
+// path went through links.
+void AddFolderAndParents(const std::string &folder, IdentitySet &identities)
+{
+    std::string path = folder.empty() ? std::string(1, kPathSeparator) : folder;
+    for (int depth = 0; depth < 4096; ++depth) {
+        struct stat status;
+        if (stat(path.c_str(), &status) != 0)
+            return;
+        if (!identities.insert({status.st_dev, status.st_ino}).second && depth > 0)
+            return; // the root's parent is the root
+        path += path.back() == kPathSeparator ? ".." : "/..";
+    }
 }
 
 class ListingReader {
 public:
-    explicit ListingReader(const std::function<bool()> &stopRequested)
+    ListingReader(const std::function<bool()> &stopRequested, IdentitySet rootsAndParents)
         : m_stopRequested(stopRequested)
+        , m_rootsAndParents(std::move(rootsAndParents))
     {
     }
 
-    std::unique_ptr<FolderListing> Read(const std::string &folder)
+    // The listing of `folder`; null when it cannot be opened, with the
+    // reason in `error`.
+    std::unique_ptr<FolderListing> Read(const std::string &folder, bool viaLink, bool isRoot, int &error)
     {
         if (m_stopped || (m_stopRequested && m_stopRequested())) {
             m_stopped = true;
@@ -60,24 +110,44 @@ public:
         const std::string openPath = folder.empty() ? std::string(1, kPathSeparator) : folder;
         FolderStream stream{opendir(openPath.c_str())};
         struct stat status;
-        if (!stream.dir || fstat(dirfd(stream.dir), &status) != 0)
-            return std::make_unique<FolderListing>();
+        if (!stream.dir || fstat(dirfd(stream.dir), &status) != 0) {
+            error = errno != 0 ? errno : EIO;
+            return nullptr;
+        }
         const FolderIdentity identity{status.st_dev, status.st_ino};
-        if (std::find(m_ancestors.begin(), m_ancestors.end(), identity) != m_ancestors.end())
-            return std::make_unique<FolderListing>(); // a link back up: reading it would never end
+        if (!isRoot && (m_rootsAndParents.count(identity) != 0
+                        || std::find(m_ancestors.begin(), m_ancestors.end(), identity) != m_ancestors.end()
+                        || (viaLink && m_read.count(identity) != 0)))
+            return std::make_unique<FolderListing>(); // reading it would loop, or repeat what is read
+        m_read.insert(identity);
 
         std::vector<FolderEntry> entries;
+        std::vector<bool> viaLinks;
         while (const dirent *entry = readdir(stream.dir)) {
-            if (!IsDots(entry->d_name))
-                entries.push_back({JoinPath(folder, entry->d_name), IsFolder(stream.dir, *entry), nullptr});
+            if (IsDots(entry->d_name))
+                continue;
+            const Kind kind = KindOf(stream.dir, *entry);
+            entries.push_back({JoinPath(folder, entry->d_name), kind.isFolder, nullptr, 0});
+            viaLinks.push_back(kind.viaLink);
         }
         closedir(stream.dir);
         stream.dir = nullptr; // no descriptor held open per level of depth
 
+        // Folders are read in listing order, so that which of two ways to
+        // one folder is read does not depend on the order of the disk.
+        std::vector<std::size_t> order(entries.size());
+        for (std::size_t n = 0; n < order.size(); ++n)
+            order[n] = n;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return ListingBefore(entries[a], entries[b]); });
         m_ancestors.push_back(identity);
-        for (FolderEntry &entry : entries) {
-            if (entry.isFolder)
-                entry.children = Read(entry.path);
+        for (const std::size_t n : order) {
+            FolderEntry &entry = entries[n];
+            if (!entry.isFolder)
+                continue;
+            entry.children = Read(entry.path, viaLinks[n], false, entry.readError);
+            if (!entry.children)
+                entry.children = std::make_unique<FolderListing>();
         }
         m_ancestors.pop_back();
         return std::make_unique<FolderListing>(std::move(entries));
@@ -85,6 +155,8 @@ public:
 
 private:
     const std::function<bool()> &m_stopRequested;
+    const IdentitySet m_rootsAndParents; // folders whose reading would walk into a compared tree
+    IdentitySet m_read;                  // every folder read so far
     std::vector<FolderIdentity> m_ancestors; // the folders being read, outermost first
     bool m_stopped = false;
 };
@@ -94,18 +166,21 @@ private:
 FolderListing::FolderListing(std::vector<FolderEntry> entries)
     : m_entries(std::move(entries))
 {
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [](const FolderEntry &a, const FolderEntry &b) {
-                         if (a.isFolder != b.isFolder)
-                             return b.isFolder;
-                         return CompareNoCase(a.path, b.path) < 0;
-                     });
+    std::stable_sort(m_entries.begin(), m_entries.end(), ListingBefore);
 }
 
 std::unique_ptr<FolderListing> FolderListing::Read(const std::string &folder,
-                                                   const std::function<bool()> &stopRequested)
+                                                   const std::function<bool()> &stopRequested,
+                                                   const std::vector<std::string> &otherRoots)
 {
-    return ListingReader(stopRequested).Read(folder);
+    IdentitySet rootsAndParents;
+    AddFolderAndParents(folder, rootsAndParents);
+    for (const std::string &root : otherRoots)
+        AddFolderAndParents(root, rootsAndParents);
+    int error = 0;
+    std::unique_ptr<FolderListing> listing = ListingReader(stopRequested, std::move(rootsAndParents))
+                                                 .Read(folder, false, true, error);
+    return listing ? std::move(listing) : std::make_unique<FolderListing>();
 }
 
 void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &files)
@@ -115,6 +190,16 @@ void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &f
             files.push_back(entry.path);
         else if (entry.children)
             FlattenFiles(*entry.children, files);
+    }
+}
+
+void FlattenComparable(const FolderListing &listing, std::vector<const FolderEntry *> &entries)
+{
+    for (const FolderEntry &entry : listing.Entries()) {
+        if (!entry.isFolder || entry.readError != 0)
+            entries.push_back(&entry);
+        else if (entry.children)
+            FlattenComparable(*entry.children, entries);
     }
 }
 

@@ -18,6 +18,7 @@ struct FolderEntry {
     std::string path;                       // searched folder, one separator, entry name
     bool isFolder = false;                  // a folder, or a symbolic link to one
     std::unique_ptr<FolderListing> children; // the folder's own listing; null for files
+    int readError = 0;                      // for a folder that could not be opened: why (an errno value)
 };
 
 // The sorted content of one folder. Order: all files before all folders;
@@ -31,12 +32,17 @@ public:
     explicit FolderListing(std::vector<FolderEntry> entries);
 
     // Reads `folder` (as SearchFolder gives it; empty: the file-system root)
-    // and every folder below it. A folder that cannot be read gives an empty
-    // listing. A folder already being read further up (a symbolic link
-    // looping back) is listed but not read again. `stopRequested` is asked
-    // before each folder is read; once it answers true nothing more is read.
+    // and every folder below it. A folder that cannot be opened gives an
+    // empty listing, and its entry keeps the reason in readError. Some
+    // folders are listed but not read, so that the walk ends and reads
+    // nothing twice: one already being read further up, one that holds
+    // `folder` or any of `otherRoots` (reading it would walk back into a
+    // compared tree), and one reached through a symbolic link when that
+    // folder was read already. `stopRequested` is asked before each folder
+    // is read; once it answers true nothing more is read.
     static std::unique_ptr<FolderListing> Read(const std::string &folder,
-                                               const std::function<bool()> &stopRequested);
+                                               const std::function<bool()> &stopRequested,
+                                               const std::vector<std::string> &otherRoots = {});
 
     const std::vector<FolderEntry> &Entries() const { return m_entries; }
     int Count() const { return static_cast<int>(m_entries.size()); }
@@ -50,5 +56,9 @@ private:
 // themselves never appear. The texts are the entries' own, valid as long as
 // the listing.
 void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &files);
+
+// The same walk giving the entries themselves, with one addition: a folder
+// that could not be opened stands at its place, as its files would have.
+void FlattenComparable(const FolderListing &listing, std::vector<const FolderEntry *> &entries);
 
 } // namespace lindo

@@ -1,10 +1,38 @@
 #include "folderscan/folderscan.h"
 
+#include "folderscan/comparequeue.h"
 #include "folderscan/folderpath.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 namespace lindo {
+
+namespace {
+
+// Whether a folder holding the relative path is among `folders`.
+bool BelowOneOf(std::string_view relativePath, const std::unordered_set<std::string> &folders)
+{
+    if (folders.empty())
+        return false;
+    const std::string folded = LowerCase(relativePath);
+    for (std::size_t at = folded.find(kPathSeparator, 1); at != std::string::npos;
+         at = folded.find(kPathSeparator, at + 1)) {
+        if (folders.count(folded.substr(0, at)) != 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// One pairing step: the entry of either side, or of both when their
+// relative paths are equal ignoring case.
+struct FolderScan::Step {
+    const FolderEntry *entry1;
+    const FolderEntry *entry2;
+};
 
 FolderScan::FolderScan(FolderScanHost &host)
     : m_host(host)
@@ -49,49 +77,132 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
     const std::string search1 = SearchFolder(folder1);
     const std::string search2 = SearchFolder(folder2);
     const auto stopRequested = [this] { return PumpMessages(); };
-    m_listing1 = FolderListing::Read(search1, stopRequested);
-    m_listing2 = FolderListing::Read(search2, stopRequested);
+    m_listing1 = FolderListing::Read(search1, stopRequested, {search2});
+    m_listing2 = FolderListing::Read(search2, stopRequested, {search1});
     if (m_stopped)
         return;
 
-    std::vector<std::string_view> files1;
-    std::vector<std::string_view> files2;
-    FlattenFiles(*m_listing1, files1);
-    FlattenFiles(*m_listing2, files2);
+    std::vector<const FolderEntry *> files1;
+    std::vector<const FolderEntry *> files2;
+    FlattenComparable(*m_listing1, files1);
+    FlattenComparable(*m_listing2, files2);
     PairFiles(files1, search1.size(), files2, search2.size());
 }
 
-// Walks both sorted file lists together like a merge, offering the smaller
-// relative path (or both at once when they are equal ignoring case).
-void FolderScan::PairFiles(const std::vector<std::string_view> &files1, std::size_t cut1,
-                           const std::vector<std::string_view> &files2, std::size_t cut2)
+// Walks both sorted file lists together like a merge, taking the smaller
+// relative path (or both at once when they are equal ignoring case). The
+// steps are all known before the first is offered, so that their files can
+// be compared ahead.
+void FolderScan::PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
+                           const std::vector<const FolderEntry *> &files2, std::size_t cut2)
 {
+    std::vector<Step> steps;
+    steps.reserve(std::max(files1.size(), files2.size()));
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < files1.size() || j < files2.size()) {
         if (i < files1.size() && j < files2.size()) {
-            const std::string_view relative1 = files1[i].substr(cut1);
-            const std::string_view relative2 = files2[j].substr(cut2);
-            const int order = CompareNoCase(relative1, relative2);
-            if (order == 0) {
-                ClassifyPair(relative1, relative2);
-                ++i;
-                ++j;
-            } else if (order < 0) {
-                ClassifyPair(relative1);
-                ++i;
-            } else {
-                ClassifyPair(relative2);
-                ++j;
-            }
+            const int order = CompareNoCase(std::string_view(files1[i]->path).substr(cut1),
+                                            std::string_view(files2[j]->path).substr(cut2));
+            if (order == 0)
+                steps.push_back({files1[i++], files2[j++]});
+            else if (order < 0)
+                steps.push_back({files1[i++], nullptr});
+            else
+                steps.push_back({nullptr, files2[j++]});
         } else if (i < files1.size()) {
-            ClassifyPair(files1[i++].substr(cut1));
+            steps.push_back({files1[i++], nullptr});
         } else {
-            ClassifyPair(files2[j++].substr(cut2));
+            steps.push_back({nullptr, files2[j++]});
+        }
+    }
+    RunSteps(steps, cut1, cut2);
+}
+
+void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std::size_t cut2)
+{
+    const auto relative = [&](const Step &step, int side) {
+        const FolderEntry *entry = side == 1 ? step.entry1 : step.entry2;
+        if (!entry)
+            entry = side == 1 ? step.entry2 : step.entry1;
+        return std::string_view(entry->path).substr(entry == step.entry1 ? cut1 : cut2);
+    };
+    const auto isFolder = [](const FolderEntry *entry) { return entry && entry->isFolder; };
+    // Which steps compare files, and their order among those.
+    std::vector<std::size_t> compared;
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        if (!isFolder(steps[n].entry1) && !isFolder(steps[n].entry2))
+            compared.push_back(n);
+    }
+    const std::string start1 = m_host.FolderPath(1);
+    const std::string start2 = m_host.FolderPath(2);
+    const bool checkAhead = m_host.PumpMayChangeFiles();
+    CompareQueue queue(compared.size(), [&](std::size_t index, FileComparer &comparer) {
+        const Step &step = steps[compared[index]];
+        const std::string full1 = JoinPath(start1, relative(step, 1));
+        const std::string full2 = JoinPath(start2, relative(step, 2));
+        CompareQueue::Done done;
+        if (checkAhead)
+            done.snapshot = {{CompareQueue::Stamp(full1), CompareQueue::Stamp(full2)}};
+        done.result = comparer.Compare(full1, full2);
+        return done;
+    });
+
+    // The folded relative paths of the folders each side could not open.
+    std::unordered_set<std::string> unreadable1;
+    std::unordered_set<std::string> unreadable2;
+    for (const Step &step : steps) {
+        if (isFolder(step.entry1))
+            unreadable1.insert(LowerCase(relative(step, 1)));
+        if (isFolder(step.entry2))
+            unreadable2.insert(LowerCase(relative(step, 2)));
+    }
+    FileComparer aheadComparer; // for the pairs this thread takes on from the queue
+    aheadComparer.KeepFolders();
+    std::size_t next = 0;
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        const Step &step = steps[n];
+        const std::string_view relative1 = relative(step, 1);
+        if (next < compared.size() && compared[next] == n) {
+            const CompareQueue::Done done = queue.Take(next++, aheadComparer);
+            // The other side's files below a folder that one side could not
+            // open were not compared: that folder's own row says so.
+            if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
+                OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, done);
+        } else if (isFolder(step.entry1)) {
+            OfferUnreadable(relative1, step.entry1->path, 1, step.entry1->readError);
+        } else {
+            OfferUnreadable(relative1, step.entry2->path, 2, step.entry2->readError);
         }
         if (PumpMessages())
             return;
     }
+}
+
+// Offers a pair compared ahead, or compares it again when the folder boxes
+// or the files have changed since.
+void FolderScan::OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
+                            const std::string &start2, bool checkFiles, const CompareQueue::Done &done)
+{
+    const std::string folder1 = m_host.FolderPath(1);
+    const std::string folder2 = m_host.FolderPath(2);
+    if (folder1 == start1 && folder2 == start2 && !checkFiles) {
+        OfferResult(relative1, folder1, relative2, folder2, done.result);
+        return;
+    }
+    const std::string full1 = JoinPath(folder1, relative1);
+    const std::string full2 = JoinPath(folder2, relative2);
+    const bool unchanged = folder1 == start1 && folder2 == start2
+                           && done.snapshot.stamp[0] == CompareQueue::Stamp(full1)
+                           && done.snapshot.stamp[1] == CompareQueue::Stamp(full2);
+    OfferResult(relative1, folder1, relative2, folder2, unchanged ? done.result : m_comparer.Compare(full1, full2));
+}
+
+void FolderScan::OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error)
+{
+    m_inconsistency = true;
+    m_host.ReportUnreadable(relativePath, full, error);
+    Offer(relativePath, side == 1 ? FolderUnreadable1 : FolderUnreadable2);
 }
 
 void FolderScan::Offer(std::string_view relativePath, FolderState state)
@@ -103,25 +214,35 @@ void FolderScan::ClassifyPair(std::string_view relativePath1, std::string_view r
 {
     // On a file system that tells case apart, "Readme" on one side cannot be
     // opened as "README" on the other, so each side keeps its own spelling.
-    const std::string full1 = JoinPath(m_host.FolderPath(1), relativePath1);
-    const std::string full2 = JoinPath(m_host.FolderPath(2), relativePath2);
-    const FileComparer::Result result = m_comparer.Compare(full1, full2);
+    const std::string folder1 = m_host.FolderPath(1);
+    const std::string folder2 = m_host.FolderPath(2);
+    OfferResult(relativePath1, folder1, relativePath2, folder2,
+                m_comparer.Compare(JoinPath(folder1, relativePath1), JoinPath(folder2, relativePath2)));
+}
+
+void FolderScan::OfferResult(std::string_view relativePath1, const std::string &folder1,
+                             std::string_view relativePath2, const std::string &folder2,
+                             const FileComparer::Result &result)
+{
     switch (result.outcome) {
-    // A path both sides hold that one side will not let us read keeps the
-    // row it has always had, but the run says that something was not
-    // compared.
-    case FileComparer::Outcome::Unreadable1:
-        m_inconsistency = true;
-        [[fallthrough]];
     case FileComparer::Outcome::Missing1:
         Offer(relativePath1, FolderOnlyIn2);
         return;
-    case FileComparer::Outcome::Unreadable2:
-        m_inconsistency = true;
-        [[fallthrough]];
     case FileComparer::Outcome::Missing2:
         Offer(relativePath1, FolderOnlyIn1);
         return;
+    case FileComparer::Outcome::Unreadable1:
+        OfferUnreadable(relativePath1, JoinPath(folder1, relativePath1), 1, result.error);
+        return;
+    case FileComparer::Outcome::Unreadable2:
+        OfferUnreadable(relativePath1, JoinPath(folder2, relativePath2), 2, result.error);
+        return;
+    case FileComparer::Outcome::Special: {
+        m_inconsistency = true;
+        static constexpr FolderState kStates[] = {FolderPipe, FolderDevice, FolderSocket};
+        Offer(relativePath1, kStates[static_cast<int>(result.kind)]);
+        return;
+    }
     case FileComparer::Outcome::Same:
         if (m_host.ReadFoldersShowSame() != 0)
             Offer(relativePath1, FolderSame);

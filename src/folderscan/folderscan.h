@@ -5,6 +5,7 @@
 // to the host, which decides what is shown. Runs on the caller's thread; the
 // host handles pending events between steps and can stop the run there.
 
+#include "folderscan/comparequeue.h"
 #include "folderscan/filecomparer.h"
 #include "folderscan/folderlisting.h"
 #include "folderscan/folderstate.h"
@@ -38,6 +39,19 @@ public:
 
     // A new status text for the user.
     virtual void ShowStatus(std::string_view text) = 0;
+
+    // Why the row about to be offered for `relativePath` (side 1 or 2 could
+    // not be read) could not be read: the full path tried, and an errno value.
+    virtual void ReportUnreadable(std::string_view /*relativePath*/, const std::string & /*fullPath*/,
+                                  int /*error*/)
+    {
+    }
+
+    // Whether PumpMessages may run code that changes the compared files (a
+    // window's handlers may). Files are compared ahead of their turn on
+    // other threads; when this is true, such a comparison is used only if
+    // neither file has changed since.
+    virtual bool PumpMayChangeFiles() { return true; }
 };
 
 // Status texts of a run.
@@ -59,7 +73,9 @@ public:
     void Run(const std::string &folder1, const std::string &folder2);
 
     // Reads both trees and offers every relative path of either at least once
-    // (a path can be offered twice; the result list keeps the first).
+    // (a path can be offered twice; the result list keeps the first). A
+    // folder one side cannot open is offered as a path of its own, and the
+    // other side's files below it are not offered.
     void CompareFolders(const std::string &folder1, const std::string &folder2);
 
     // Classifies one relative path against the folder boxes' current texts
@@ -72,8 +88,9 @@ public:
 
     // Set while CompareFolders runs.
     bool IsRunning() const { return m_running; }
-    // Set when a path both sides hold could not be read on one of them, or a
-    // read failed part-way through a comparison; cleared at the start of Run.
+    // Set when a path both sides hold could not be compared (one side cannot
+    // be read, or is not a regular file), or a read failed part-way through
+    // a comparison; cleared at the start of Run.
     bool HadInconsistency() const { return m_inconsistency; }
     // Whether the last run was stopped by the host.
     bool WasStopped() const { return m_stopped; }
@@ -81,8 +98,15 @@ public:
     const FolderListing *Listing(int side) const;
 
 private:
-    void PairFiles(const std::vector<std::string_view> &files1, std::size_t cut1,
-                   const std::vector<std::string_view> &files2, std::size_t cut2);
+    struct Step;
+    void PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
+                   const std::vector<const FolderEntry *> &files2, std::size_t cut2);
+    void RunSteps(const std::vector<Step> &steps, std::size_t cut1, std::size_t cut2);
+    void OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
+                    const std::string &start2, bool checkFiles, const CompareQueue::Done &done);
+    void OfferResult(std::string_view relativePath1, const std::string &folder1, std::string_view relativePath2,
+                     const std::string &folder2, const FileComparer::Result &result);
+    void OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error);
     void Offer(std::string_view relativePath, FolderState state);
     bool PumpMessages();
 

@@ -10,6 +10,11 @@ constexpr std::string_view kStateTexts[kFolderStateCount] = {
     "Different - 1 is more recent",
     "Different - 2 is more recent",
     "Different - same time",
+    "Not compared - 1 cannot be read",
+    "Not compared - 2 cannot be read",
+    "Not compared - a pipe",
+    "Not compared - a device",
+    "Not compared - a socket",
 };
 } // namespace
 

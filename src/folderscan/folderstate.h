@@ -14,9 +14,24 @@ enum FolderState {
     FolderNewer1 = 3,
     FolderNewer2 = 4,
     FolderSameTime = 5, // contents differ, last-write times equal
+    // Not compared: both sides hold the path, but one side (1 or 2) would
+    // not let it be read.
+    FolderUnreadable1 = 6,
+    FolderUnreadable2 = 7,
+    // Not compared: both sides hold the path and one of them is not a
+    // regular file but a pipe, a device or a socket (side 1's kind first).
+    FolderPipe = 8,
+    FolderDevice = 9,
+    FolderSocket = 10,
 };
 
-inline constexpr int kFolderStateCount = 6;
+inline constexpr int kFolderStateCount = 11;
+
+// Whether the row says that its path could not be compared.
+inline bool IsNotCompared(FolderState state)
+{
+    return state >= FolderUnreadable1;
+}
 
 // The text of the "State" column.
 std::string_view FolderStateText(FolderState state);

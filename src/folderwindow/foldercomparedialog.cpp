@@ -220,7 +220,9 @@ void CFolderCompareDialog::OnBrowse(int side)
 void CFolderCompareDialog::OnDoubleClick()
 {
     const std::vector<int> rows = m_wndResults->SelectedRows();
-    if (rows.size() != 1)
+    // A path that was not compared is a folder, a file that cannot be read,
+    // or a device or pipe that must not be opened: nothing to show.
+    if (rows.size() != 1 || IsNotCompared(m_wndResults->State(rows.front())))
         return;
     const std::string &relativePath = m_wndResults->RelativePath(rows.front());
     const std::string path1 = ExistingSpelling(FolderPath(1), relativePath);

@@ -19,7 +19,8 @@ constexpr int kImageSize = 16;
 constexpr const char *kImageFiles[] = {
     ":/folders/same.png",     ":/folders/only-in-1.png", ":/folders/only-in-2.png",
     ":/folders/newer-1.png",  ":/folders/newer-2.png",   ":/folders/same-time.png",
-    ":/folders/same-time.png",
+    ":/folders/same-time.png", ":/folders/same-time.png", ":/folders/same-time.png",
+    ":/folders/same-time.png", ":/folders/same-time.png", ":/folders/same-time.png",
 };
 static_assert(std::size(kImageFiles) == CFolderListCtrl::kOverlayImage + 1);
 

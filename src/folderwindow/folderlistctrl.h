@@ -43,6 +43,7 @@ public:
 
     // The relative path of a row, byte for byte as the scan offered it.
     const std::string &RelativePath(int row) const { return m_rows.Row(row).relativePath; }
+    FolderState State(int row) const { return m_rows.Row(row).state; }
     // The rows currently selected, in list order.
     std::vector<int> SelectedRows() const;
 

@@ -142,5 +142,18 @@ TEST_F(FoldersCommand, UnreadableFolderIsAnError)
     EXPECT_NE(usage.err.find("--folders DIR1 DIR2"), std::string::npos);
 }
 
+// A path both folders hold that one cannot read is named on the error
+// stream and fails the run, as diff does; the listing still goes on.
+TEST_F(FoldersCommand, APathOneSideCannotReadIsNamedAndFailsTheRun)
+{
+    fs::create_symlink("nowhere", m_dir / "one" / "gone.txt"); // unreadable, even for root
+    WriteFile(m_dir / "two" / "gone.txt", "here");
+    const auto result = Run("one two");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.out.find("Not compared - 1 cannot be read\t/gone.txt\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Only in folder2\t/src/b.c\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find((m_dir / "one" / "gone.txt").string()), std::string::npos) << result.err;
+}
+
 } // namespace
 } // namespace lindo

@@ -7,13 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace lindo {
@@ -169,7 +175,7 @@ TEST(FolderScanClassify, OnlyAPathBothSidesHoldButCannotReadIsAnInconsistency)
     TestHost host(trees.Folder(1), trees.Folder(2));
     FolderScan scan(host);
     scan.Run(host.folders[0], host.folders[1]);
-    EXPECT_EQ(host.rows, (Rows{"Different - same time\t/a.txt", "Only in folder2\t/pipe"}));
+    EXPECT_EQ(host.rows, (Rows{"Different - same time\t/a.txt", "Not compared - a pipe\t/pipe"}));
     EXPECT_TRUE(scan.HadInconsistency());
     EXPECT_EQ(host.statuses.back(), "Done. There was a compare inconsistency");
 
@@ -182,7 +188,8 @@ TEST(FolderScanClassify, OnlyAPathBothSidesHoldButCannotReadIsAnInconsistency)
 }
 
 // A pipe cannot be read as a file: against a readable file of the same path
-// on the other side, the unreadable side alone decides the row and the flag.
+// on the other side, the row says what it is, and the run that it was not
+// compared.
 TEST(FolderScanClassify, APathOneSideAloneCannotReadIsAnInconsistency)
 {
     for (const int unreadable : {1, 2}) {
@@ -193,7 +200,7 @@ TEST(FolderScanClassify, APathOneSideAloneCannotReadIsAnInconsistency)
         TestHost host(trees.Folder(1), trees.Folder(2));
         FolderScan scan(host);
         scan.Run(host.folders[0], host.folders[1]);
-        EXPECT_EQ(host.rows, Rows{unreadable == 1 ? "Only in folder2\t/pipe" : "Only in folder1\t/pipe"})
+        EXPECT_EQ(host.rows, Rows{"Not compared - a pipe\t/pipe"})
             << "side " << unreadable;
         EXPECT_TRUE(scan.HadInconsistency()) << "side " << unreadable;
     }
@@ -245,7 +252,7 @@ TEST(FolderScanClassify, PipesAndFoldersCountAsFilesThatCannotBeOpened)
     trees.Put(1, "x/y", "a file on one side");
     trees.Folder(2, "x/y"); // a folder of that name on the other
     TestHost host(trees.Folder(1), trees.Folder(2));
-    EXPECT_EQ(RunScan(host), (Rows{"Only in folder2\t/pipe", "Only in folder1\t/x/y"}));
+    EXPECT_EQ(RunScan(host), (Rows{"Not compared - a pipe\t/pipe", "Only in folder1\t/x/y"}));
 }
 
 TEST(FolderScanClassify, ReadFailurePartWayCountsAsDifferentAndInconsistent)
@@ -300,11 +307,96 @@ TEST(FolderScanClassify, UnreadableFileOnEitherSide)
     const bool ran = test::RunWithoutPrivileges([&] {
         TestHost host(trees.Folder(1), trees.Folder(2));
         rows = RunScan(host);
-        return rows == Rows{"Only in folder2\t/locked1.txt", "Only in folder1\t/locked2.txt",
+        return rows == Rows{"Not compared - 1 cannot be read\t/locked1.txt", "Not compared - 2 cannot be read\t/locked2.txt",
                             "Only in folder1\t/lockedonly1.txt", "The same\t/open.txt"}
             && host.statuses.back() == "Done. There was a compare inconsistency";
     });
     EXPECT_TRUE(ran) << "rows seen by the unprivileged scan differ (or it could not run)";
+}
+
+// A folder one side cannot open is one row that says so, not an empty
+// folder whose files the other side alone would seem to have.
+TEST(FolderScanClassify, AFolderOneSideCannotOpenIsNotComparedNorItsFilesOnlyInTheOther)
+{
+    for (const int locked : {1, 2}) {
+        TwoTrees trees;
+        fs::permissions(trees.Dir(), fs::perms::all);
+        trees.PutBoth("top.txt", "t");
+        trees.PutBoth("locked/a.txt", "a");
+        trees.Put(3 - locked, "locked/deep/b.txt", "b");
+        fs::permissions(trees.Root(locked) / "locked", fs::perms::none);
+        const Rows expected{"The same\t/top.txt",
+                            std::string("Not compared - ") + char('0' + locked) + " cannot be read\t/locked"};
+        const bool ran = test::RunWithoutPrivileges([&] {
+            TestHost host(trees.Folder(1), trees.Folder(2));
+            return RunScan(host) == expected
+                && host.statuses.back() == "Done. There was a compare inconsistency";
+        });
+        fs::permissions(trees.Root(locked) / "locked", fs::perms::all);
+        EXPECT_TRUE(ran) << "locked on side " << locked;
+    }
+}
+
+// Watches both folders for anything opened in them, and names what was.
+class OpenWatch {
+public:
+    explicit OpenWatch(const std::vector<fs::path> &folders)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        for (const fs::path &folder : folders)
+            inotify_add_watch(m_fd, folder.c_str(), IN_OPEN);
+    }
+    ~OpenWatch() { close(m_fd); }
+    // The names of the entries (not folders) opened so far.
+    std::vector<std::string> OpenedFiles() const
+    {
+        std::vector<std::string> names;
+        alignas(inotify_event) char buffer[65536];
+        for (ssize_t got; (got = read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (char *at = buffer; at < buffer + got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                if ((event->mask & IN_ISDIR) == 0 && event->len > 0)
+                    names.emplace_back(event->name);
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return names;
+    }
+    bool Works() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+// Opening a device can rewind a tape or arm a watchdog, and a pipe can block:
+// nothing but regular files is opened, and a special file both sides hold
+// is a row that says what it is.
+TEST(FolderScanClassify, NothingButRegularFilesIsOpened)
+{
+    TwoTrees trees;
+    trees.PutBoth("file", "same");
+    const bool devices = mknod((trees.Root(1) / "dev").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0
+                         && mknod((trees.Root(2) / "dev").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    Rows expected{"The same\t/file", "Not compared - a pipe\t/pipe", "Not compared - a socket\t/sock"};
+    if (devices)
+        expected.insert(expected.begin(), "Not compared - a device\t/dev");
+    for (const int side : {1, 2}) {
+        ASSERT_EQ(mkfifo((trees.Root(side) / "pipe").c_str(), 0600), 0);
+        const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = (trees.Root(side) / "sock").string();
+        ASSERT_LT(path.size(), sizeof address.sun_path);
+        path.copy(address.sun_path, path.size());
+        ASSERT_EQ(bind(sock, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+        close(sock);
+    }
+    const OpenWatch watch({trees.Root(1), trees.Root(2)});
+    ASSERT_TRUE(watch.Works());
+    TestHost host(trees.Folder(1), trees.Folder(2));
+    EXPECT_EQ(RunScan(host), expected);
+    for (const std::string &name : watch.OpenedFiles())
+        EXPECT_EQ(name, "file");
 }
 
 // ---- Pairing ------------------------------------------------------------------------------
@@ -400,6 +492,28 @@ TEST(FolderScanPairing, SymbolicLinksAreFollowedButNeverAroundALoop)
     EXPECT_EQ(up->children->Count(), 0);
 }
 
+// A link to a folder that holds a compared tree (the file-system root, the
+// other tree) is a way back up and is not read; nor is a folder that a link
+// has led to before.
+TEST(FolderScanPairing, LinksToFoldersHoldingARootOrReadBeforeAreNotRead)
+{
+    TwoTrees trees;
+    trees.Put(2, "x.txt", "x");
+    WriteFile(trees.Dir() / "beside" / "f.txt", "f");
+    fs::create_directories(trees.Root(1));
+    fs::create_directory_symlink("/", trees.Root(1) / "slash");
+    fs::create_directory_symlink(trees.Root(2), trees.Root(1) / "other");
+    fs::create_directory_symlink(trees.Dir() / "beside", trees.Root(1) / "link1");
+    fs::create_directory_symlink(trees.Dir() / "beside", trees.Root(1) / "link2");
+    int asked = 0;
+    // However wrong, the walk stops after a few thousand folders.
+    const auto listing = FolderListing::Read(trees.Folder(1), [&] { return ++asked > 5000; }, {trees.Folder(2)});
+    std::vector<std::string> counts;
+    for (const FolderEntry &entry : listing->Entries())
+        counts.push_back(entry.path.substr(trees.Folder(1).size()) + " " + std::to_string(entry.children->Count()));
+    EXPECT_EQ(counts, (std::vector<std::string>{"/link1 1", "/link2 0", "/other 0", "/slash 0"}));
+}
+
 // ---- Exception strings -------------------------------------------------------------------
 
 TEST(FolderScanExceptions, StringsApplyToFolderAndFileNamesWhileSwitchedOn)
@@ -491,6 +605,27 @@ TEST(FolderScanAbort, FolderBoxesAreReadAgainForEveryPath)
             h.folders[0] = other.string(); // the user edits box 1 after the first row
     };
     EXPECT_EQ(RunScan(host), (Rows{"The same\t/a", "Different - 1 is more recent\t/b"}));
+}
+
+// Files are compared ahead of their turn; what the window's handlers change
+// meanwhile is what the row must say.
+TEST(FolderScanAbort, AFileChangedWhileTheRunWaitsIsComparedAsItIsAtItsTurn)
+{
+    TwoTrees trees;
+    for (int n = 0; n < 40; ++n)
+        trees.PutBoth("f" + std::to_string(100 + n), "same");
+    TestHost host(trees.Folder(1), trees.Folder(2));
+    host.onPump = [&](TestHost &h) {
+        if (h.offers != 1)
+            return;
+        // Long enough for the pairs after the first to be compared ahead.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        h.onPump = nullptr;
+        trees.Put(2, "f139", "SAME", kTime + 1);
+    };
+    const Rows rows = RunScan(host);
+    ASSERT_EQ(rows.size(), 40u);
+    EXPECT_EQ(rows.back(), "Different - 2 is more recent\t/f139");
 }
 
 TEST(FolderScanListing, EmptyFolderPathListsTheRootWithSeparatorPaths)

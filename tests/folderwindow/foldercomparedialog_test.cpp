@@ -90,7 +90,7 @@ TEST_F(FolderWindowTest, AFileBothSidesHoldButCannotReadIsAnInconsistency)
     w.FolderBox(1)->SetText(Folder(1));
     w.FolderBox(2)->SetText(Folder(2));
     QTest::mouseClick(GoButton(w), Qt::LeftButton);
-    EXPECT_EQ(Rows(w), (RowTexts{"Different - same time\t/clash.txt", "Only in folder2\t/pipe"}));
+    EXPECT_EQ(Rows(w), (RowTexts{"Different - same time\t/clash.txt", "Not compared - a pipe\t/pipe"}));
     EXPECT_EQ(w.Results()->topLevelItem(0)->icon(0).cacheKey(), w.Results()->Image(FolderSameTime).cacheKey());
     EXPECT_EQ(w.StatusText(), "Done. There was a compare inconsistency");
     // Equal times with other bytes alone are normal, and the flag belongs to

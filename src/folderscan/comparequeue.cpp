@@ -1,0 +1,97 @@
+#include "folderscan/comparequeue.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace lindo {
+
+namespace {
+
+// Workers beside the loop's own thread, which compares too: a file pair
+// costs mostly system calls, so one thread per processor keeps them busy.
+std::size_t WorkerCount(std::size_t pairs)
+{
+    if (pairs < 2)
+        return 0;
+    const std::size_t processors = std::max(2u, std::thread::hardware_concurrency());
+    return std::min({processors - 1, std::size_t{3}, pairs - 1});
+}
+
+} // namespace
+
+CompareQueue::CompareQueue(std::size_t count, CompareFunction compare)
+    : m_count(count)
+    , m_compare(std::move(compare))
+    , m_done(new Done[count])
+    , m_ready(new std::atomic<bool>[count])
+{
+    for (std::size_t n = 0; n < count; ++n)
+        m_ready[n].store(false, std::memory_order_relaxed);
+    const std::size_t workers = WorkerCount(count);
+    for (std::size_t n = 0; n < workers; ++n)
+        m_workers.emplace_back([this] { Work(); });
+}
+
+CompareQueue::~CompareQueue()
+{
+    m_cancel = true;
+    for (std::thread &worker : m_workers)
+        worker.join();
+}
+
+void CompareQueue::Work()
+{
+    FileComparer comparer;
+    comparer.KeepFolders();
+    comparer.SetCancelFlag(&m_cancel);
+    while (!m_cancel.load(std::memory_order_relaxed)) {
+        const std::size_t index = m_next.fetch_add(1);
+        if (index >= m_count)
+            return;
+        Store(index, m_compare(index, comparer));
+    }
+}
+
+void CompareQueue::Store(std::size_t index, Done done)
+{
+    m_done[index] = std::move(done);
+    m_ready[index].store(true, std::memory_order_release);
+    m_ready[index].notify_one();
+}
+
+CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
+{
+    std::size_t expected = index;
+    // No worker has reached it: compared here rather than waited for.
+    if (m_next.load(std::memory_order_relaxed) <= index && m_next.compare_exchange_strong(expected, index + 1))
+        return m_compare(index, comparer);
+    // While a worker compares it, this thread takes on the next pairs
+    // rather than wait idle on a processor the workers could use.
+    while (!m_ready[index].load(std::memory_order_acquire)) {
+        const std::size_t ahead = m_next.fetch_add(1);
+        if (ahead >= m_count) {
+            m_ready[index].wait(false, std::memory_order_acquire);
+            break;
+        }
+        Store(ahead, m_compare(ahead, comparer));
+    }
+    return m_done[index];
+}
+
+std::uint64_t CompareQueue::Stamp(const std::string &path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return 0;
+    std::uint64_t stamp = 1469598103934665603ull;
+    for (const std::uint64_t part :
+         {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_mtim.tv_sec),
+          static_cast<std::uint64_t>(status.st_mtim.tv_nsec), static_cast<std::uint64_t>(status.st_ctim.tv_sec),
+          static_cast<std::uint64_t>(status.st_ctim.tv_nsec), static_cast<std::uint64_t>(status.st_mode)})
+        stamp = (stamp ^ part) * 1099511628211ull;
+    return stamp | 1; // never 0
+}
+
+} // namespace lindo

@@ -1,0 +1,60 @@
+#pragma once
+
+// Compares file pairs ahead of a scan's pairing loop on worker threads, so
+// that while the loop offers one row the next pairs are being read. The loop
+// still takes the results one by one in its own order; a pair that no worker
+// has taken yet when the loop reaches it is compared on the loop's thread.
+
+#include "folderscan/filecomparer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace lindo {
+
+class CompareQueue {
+public:
+    // What a pair's files looked like when they were compared, to tell
+    // whether either has changed since.
+    struct Snapshot {
+        std::uint64_t stamp[2] = {0, 0};
+    };
+    struct Done {
+        FileComparer::Result result;
+        Snapshot snapshot;
+    };
+    // Compares pair `index` with the given comparer.
+    using CompareFunction = std::function<Done(std::size_t index, FileComparer &comparer)>;
+
+    // `count` pairs, each compared by `compare`.
+    CompareQueue(std::size_t count, CompareFunction compare);
+    // Stops the workers (a comparison under way is cut short) and waits for them.
+    ~CompareQueue();
+    CompareQueue(const CompareQueue &) = delete;
+    CompareQueue &operator=(const CompareQueue &) = delete;
+
+    // The result of pair `index`; indexes must be asked in rising order.
+    // Meanwhile the calling thread may compare later pairs.
+    Done Take(std::size_t index, FileComparer &comparer);
+
+    // A fingerprint of a file as it is now (0 when it cannot be looked up).
+    static std::uint64_t Stamp(const std::string &path);
+
+private:
+    void Work();
+    void Store(std::size_t index, Done done);
+
+    const std::size_t m_count;
+    const CompareFunction m_compare;
+    std::atomic<std::size_t> m_next{0}; // the next pair nobody has taken
+    std::atomic<bool> m_cancel{false};
+    std::unique_ptr<Done[]> m_done;
+    std::unique_ptr<std::atomic<bool>[]> m_ready; // whether m_done holds the pair's result
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace lindo
