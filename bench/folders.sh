@@ -102,7 +102,9 @@ race() { # race NAME DIR1 DIR2
     # Peak memory of one run each, and what lindo needs per file listed
     # beyond a run on two empty folders.
     local rss rss_empty rss_diff files
-    peak() { /usr/bin/time -o "$work/peak" -f %M "$@" >/dev/null 2>&1 || true; cat "$work/peak"; }
+    # The figure is the last line: time puts "Command exited with non-zero
+    # status" before it when the trees differ.
+    peak() { /usr/bin/time -o "$work/peak" -f %M "$@" >/dev/null 2>&1 || true; tail -n 1 "$work/peak"; }
     rss=$(peak "$lindo" --folders "$a" "$b")
     rss_empty=$(peak "$lindo" --folders "$work/empty1" "$work/empty2")
     rss_diff=$(peak diff -rq "$a" "$b")
