@@ -2,6 +2,7 @@
 
 #include "engine/fileerror.h"
 #include "engine/safewrite.h"
+#include "engine/safewritefiles.h"
 #include "uikit/comparedfileguard.h"
 #include "uikit/filechoosers.h"
 #include "uikit/prompt.h"
@@ -22,28 +23,6 @@ namespace {
 constexpr char kFileName[] = "unsaved-merge.txt";
 const QString kErrorCaption = QStringLiteral("Error");
 
-std::string StateFolder()
-{
-    const char *state = std::getenv("XDG_STATE_HOME");
-    if (state && *state == '/')
-        return std::string(state) + "/lindo";
-    const char *home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.local/state/lindo";
-}
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 std::string ReadAll(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -60,7 +39,7 @@ bool SaveRecoveredTo(QWidget *parent, const std::string &target, std::string_vie
     if (!failure)
         failure = writer.Commit();
     if (failure)
-        Ask(parent, kErrorCaption, QString::fromLocal8Bit(FileErrorMessage(*failure, target)), PromptIcon::Stop);
+        Ask(parent, kErrorCaption, QString::fromLocal8Bit(writer.FailureMessage(*failure)), PromptIcon::Stop);
     return !failure;
 }
 
@@ -68,14 +47,17 @@ bool SaveRecoveredTo(QWidget *parent, const std::string &target, std::string_vie
 
 std::string RecoveryFilePath()
 {
-    return StateFolder() + "/" + kFileName;
+    const std::filesystem::path folder = safewrite::StateFolder();
+    return folder.empty() ? std::string() : (folder / kFileName).string();
 }
 
 bool WriteRecoveryFile(const std::function<bool(const std::function<bool(std::string_view)> &)> &streamOut)
 {
-    const std::string folder = StateFolder();
+    const std::filesystem::path folder = safewrite::StateFolder();
+    if (folder.empty())
+        return false;
     std::error_code ignored; // a folder that cannot be made fails the open below
-    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+    std::filesystem::create_directories(folder.parent_path(), ignored);
     ::mkdir(folder.c_str(), 0700);
     // Whole or not at all: written beside it, then renamed over it.
     const std::string path = RecoveryFilePath();
@@ -83,7 +65,7 @@ bool WriteRecoveryFile(const std::function<bool(const std::function<bool(std::st
     const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool written = streamOut([fd](std::string_view bytes) { return WriteAll(fd, bytes); });
+    bool written = streamOut([fd](std::string_view bytes) { return safewrite::WriteAll(fd, bytes); });
     written = ::fsync(fd) == 0 && written;
     written = ::close(fd) == 0 && written;
     if (!written || ::rename(part.c_str(), path.c_str()) != 0) {

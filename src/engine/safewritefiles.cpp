@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -39,6 +40,15 @@ int CreateUniquelyNamed(const std::filesystem::path &folder, const std::string &
     }
     errno = EEXIST;
     return -1;
+}
+
+std::filesystem::path StateFolder()
+{
+    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return std::filesystem::path(state) / "lindo";
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".local" / "state" / "lindo";
+    return {};
 }
 
 bool WriteAll(int fd, std::string_view bytes)

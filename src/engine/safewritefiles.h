@@ -24,6 +24,10 @@ int CreateUniquelyNamed(const std::filesystem::path &folder, const std::string &
                         std::string &created);
 
 // Writes every byte from the descriptor's position on.
+// The program's own state folder: $XDG_STATE_HOME/lindo, else
+// ~/.local/state/lindo; empty without either. Not made here.
+std::filesystem::path StateFolder();
+
 bool WriteAll(int fd, std::string_view bytes);
 // Writes every byte from offset on, leaving the position alone.
 bool WriteAllAt(int fd, std::string_view bytes, off_t offset);

@@ -41,20 +41,14 @@ bool LockWithin(int fd, std::chrono::steady_clock::duration patience)
     return true;
 }
 
-// Where the old contents go when the target's folder cannot take them:
-// $XDG_STATE_HOME/lindo, or ~/.local/state/lindo.
-std::filesystem::path StateFolder()
+// Where the old contents go when the target's folder cannot take them.
+std::filesystem::path MadeStateFolder()
 {
-    std::filesystem::path base;
-    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
-        base = state;
-    else if (const char *home = std::getenv("HOME"); home && *home)
-        base = std::filesystem::path(home) / ".local" / "state";
-    else
-        return {};
+    const std::filesystem::path folder = StateFolder();
     std::error_code ec;
-    std::filesystem::create_directories(base / "lindo", ec);
-    return base / "lindo";
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ec);
+    return folder;
 }
 
 // Reserving room without changing the size is not held to the process's
@@ -136,7 +130,7 @@ std::optional<FileErrorCause> SafeFileWriter::KeepOldContents(off_t oldSize)
     const std::filesystem::path target(m_target);
     const std::string prefix = target.filename().string().substr(0, 200) + std::string(kCopyMark);
     int error = 0;
-    for (const std::filesystem::path &folder : {FolderOf(target), StateFolder()}) {
+    for (const std::filesystem::path &folder : {FolderOf(target), MadeStateFolder()}) {
         if (folder.empty())
             continue;
         const int copy = CreateUniquelyNamed(folder, prefix, 0600, m_keptCopy);
