@@ -1,0 +1,78 @@
+#pragma once
+
+// The three-way merge: two versions of a file (FILE1, FILE2) merged against
+// the version both were made from (BASE). Each side is aligned with the base
+// by a monotonic line diff; the base is then walked stretch by stretch, and
+// a stretch changed on one side takes that side's lines, one changed alike on
+// both is taken once, and one changed differently on both is a conflict.
+//
+// The three files are indexed 0 (FILE1), 1 (BASE) and 2 (FILE2) throughout.
+
+#include "engine/bytebuffer.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lindo {
+
+inline constexpr int kMerge3First = 0;
+inline constexpr int kMerge3Base = 1;
+inline constexpr int kMerge3Second = 2;
+
+// One of the three files: its bytes, and its lines, each viewing the bytes
+// with its own line end (LF or CR LF); only the last may lack one.
+struct Merge3Text {
+    ByteBuffer bytes;
+    std::vector<std::string_view> lines;
+};
+
+// Reads the file at path into text and cuts its lines. Returns 0 or an
+// errno value, as ReadFileBytes does.
+int ReadMerge3Text(const std::string &path, Merge3Text &text);
+
+// Cuts text.bytes into text.lines (after a change of the bytes).
+void CutMerge3Lines(Merge3Text &text);
+
+enum class Merge3Kind : std::uint8_t {
+    Unchanged,  // the same lines in all three files
+    FirstOnly,  // changed in FILE1 only: the merge takes FILE1's lines
+    SecondOnly, // changed in FILE2 only: the merge takes FILE2's lines
+    BothAlike,  // changed the same way in both: taken once
+    Conflict,   // changed differently in both (overlapping or touching)
+};
+
+// A stretch of the merge: lines [first[f], first[f] + count[f]) of each file
+// f. Stretches come in file order and together cover every line of all three
+// files, each line once. A count may be 0 (an insertion or a deletion).
+struct Merge3Stretch {
+    Merge3Kind kind = Merge3Kind::Unchanged;
+    std::array<std::int32_t, 3> first{};
+    std::array<std::int32_t, 3> count{};
+};
+
+struct Merge3Result {
+    std::vector<Merge3Stretch> stretches;
+    std::size_t conflicts = 0; // stretches of kind Conflict
+};
+
+// Merges texts[0] (FILE1) and texts[2] (FILE2) against texts[1] (BASE).
+Merge3Result Merge3(const std::array<const Merge3Text *, 3> &texts);
+
+// The conflict markers' labels (git's: the file names as given).
+struct Merge3Labels {
+    std::string first;
+    std::string base;
+    std::string second;
+};
+
+// Appends the merge to out: every stretch but a conflict as the merge takes
+// it, each conflict between markers as git writes them ("<<<<<<< first",
+// FILE1's lines, with diff3 "||||||| base" and BASE's lines, "=======",
+// FILE2's lines, ">>>>>>> second"). Lines keep their own bytes and line ends.
+void WriteMerge3(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
+                 const Merge3Labels &labels, bool diff3, std::string &out);
+
+} // namespace lindo
