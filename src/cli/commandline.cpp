@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "cli/merge3command.h"
 #include "cli/signalcleanup.h"
 
 #include "cli/usage.h"
@@ -190,6 +191,10 @@ int RunCommandLine(int argc, char **argv)
     if (mode == "--merge") {
         RemoveWriterTemporaryOnSignals();
         return RunMerge(args);
+    }
+    if (mode == "--merge3") {
+        RemoveWriterTemporaryOnSignals();
+        return RunMerge3Command(args);
     }
     if (mode == "--sections")
         return RunSections(args);

@@ -7,6 +7,7 @@ namespace lindo {
 inline constexpr std::string_view kUsage =
     "Usage: lindo [FILE1 FILE2]\n"
     "       lindo --merge FILE1 FILE2 [-o OUT]\n"
+    "       lindo --merge3 FILE1 BASE FILE2 [-o OUT] [--diff3] [-L LABEL]...\n"
     "       lindo --sections FILE1 FILE2\n"
     "       lindo --folders DIR1 DIR2 [--no-exceptions]\n"
     "       lindo --help | --version\n"
@@ -16,6 +17,13 @@ inline constexpr std::string_view kUsage =
     "  --merge     writes the merge output (every line ending in CR LF) to\n"
     "              standard output, or to OUT with -o (\"-o -\" is standard\n"
     "              output; a pipe or device is written, not replaced)\n"
+    "  --merge3    merges the changes FILE1 and FILE2 made to BASE, line by line\n"
+    "              (a three-way merge), to standard output or to OUT with -o;\n"
+    "              changes that overlap or touch are written between conflict\n"
+    "              markers as git writes them, labelled with the file names or\n"
+    "              with up to three -L LABELs (FILE1's, BASE's, FILE2's);\n"
+    "              --diff3 adds BASE's lines. Exit status: 0 when no conflict\n"
+    "              is left, 1 when conflicts are, 2 on trouble\n"
     "  --sections  prints each section: SIDE INDEX FIRST LAST STATUS PARTNER ABOVE SELECTED\n"
     "  -b, --ignore-space-change\n"
     "              with --merge or --sections: lines that differ only in the\n"
@@ -44,7 +52,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDifferent = 1; // --folders: a listed file differs
 inline constexpr int kExitFailure = 2;
 inline constexpr char kNoExceptionsOption[] = "--no-exceptions";
-inline constexpr char kOutputOption[] = "-o"; // --merge: the file to write
+inline constexpr char kOutputOption[] = "-o"; // --merge, --merge3: the file to write
+inline constexpr char kDiff3Option[] = "--diff3"; // --merge3: shows the base's lines too
+inline constexpr char kLabelOption[] = "-L";      // --merge3: a conflict marker's label
 
 // The windowed half of the program, started by `lindo` for everything that
 // needs Qt, so the headless modes load no user-interface libraries at all.

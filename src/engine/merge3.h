@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,5 +75,11 @@ struct Merge3Labels {
 // FILE2's lines, ">>>>>>> second"). Lines keep their own bytes and line ends.
 void WriteMerge3(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
                  const Merge3Labels &labels, bool diff3, std::string &out);
+
+// WriteMerge3 in pieces of a few hundred KiB, each handed to sink as it
+// fills, so that a large merge never sits whole in memory. Stops as soon as
+// sink returns false, and returns false then.
+bool WriteMerge3Chunked(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
+                        const Merge3Labels &labels, bool diff3, const std::function<bool(std::string_view)> &sink);
 
 } // namespace lindo
