@@ -3,6 +3,7 @@
 #include "cli/usage.h"
 #include "engine/fileerror.h"
 #include "engine/merge3.h"
+#include "engine/runboth.h"
 #include "engine/safewrite.h"
 
 #include <cstdio>
@@ -48,14 +49,18 @@ bool ParseRequest(const std::vector<std::string_view> &args, Merge3Request &requ
     return request.paths.size() == 3;
 }
 
-// Reads the three files; reports the first that cannot be read, as the
-// two-file merge does.
+// Reads the three files, FILE1 on a second thread; reports the first that
+// cannot be read, as the two-file merge does.
 bool ReadTexts(const Merge3Request &request, std::array<Merge3Text, 3> &texts)
 {
+    std::array<int, 3> errors{};
+    RunBoth([&](std::size_t n) {
+        for (std::size_t f = n == 0 ? 0 : 1; f < (n == 0 ? 1 : 3); ++f)
+            errors[f] = ReadMerge3Text(request.paths[f], texts[f]);
+    });
     for (std::size_t f = 0; f < 3; ++f) {
-        const int error = ReadMerge3Text(request.paths[f], texts[f]);
-        if (error != 0) {
-            std::cerr << FileErrorMessage(CauseFromErrno(error), request.paths[f]) << '\n';
+        if (errors[f] != 0) {
+            std::cerr << FileErrorMessage(CauseFromErrno(errors[f]), request.paths[f]) << '\n';
             return false;
         }
     }

@@ -1,7 +1,6 @@
 #include "engine/merge3diff.h"
 
 #include "engine/merge3myers.h"
-#include "engine/runboth.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
@@ -39,8 +38,10 @@ struct DiffFile {
     std::int32_t size = 0;
     std::vector<std::uint8_t> changedStore;
     std::uint8_t *changed = nullptr;
-    std::vector<std::uint32_t> kept;   // the ids of the lines the search sees
-    std::vector<std::int32_t> keptAt;  // and which lines they are
+    // The ids of the lines the search sees (the unchanged lines between the
+    // common head and tail once KeepLines is done), and which it changes.
+    std::vector<std::uint32_t> kept;
+    std::vector<std::uint8_t> keptChanged;
 
     DiffFile(const std::vector<std::uint32_t> &lineIds, const std::vector<std::string_view> &texts)
         : ids(lineIds.data()), lines(&texts), size(static_cast<std::int32_t>(lineIds.size())),
@@ -80,7 +81,7 @@ bool SetAsideCommon(const std::vector<std::uint8_t> &disposition, std::int32_t i
 
 // Sorts the lines between the common head and tail: a line with no match on
 // the other side is changed at once, the rest go to the search.
-void KeepLines(DiffFile &file, const std::vector<std::uint32_t> &matches, std::int32_t start, std::int32_t end)
+void KeepLines(DiffFile &file, const std::vector<std::uint16_t> &matches, std::int32_t start, std::int32_t end)
 {
     const std::int32_t limit = std::min(RoughSquareRoot(file.size), kCommonLineMatches);
     std::vector<std::uint8_t> disposition(static_cast<std::size_t>(std::max(end, start)), kNoMatch);
@@ -90,15 +91,25 @@ void KeepLines(DiffFile &file, const std::vector<std::uint32_t> &matches, std::i
         disposition[i] = count == 0 ? kNoMatch : count >= static_cast<std::uint32_t>(limit) ? kCommon : kMatched;
     }
     file.kept.reserve(static_cast<std::size_t>(end - start));
-    file.keptAt.reserve(static_cast<std::size_t>(end - start));
     for (std::int32_t i = start; i < end; ++i) {
         if (disposition[i] == kMatched || (disposition[i] == kCommon && !SetAsideCommon(disposition, i, start, end - 1))) {
             file.kept.push_back(file.ids[i]);
-            file.keptAt.push_back(i);
         } else {
             file.changed[i] = 1;
         }
     }
+}
+
+// Marks the lines the search found changed; start and end as for KeepLines.
+void MarkSearchChanges(DiffFile &file, std::int32_t start, std::int32_t end)
+{
+    std::size_t item = 0;
+    for (std::int32_t i = start; i < end; ++i) {
+        if (!file.changed[i] && file.keptChanged[item++])
+            file.changed[i] = 1;
+    }
+    file.kept = {};
+    file.keptChanged = {};
 }
 
 // A run of changed lines [start, end) of one file, as the sliding walks it.
@@ -220,12 +231,14 @@ std::vector<Merge3Hunk> CollectHunks(const DiffFile &base, const DiffFile &side)
     return hunks;
 }
 
-// How many times each base text occurs among ids.
-std::vector<std::uint32_t> CountTexts(const std::vector<std::uint32_t> &ids, std::uint32_t texts)
+// How many times each base text occurs among ids, up to a limit above
+// every one KeepLines tells counts apart by.
+std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std::uint32_t texts)
 {
-    std::vector<std::uint32_t> counts(texts, 0);
+    static_assert(kCommonLineMatches < 0xFFFF);
+    std::vector<std::uint16_t> counts(texts, 0);
     for (const std::uint32_t id : ids) {
-        if (id != kNoBaseText)
+        if (id != kNoBaseText && counts[id] != 0xFFFF)
             ++counts[id];
     }
     return counts;
@@ -343,7 +356,7 @@ void NumberMerge3Lines(const std::array<const Merge3Text *, 3> &texts, Merge3Lin
 {
     BaseTexts baseTexts(texts[kMerge3Base]->lines);
     baseTexts.NumberBase(lineIds.ids[kMerge3Base]);
-    RunBoth([&](std::size_t n) {
+    RunBothPassingOn([&](std::size_t n) {
         const std::size_t side = n == 0 ? kMerge3First : kMerge3Second;
         baseTexts.NumberSide(texts[side]->lines, lineIds.ids[kMerge3Base], lineIds.ids[side]);
     });
@@ -364,16 +377,13 @@ std::vector<Merge3Hunk> DiffMerge3Side(const std::array<const Merge3Text *, 3> &
         ++tail;
     KeepLines(base, CountTexts(lineIds.ids[static_cast<std::size_t>(side)], lineIds.texts), head, base.size - tail);
     KeepLines(other, CountTexts(lineIds.ids[kMerge3Base], lineIds.texts), head, other.size - tail);
-    {
-        Merge3Myers myers(base.kept.data(), base.keptAt.data(), static_cast<std::int32_t>(base.kept.size()),
-                          base.changed, other.kept.data(), other.keptAt.data(),
-                          static_cast<std::int32_t>(other.kept.size()), other.changed);
-        myers.Run();
-    }
-    base.kept = {};
-    base.keptAt = {};
-    other.kept = {};
-    other.keptAt = {};
+    base.keptChanged.assign(base.kept.size(), 0);
+    other.keptChanged.assign(other.kept.size(), 0);
+    Merge3Myers(base.kept.data(), static_cast<std::int32_t>(base.kept.size()), base.keptChanged.data(),
+                other.kept.data(), static_cast<std::int32_t>(other.kept.size()), other.keptChanged.data())
+        .Run();
+    MarkSearchChanges(base, head, base.size - tail);
+    MarkSearchChanges(other, head, other.size - tail);
     SlideGroups(base, other);
     SlideGroups(other, base);
     return CollectHunks(base, other);
