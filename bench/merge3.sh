@@ -44,22 +44,29 @@ if [ "$(cat "$stamp" 2>/dev/null)" != "$source_sum" ]; then
 fi
 first="$out/merge3.1" base="$out/merge3.base" second="$out/merge3.2"
 
-run_tool() {
+command_of() {
     case "$1" in
-    lindo) "$lindo" --merge3 "$first" "$base" "$second" ;;
-    git) git merge-file -p "$first" "$base" "$second" ;;
-    diff3) diff3 -m "$first" "$base" "$second" ;;
+    lindo) echo "$lindo" --merge3 ;;
+    git) echo git merge-file -p ;;
+    diff3) echo diff3 -m ;;
     esac
 }
+run_tool() {
+    local -a command
+    read -r -a command <<<"$(command_of "$1")"
+    "${command[@]}" "$first" "$base" "$second"
+}
 
-# One measured run: sets run_seconds and run_kib. All three exit non-zero
+# One measured run, its output dropped as compare.sh drops it: sets
+# run_seconds and run_kib. All three exit non-zero
 # when conflicts are left (git with their count); only a crash (a status
 # above 128) or diff3's trouble status 2 counts as failure.
 measure() {
     local tool=$1 start end status=0
     start=$EPOCHREALTIME
-    /usr/bin/time -f '%M' -o "$out/.rss" bash -c "$(declare -f run_tool); $(declare -p lindo first base second); run_tool $tool" \
-        >"$out/merge3.out.$tool" 2>/dev/null || status=$?
+    local -a command
+    read -r -a command <<<"$(command_of "$tool")"
+    /usr/bin/time -f '%M' -o "$out/.rss" "${command[@]}" "$first" "$base" "$second" >/dev/null 2>&1 || status=$?
     end=$EPOCHREALTIME
     if [ "$status" -gt 128 ] || { [ "$tool" != git ] && [ "$status" -gt 1 ]; }; then
         echo "$tool failed (exit $status)" >&2
@@ -72,7 +79,8 @@ measure() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 largest() { sort -n | tail -n 1; }
 
-for tool in lindo git diff3; do run_tool $tool >/dev/null 2>&1 || true; done
+# The warm-up runs keep the outputs, for the conflict counts and the check.
+for tool in lindo git diff3; do run_tool $tool >"$out/merge3.out.$tool" 2>/dev/null || true; done
 declare -A times rss
 for ((run = 0; run < repeat; ++run)); do
     for tool in lindo git diff3; do
