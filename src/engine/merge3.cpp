@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <new>
 #include <cstring>
+#include <limits>
+#include <new>
 
 namespace lindo {
 
@@ -73,7 +74,8 @@ private:
     {
         const Merge3Hunk *first = Next(kMerge3First);
         const Merge3Hunk *second = Next(kMerge3Second);
-        const std::int32_t start = std::min(first ? first->baseFirst : INT32_MAX, second ? second->baseFirst : INT32_MAX);
+        constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::max();
+        const std::int32_t start = std::min(first ? first->baseFirst : kNone, second ? second->baseFirst : kNone);
         if (start > m_at.base)
             m_result.stretches.push_back(UnchangedUpTo(m_at, start));
         m_at.base = start;

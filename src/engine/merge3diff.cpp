@@ -22,14 +22,6 @@ constexpr std::int32_t kCommonLineShare = 4;
 
 enum Disposition : std::uint8_t { kNoMatch = 0, kMatched = 1, kCommon = 2 };
 
-std::int32_t RoughSquareRoot(std::int64_t n)
-{
-    std::int32_t root = 1;
-    for (; n > 0; n >>= 2)
-        root <<= 1;
-    return root;
-}
-
 // One file of a diff: its line numbers, and a changed flag per line with a
 // clear flag on either side of the file, so that group walks need no bounds.
 struct DiffFile {
@@ -244,10 +236,6 @@ std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std
     return counts;
 }
 
-} // namespace
-
-namespace {
-
 // The base's distinct texts, found by their tags in an open-addressed table.
 class BaseTexts {
 public:
@@ -255,6 +243,7 @@ public:
         : m_baseLines(baseLines), m_mask(std::bit_ceil(std::max<std::size_t>(16, baseLines.size() * 2)) - 1),
           m_slots(m_mask + 1)
     {
+        m_firstLine.reserve(baseLines.size());
     }
 
     // Numbers every base line; a text seen before gets its number again.

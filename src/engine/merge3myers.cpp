@@ -17,15 +17,6 @@ constexpr std::int32_t kAheadFactor = 4;
 constexpr std::int32_t kMinCostLimit = 256;
 constexpr std::int32_t kFar = std::numeric_limits<std::int32_t>::max();
 
-// About the square root of n, a power of two.
-std::int32_t RoughSquareRoot(std::int64_t n)
-{
-    std::int32_t root = 1;
-    for (; n > 0; n >>= 2)
-        root <<= 1;
-    return root;
-}
-
 } // namespace
 
 struct Merge3Myers::Search {

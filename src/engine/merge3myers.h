@@ -11,6 +11,15 @@
 
 namespace lindo {
 
+// About the square root of n, a power of two: the scale of the diff's limits.
+inline std::int32_t RoughSquareRoot(std::int64_t n)
+{
+    std::int32_t root = 1;
+    for (; n > 0; n >>= 2)
+        root <<= 1;
+    return root;
+}
+
 class Merge3Myers {
 public:
     // a and b are the sequences; changedA and changedB (one byte an item,
