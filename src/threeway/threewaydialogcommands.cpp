@@ -80,7 +80,7 @@ void CThreeWayDialog::FillPane(int file)
             const std::string_view bytes = m_text.ShownLine(file, line);
             CThreeWayPane::Line &shown = lines[static_cast<std::size_t>(line)];
             shown.text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-            shown.background = KindColour(s.kind);
+            shown.stretch = stretch;
             // A changed side's line against the base's line in the same place.
             if (settings.showLineChanges && file != kMerge3Base && s.kind != Merge3Kind::Unchanged
                 && n < s.count[kMerge3Base])
@@ -89,6 +89,7 @@ void CThreeWayDialog::FillPane(int file)
                                            settings.keyOptions).first);
         }
     }
+    m_panes[f]->m_stretchColour = [this](int stretch) { return StretchColour(stretch); };
     m_panes[f]->SetLines(std::move(lines));
     m_panes[f]->SetGaps(std::move(gaps));
 }

@@ -92,9 +92,10 @@ void CThreeWayPane::paintEvent(QPaintEvent *event)
     for (int line = top + std::max(0, event->rect().top()) / m_lineHeight; line <= last; ++line) {
         const Line &shown = LineAt(line);
         const int y = (line - top) * m_lineHeight;
-        if (shown.background.isValid())
-            painter.fillRect(0, y, width, m_lineHeight, shown.background);
-        const QColor tint = (shown.background.isValid() ? shown.background : palette().base().color()).darker(kTintDarker);
+        const QColor background = m_stretchColour && shown.stretch >= 0 ? m_stretchColour(shown.stretch) : QColor();
+        if (background.isValid())
+            painter.fillRect(0, y, width, m_lineHeight, background);
+        const QColor tint = (background.isValid() ? background : palette().base().color()).darker(kTintDarker);
         for (const auto &[first, end] : shown.tints) {
             const qreal left = TextX(shown.text, first);
             painter.fillRect(QRectF(left, y, TextX(shown.text, end) - left, m_lineHeight), tint);

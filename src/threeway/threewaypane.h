@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -19,12 +20,15 @@ class CThreeWayPane : public QAbstractScrollArea {
 public:
     struct Line {
         QString text;
-        QColor background; // invalid: the pane's own
+        int stretch = -1; // whose colour the line is on
         // Characters [first, second) that changed within the line.
         std::vector<std::pair<int, int>> tints;
     };
 
     explicit CThreeWayPane(QWidget *parent = nullptr);
+
+    // A stretch's colour, asked afresh at every paint; invalid: the pane's own.
+    std::function<QColor(int stretch)> m_stretchColour;
 
     void SetLines(std::vector<Line> lines);
     int LineCount() const { return static_cast<int>(m_lines.size()); }
