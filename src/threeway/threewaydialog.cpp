@@ -141,6 +141,7 @@ void CThreeWayDialog::LoadResult()
     m_result.StreamIn(m_text.MergedBytes(lineCounts));
     m_result.FinishStreamingIn();
     m_map.Reset(lineCounts);
+    m_choiceAt.assign(1, -1);
     GoToConflictAfter(-1, true);
     UpdateStatus();
 }

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class QLabel;
 
@@ -88,6 +89,9 @@ private:
     ResultMap m_map;
     int m_replacing = -1; // the stretch a choice is replacing, while it does
     int m_replacingLineCount = 0; // and the lines it puts there
+    // The stretch each edit step made a choice for, by steps done; -1: an
+    // edit by hand.
+    std::vector<int> m_choiceAt;
     bool m_syncing = false;
     QToolBar m_toolBar;
     CMergedEditCtrl m_result;

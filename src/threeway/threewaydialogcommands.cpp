@@ -154,15 +154,25 @@ void CThreeWayDialog::ReplaceStretch(int stretch, Take take)
 
 void CThreeWayDialog::OnLinesChanged(const LinesChange &change)
 {
+    const std::size_t step = change.editsDone;
+    if (change.step == LinesChange::Step::Edit) {
+        m_choiceAt.resize(step + 1);
+        m_choiceAt[step] = m_replacing;
+    }
     if (m_replacing >= 0) {
         m_map.Replaced(m_replacing, m_replacingLineCount);
-        m_map.Remember(change.editsDone);
+        m_map.Remember(step);
         return; // the choice updates the status once the caret is in place
     }
-    if (change.step == LinesChange::Step::Edit || !m_map.Recall(change.editsDone)) {
+    if (change.step == LinesChange::Step::Edit || !m_map.Recall(step)) {
         m_map.Edited(change.line, change.oldLast, change.newLast);
-        m_map.Remember(change.editsDone);
+        m_map.Remember(step);
     }
+    // A choice taken back or made again leaves the caret on its stretch, so
+    // the next choice is for the same one.
+    const std::size_t undone = change.step == LinesChange::Step::Undo ? step + 1 : step;
+    if (change.step != LinesChange::Step::Edit && undone < m_choiceAt.size() && m_choiceAt[undone] >= 0)
+        m_result.SetCaret(m_map.Start(m_choiceAt[undone]), 0);
     UpdateStatus();
 }
 

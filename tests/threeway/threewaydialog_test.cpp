@@ -63,6 +63,22 @@ INSTANTIATE_TEST_SUITE_P(
                     TakeRow{"SecondByButton", 0, kIdTakeSecond, "gamma two\n"}),
     [](const testing::TestParamInfo<TakeRow> &info) { return info.param.name; });
 
+TEST_F(ThreeWayWindowTest, UndoAndRedoOfAChoiceThatLeftNoLinesFindTheConflictAgain)
+{
+    // FILE1 deletes the line FILE2 changes: taking FILE1 leaves the conflict no lines.
+    Open("a\nc\n", "a\nb\nc\n", "a\nB\nc\n", OutPath());
+    Key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "0 of 1 conflict left");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "1 of 1 conflict left");
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "0 of 1 conflict left");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_2, Qt::ControlModifier); // the conflict, not the line after it
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(ReadFile(OutPath()), "a\nB\nc\n");
+}
+
 TEST_F(ThreeWayWindowTest, NextAndPreviousMoveThroughTheOpenConflicts)
 {
     Open("a1\nb\nc1\nd\ne1\n", "a\nb\nc\nd\ne\n", "a2\nb\nc2\nd\ne2\n", OutPath());
