@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                     EditRow{"LineBreakAtTheEndOfAStretch", 4, 4, 5, {0, 2, 2, 6, 8}},
                     EditRow{"LinesAddedAtTheStartOfAStretchGoToIt", 2, 2, 4, {0, 2, 2, 7, 9}},
                     EditRow{"WholeLinesDeletedAcrossTwoStretches", 3, 6, 3, {0, 2, 2, 3, 4}},
-                    EditRow{"LineJoinedWithTheNextStretch", 4, 5, 4, {0, 2, 2, 4, 6}}),
+                    EditRow{"LineJoinedWithTheNextStretch", 4, 5, 4, {0, 2, 2, 4, 6}},
+                    EditRow{"LinesPastedOverTwoStretchesStayWithTheFirst", 3, 6, 5, {0, 2, 2, 5, 6}}),
     [](const testing::TestParamInfo<EditRow> &info) { return info.param.name; });
 
 TEST(ResultMap, AChoiceMovesOnlyTheStretchesAfterIt)
