@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ThreeWayTextStart,
     testing::Values(SameRow{"ConflictAndCleanChanges", "A\nb\nc1\nd\n", "a\nb\nc\nd\n", "a\nb\nc2\nD\n"},
                     SameRow{"CrLfConflict", "a\r\nx\r\nc\r\n", "a\r\nb\r\nc\r\n", "a\r\ny\r\nc\r\n"},
+                    SameRow{"CrLfConflictAmongLfLines", "a\r\nx\r\nc\n", "a\r\nb\r\nc\n", "a\r\ny\r\nc\n"},
                     SameRow{"SideWithoutFinalLineEndInAConflict", "a\nx", "a\nb\n", "a\ny\n"},
                     SameRow{"BothAddedToAnEmptyBase", "x\ny\n", "", "x\nz\n"},
                     SameRow{"DeletedAgainstChanged", "a\nc\n", "a\nb\nc\n", "a\nB\nc\n"}),
