@@ -79,6 +79,20 @@ TEST_F(ThreeWayWindowTest, UndoAndRedoOfAChoiceThatLeftNoLinesFindTheConflictAga
     EXPECT_EQ(ReadFile(OutPath()), "a\nB\nc\n");
 }
 
+TEST_F(ThreeWayWindowTest, LinesTypedAboveAConflictMoveItDown)
+{
+    Open(kFirst, kBase, kSecond, OutPath());
+    Result().SetCaret(0, 0);
+    QTest::keyClicks(&Result(), "new");
+    Key(Qt::Key_Return, Qt::NoModifier);
+    Key(Qt::Key_Return, Qt::NoModifier);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    Key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "0 of 1 conflict left");
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(ReadFile(OutPath()), "new\n\n" + Resolved("gamma one\n"));
+}
+
 TEST_F(ThreeWayWindowTest, NextAndPreviousMoveThroughTheOpenConflicts)
 {
     Open("a1\nb\nc1\nd\ne1\n", "a\nb\nc\nd\ne\n", "a2\nb\nc2\nd\ne2\n", OutPath());
