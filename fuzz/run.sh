@@ -4,7 +4,7 @@
 # small seed corpora under fuzz/corpus/<target>/.
 #
 #   fuzz/run.sh [seconds per target, default 60] [target ...]
-#   targets: engine settings folderscan linechanges mergedtext (default: all five)
+#   targets: engine settings folderscan linechanges mergedtext merge3 (default: all six)
 #
 # What the runs add to the corpora stays in build/fuzz/corpus/; inputs that
 # fail are kept in build/fuzz/artifacts/<target>/. Exits non-zero when any
@@ -16,7 +16,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(engine settings folderscan linechanges mergedtext)
+[ ${#targets[@]} -eq 0 ] && targets=(engine settings folderscan linechanges mergedtext merge3)
 build="$root/build/fuzz"
 
 fuzzer_runtime_present() {

@@ -4,6 +4,8 @@
 #include "engine/textreader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
 #include <cstring>
 
 namespace lindo {
@@ -274,7 +276,12 @@ int ReadMerge3Text(const std::string &path, Merge3Text &text)
         text.bytes.Clear();
         return error;
     }
-    CutMerge3Lines(text);
+    try {
+        CutMerge3Lines(text);
+    } catch (const std::bad_alloc &) {
+        text.bytes.Clear();
+        return ENOMEM;
+    }
     return 0;
 }
 
@@ -282,9 +289,9 @@ Merge3Result Merge3(const std::array<const Merge3Text *, 3> &texts)
 {
     Merge3LineIds lineIds;
     NumberMerge3Lines(texts, lineIds);
-    const std::vector<Merge3Hunk> first = DiffMerge3Side(texts, lineIds, kMerge3First);
-    const std::vector<Merge3Hunk> second = DiffMerge3Side(texts, lineIds, kMerge3Second);
-    return MergeWalk(texts, first, second).Run();
+    std::array<std::vector<Merge3Hunk>, 2> hunks;
+    RunBothPassingOn([&](std::size_t n) { hunks[n] = DiffMerge3Side(texts, lineIds, n == 0 ? kMerge3First : kMerge3Second); });
+    return MergeWalk(texts, hunks[0], hunks[1]).Run();
 }
 
 void WriteMerge3(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,

@@ -38,8 +38,10 @@ struct DiffFile {
     std::int32_t size = 0;
     std::vector<std::uint8_t> changedStore;
     std::uint8_t *changed = nullptr;
-    std::vector<std::uint32_t> kept;   // the ids of the lines the search sees
-    std::vector<std::int32_t> keptAt;  // and which lines they are
+    // The ids of the lines the search sees (the unchanged lines between the
+    // common head and tail once KeepLines is done), and which it changes.
+    std::vector<std::uint32_t> kept;
+    std::vector<std::uint8_t> keptChanged;
 
     DiffFile(const std::vector<std::uint32_t> &lineIds, const std::vector<std::string_view> &texts)
         : ids(lineIds.data()), lines(&texts), size(static_cast<std::int32_t>(lineIds.size())),
@@ -79,7 +81,7 @@ bool SetAsideCommon(const std::vector<std::uint8_t> &disposition, std::int32_t i
 
 // Sorts the lines between the common head and tail: a line with no match on
 // the other side is changed at once, the rest go to the search.
-void KeepLines(DiffFile &file, const std::vector<std::uint32_t> &matches, std::int32_t start, std::int32_t end)
+void KeepLines(DiffFile &file, const std::vector<std::uint16_t> &matches, std::int32_t start, std::int32_t end)
 {
     const std::int32_t limit = std::min(RoughSquareRoot(file.size), kCommonLineMatches);
     std::vector<std::uint8_t> disposition(static_cast<std::size_t>(std::max(end, start)), kNoMatch);
@@ -89,15 +91,25 @@ void KeepLines(DiffFile &file, const std::vector<std::uint32_t> &matches, std::i
         disposition[i] = count == 0 ? kNoMatch : count >= static_cast<std::uint32_t>(limit) ? kCommon : kMatched;
     }
     file.kept.reserve(static_cast<std::size_t>(end - start));
-    file.keptAt.reserve(static_cast<std::size_t>(end - start));
     for (std::int32_t i = start; i < end; ++i) {
         if (disposition[i] == kMatched || (disposition[i] == kCommon && !SetAsideCommon(disposition, i, start, end - 1))) {
             file.kept.push_back(file.ids[i]);
-            file.keptAt.push_back(i);
         } else {
             file.changed[i] = 1;
         }
     }
+}
+
+// Marks the lines the search found changed; start and end as for KeepLines.
+void MarkSearchChanges(DiffFile &file, std::int32_t start, std::int32_t end)
+{
+    std::size_t item = 0;
+    for (std::int32_t i = start; i < end; ++i) {
+        if (!file.changed[i] && file.keptChanged[item++])
+            file.changed[i] = 1;
+    }
+    file.kept = {};
+    file.keptChanged = {};
 }
 
 // A run of changed lines [start, end) of one file, as the sliding walks it.
@@ -219,12 +231,14 @@ std::vector<Merge3Hunk> CollectHunks(const DiffFile &base, const DiffFile &side)
     return hunks;
 }
 
-// How many times each base text occurs among ids.
-std::vector<std::uint32_t> CountTexts(const std::vector<std::uint32_t> &ids, std::uint32_t texts)
+// How many times each base text occurs among ids, up to a limit above
+// every one KeepLines tells counts apart by.
+std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std::uint32_t texts)
 {
-    std::vector<std::uint32_t> counts(texts, 0);
+    static_assert(kCommonLineMatches < 0xFFFF);
+    std::vector<std::uint16_t> counts(texts, 0);
     for (const std::uint32_t id : ids) {
-        if (id != kNoBaseText)
+        if (id != kNoBaseText && counts[id] != 0xFFFF)
             ++counts[id];
     }
     return counts;
@@ -232,40 +246,121 @@ std::vector<std::uint32_t> CountTexts(const std::vector<std::uint32_t> &ids, std
 
 } // namespace
 
-void NumberMerge3Lines(const std::array<const Merge3Text *, 3> &texts, Merge3LineIds &lineIds)
-{
+namespace {
+
+// The base's distinct texts, found by their tags in an open-addressed table.
+class BaseTexts {
+public:
+    explicit BaseTexts(const std::vector<std::string_view> &baseLines)
+        : m_baseLines(baseLines), m_mask(std::bit_ceil(std::max<std::size_t>(16, baseLines.size() * 2)) - 1),
+          m_slots(m_mask + 1)
+    {
+    }
+
+    // Numbers every base line; a text seen before gets its number again.
+    void NumberBase(std::vector<std::uint32_t> &ids)
+    {
+        ids.resize(m_baseLines.size());
+        NumberLines(m_baseLines, ids, [this](std::string_view text, std::uint32_t tag, std::size_t line) {
+            return Find(text, tag, line);
+        });
+    }
+
+    // Numbers a side's lines. Most lines of a side are the base's lines in
+    // the base's order: each is first compared with the base line after the
+    // last one it matched, and only looked up when that fails.
+    void NumberSide(const std::vector<std::string_view> &lines, const std::vector<std::uint32_t> &baseIds,
+                    std::vector<std::uint32_t> &ids) const
+    {
+        ids.resize(lines.size());
+        std::size_t expected = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (expected < m_baseLines.size() && SameText(m_baseLines[expected], lines[i])) {
+                ids[i] = baseIds[expected++];
+                continue;
+            }
+            const std::uint32_t id = Lookup(lines[i], TextTag(lines[i]));
+            ids[i] = id;
+            if (id != kNoBaseText)
+                expected = m_firstLine[id] + 1;
+        }
+    }
+
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_firstLine.size()); }
+
+private:
     struct Slot {
         std::uint32_t tag = 0;
         std::uint32_t idPlusOne = 0; // 0 for an empty slot
     };
-    const std::vector<std::string_view> &baseLines = texts[kMerge3Base]->lines;
-    const std::size_t slotCount = std::bit_ceil(std::max<std::size_t>(16, baseLines.size() * 2));
-    std::vector<Slot> slots(slotCount);
-    std::vector<std::uint32_t> firstLine; // of each base text, by id
-    // The id of text; a base line (add) with a new text makes it a new id.
-    const auto find = [&](std::string_view text, bool add, std::size_t line) {
-        const std::uint32_t tag = TextTag(text);
-        for (std::size_t at = tag & (slotCount - 1);; at = (at + 1) & (slotCount - 1)) {
-            Slot &slot = slots[at];
-            if (slot.idPlusOne == 0) {
-                if (!add)
-                    return kNoBaseText;
-                firstLine.push_back(static_cast<std::uint32_t>(line));
-                slot = {tag, static_cast<std::uint32_t>(firstLine.size())};
-                return slot.idPlusOne - 1;
-            }
-            if (slot.tag == tag && SameText(baseLines[firstLine[slot.idPlusOne - 1]], text))
-                return slot.idPlusOne - 1;
+    // How many lines ahead the table slot of a line is asked for.
+    static constexpr std::size_t kLookAhead = 8;
+
+    // The slot holding text, or the empty one where it would go.
+    std::size_t SlotOf(std::string_view text, std::uint32_t tag) const
+    {
+        for (std::size_t at = tag & m_mask;; at = (at + 1) & m_mask) {
+            const Slot &slot = m_slots[at];
+            if (slot.idPlusOne == 0 ||
+                (slot.tag == tag && SameText(m_baseLines[m_firstLine[slot.idPlusOne - 1]], text)))
+                return at;
         }
-    };
-    for (const int f : {kMerge3Base, kMerge3First, kMerge3Second}) {
-        const std::vector<std::string_view> &lines = texts[static_cast<std::size_t>(f)]->lines;
-        std::vector<std::uint32_t> &ids = lineIds.ids[static_cast<std::size_t>(f)];
-        ids.resize(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            ids[i] = find(lines[i], f == kMerge3Base, i);
     }
-    lineIds.texts = static_cast<std::uint32_t>(firstLine.size());
+
+    std::uint32_t Lookup(std::string_view text, std::uint32_t tag) const
+    {
+        return m_slots[SlotOf(text, tag)].idPlusOne - 1; // kNoBaseText for an empty slot
+    }
+
+    std::uint32_t Find(std::string_view text, std::uint32_t tag, std::size_t line)
+    {
+        Slot &slot = m_slots[SlotOf(text, tag)];
+        if (slot.idPlusOne == 0) {
+            m_firstLine.push_back(static_cast<std::uint32_t>(line));
+            slot = {tag, static_cast<std::uint32_t>(m_firstLine.size())};
+        }
+        return slot.idPlusOne - 1;
+    }
+
+    // Calls find for every line with its tag, having asked for the line's
+    // slot kLookAhead lines before: the table is far larger than the caches.
+    template <typename FindFn>
+    void NumberLines(const std::vector<std::string_view> &lines, std::vector<std::uint32_t> &ids, FindFn &&find)
+    {
+        std::uint32_t tags[kLookAhead];
+        const std::size_t count = lines.size();
+        for (std::size_t i = 0; i < std::min(count, kLookAhead); ++i) {
+            tags[i] = TextTag(lines[i]);
+            __builtin_prefetch(&m_slots[tags[i] & m_mask]);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t tag = tags[i % kLookAhead];
+            if (i + kLookAhead < count) {
+                const std::uint32_t ahead = TextTag(lines[i + kLookAhead]);
+                tags[i % kLookAhead] = ahead;
+                __builtin_prefetch(&m_slots[ahead & m_mask]);
+            }
+            ids[i] = find(lines[i], tag, i);
+        }
+    }
+
+    const std::vector<std::string_view> &m_baseLines;
+    std::size_t m_mask;
+    std::vector<Slot> m_slots;
+    std::vector<std::uint32_t> m_firstLine; // of each text, by id
+};
+
+} // namespace
+
+void NumberMerge3Lines(const std::array<const Merge3Text *, 3> &texts, Merge3LineIds &lineIds)
+{
+    BaseTexts baseTexts(texts[kMerge3Base]->lines);
+    baseTexts.NumberBase(lineIds.ids[kMerge3Base]);
+    RunBothPassingOn([&](std::size_t n) {
+        const std::size_t side = n == 0 ? kMerge3First : kMerge3Second;
+        baseTexts.NumberSide(texts[side]->lines, lineIds.ids[kMerge3Base], lineIds.ids[side]);
+    });
+    lineIds.texts = baseTexts.Count();
 }
 
 std::vector<Merge3Hunk> DiffMerge3Side(const std::array<const Merge3Text *, 3> &texts, const Merge3LineIds &lineIds,
@@ -282,16 +377,13 @@ std::vector<Merge3Hunk> DiffMerge3Side(const std::array<const Merge3Text *, 3> &
         ++tail;
     KeepLines(base, CountTexts(lineIds.ids[static_cast<std::size_t>(side)], lineIds.texts), head, base.size - tail);
     KeepLines(other, CountTexts(lineIds.ids[kMerge3Base], lineIds.texts), head, other.size - tail);
-    {
-        Merge3Myers myers(base.kept.data(), base.keptAt.data(), static_cast<std::int32_t>(base.kept.size()),
-                          base.changed, other.kept.data(), other.keptAt.data(),
-                          static_cast<std::int32_t>(other.kept.size()), other.changed);
-        myers.Run();
-    }
-    base.kept = {};
-    base.keptAt = {};
-    other.kept = {};
-    other.keptAt = {};
+    base.keptChanged.assign(base.kept.size(), 0);
+    other.keptChanged.assign(other.kept.size(), 0);
+    Merge3Myers(base.kept.data(), static_cast<std::int32_t>(base.kept.size()), base.keptChanged.data(),
+                other.kept.data(), static_cast<std::int32_t>(other.kept.size()), other.keptChanged.data())
+        .Run();
+    MarkSearchChanges(base, head, base.size - tail);
+    MarkSearchChanges(other, head, other.size - tail);
     SlideGroups(base, other);
     SlideGroups(other, base);
     return CollectHunks(base, other);

@@ -35,11 +35,9 @@ struct Merge3Myers::Search {
     std::int32_t forwardMin, forwardMax, backwardMin, backwardMax;
 };
 
-Merge3Myers::Merge3Myers(const std::uint32_t *a, const std::int32_t *indexA, std::int32_t sizeA,
-                         std::uint8_t *changedA, const std::uint32_t *b, const std::int32_t *indexB,
+Merge3Myers::Merge3Myers(const std::uint32_t *a, std::int32_t sizeA, std::uint8_t *changedA, const std::uint32_t *b,
                          std::int32_t sizeB, std::uint8_t *changedB)
-    : m_a(a), m_indexA(indexA), m_sizeA(sizeA), m_changedA(changedA), m_b(b), m_indexB(indexB), m_sizeB(sizeB),
-      m_changedB(changedB)
+    : m_a(a), m_sizeA(sizeA), m_changedA(changedA), m_b(b), m_sizeB(sizeB), m_changedB(changedB)
 {
     const std::size_t diagonals = static_cast<std::size_t>(sizeA) + static_cast<std::size_t>(sizeB) + 3;
     m_forwardStore.reset(new std::int32_t[diagonals]);
@@ -66,10 +64,10 @@ void Merge3Myers::Compare(Box box, bool minimal)
     }
     if (box.offA == box.limA) {
         for (std::int32_t i = box.offB; i < box.limB; ++i)
-            m_changedB[m_indexB[i]] = 1;
+            m_changedB[i] = 1;
     } else if (box.offB == box.limB) {
         for (std::int32_t i = box.offA; i < box.limA; ++i)
-            m_changedA[m_indexA[i]] = 1;
+            m_changedA[i] = 1;
     } else {
         const Split split = FindSplit(box, minimal);
         Compare({box.offA, split.a, box.offB, split.b}, split.minimalLow);

@@ -13,11 +13,10 @@ namespace lindo {
 
 class Merge3Myers {
 public:
-    // a and b are the sequences; indexA and indexB map a position in each
-    // to the line it stands for, and changedA and changedB (one byte a
-    // line) get a 1 for every line the diff finds changed.
-    Merge3Myers(const std::uint32_t *a, const std::int32_t *indexA, std::int32_t sizeA, std::uint8_t *changedA,
-                const std::uint32_t *b, const std::int32_t *indexB, std::int32_t sizeB, std::uint8_t *changedB);
+    // a and b are the sequences; changedA and changedB (one byte an item,
+    // zero to begin with) get a 1 for every item the diff finds changed.
+    Merge3Myers(const std::uint32_t *a, std::int32_t sizeA, std::uint8_t *changedA, const std::uint32_t *b,
+                std::int32_t sizeB, std::uint8_t *changedB);
 
     void Run();
 
@@ -41,11 +40,9 @@ private:
     Split TakeFurthest(const Search &search, const Box &box) const;
 
     const std::uint32_t *m_a;
-    const std::int32_t *m_indexA;
     std::int32_t m_sizeA;
     std::uint8_t *m_changedA;
     const std::uint32_t *m_b;
-    const std::int32_t *m_indexB;
     std::int32_t m_sizeB;
     std::uint8_t *m_changedB;
     // Furthest points reached on each diagonal k = a - b, forward and

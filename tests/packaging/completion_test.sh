@@ -41,7 +41,8 @@ expect() {
 
 case $check in
 options)
-    expect --merge lindo --me
+    expect $'--merge\n--merge3' lindo --me
+    expect --diff3 lindo --merge3 alpha.txt --di
     expect --ignore-case lindo --sections --ignore-c
     expect --no-exceptions lindo --folders old --no
     ;;
