@@ -25,6 +25,7 @@ class QLabel;
 namespace lindo {
 
 class CThreeWayPane;
+class DiffEngine;
 
 class CThreeWayDialog : public QDialog {
     Q_OBJECT
@@ -63,7 +64,7 @@ private:
     void CreateToolBar();
     void CreateLayout();
     void FillPanes();
-    void FillPane(int file);
+    void FillPane(int file, const DiffEngine &settings);
     void LoadResult();
 
     // Commands.

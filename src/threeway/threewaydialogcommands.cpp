@@ -59,15 +59,15 @@ std::vector<std::pair<int, int>> CharacterSpans(std::string_view line, const std
 
 void CThreeWayDialog::FillPanes()
 {
-    for (int file = 0; file < 3; ++file)
-        FillPane(file);
-}
-
-void CThreeWayDialog::FillPane(int file)
-{
     // The stored option and blank-space switches, as the two-file panes read them.
     DiffEngine settings;
     LoadEngineSettings(settings, SettingsStore());
+    for (int file = 0; file < 3; ++file)
+        FillPane(file, settings);
+}
+
+void CThreeWayDialog::FillPane(int file, const DiffEngine &settings)
+{
     const auto f = static_cast<std::size_t>(file);
     std::vector<CThreeWayPane::Line> lines(static_cast<std::size_t>(m_text.LineCount(file)));
     std::vector<int> gaps;
