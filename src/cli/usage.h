@@ -50,7 +50,7 @@ inline constexpr std::string_view kUsage =
     "  --version   prints the version line\n";
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitDifferent = 1; // --folders: a listed file differs
+inline constexpr int kExitDifferent = 1; // --folders: a listed file differs; --merge3: conflicts are left
 inline constexpr int kExitFailure = 2;
 inline constexpr char kNoExceptionsOption[] = "--no-exceptions";
 inline constexpr char kOutputOption[] = "-o"; // --merge, --merge3: the file to write

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 namespace lindo::test {
@@ -69,6 +70,11 @@ const MergeRow kMergeRows[] = {
     {"LfSideMeansLfMarkers", "a\nX\nc\n", "a\r\nb\r\nc\r\n", "a\r\nY\r\nc\r\n", false, "C",
      "<<<<<<< one\na\nX\nc\n=======\na\r\nY\r\nc\r\n>>>>>>> two\n"},
 };
+
+void PrintTo(const MergeRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class MergeTable : public testing::TestWithParam<MergeRow> {};
 
