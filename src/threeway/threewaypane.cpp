@@ -36,10 +36,12 @@ CThreeWayPane::CThreeWayPane(QWidget *parent) : QAbstractScrollArea(parent)
 void CThreeWayPane::SetLines(std::vector<Line> lines)
 {
     m_lines = std::move(lines);
-    const QFontMetrics metrics(font());
-    m_widest = 0;
-    for (const Line &line : m_lines)
-        m_widest = std::max(m_widest, metrics.horizontalAdvance(line.text));
+    // Only the longest line is measured: measuring each of a large file's
+    // lines would hold up the window's start for seconds.
+    const auto longest = std::max_element(m_lines.begin(), m_lines.end(), [](const Line &a, const Line &b) {
+        return a.text.size() < b.text.size();
+    });
+    m_widest = longest == m_lines.end() ? 0 : QFontMetrics(font()).horizontalAdvance(longest->text);
     UpdateScrollBars();
     viewport()->update();
 }
