@@ -7,6 +7,7 @@
 #include "cli/version.h"
 #include "engine/diffengine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -202,6 +203,10 @@ int RunCommandLine(int argc, char **argv)
     if (mode == "--folders")
         return RunProgram(kFoldersProgram, argv);
     if (args.size() == 2 && !IsOption(args[0]) && !IsOption(args[1]))
+        return RunProgram(kWindowProgram, argv);
+    // FILE1 BASE FILE2 [-o OUT]: the Three-way Merge window.
+    if ((args.size() == 3 || (args.size() == 5 && args[3] == kOutputOption))
+        && std::none_of(args.begin(), args.begin() + 3, IsOption))
         return RunProgram(kWindowProgram, argv);
     return UsageError();
 }

@@ -6,6 +6,7 @@ namespace lindo {
 
 inline constexpr std::string_view kUsage =
     "Usage: lindo [FILE1 FILE2]\n"
+    "       lindo FILE1 BASE FILE2 [-o OUT]   (the Three-way Merge window)\n"
     "       lindo --merge FILE1 FILE2 [-o OUT]\n"
     "       lindo --merge3 FILE1 BASE FILE2 [-o OUT] [--diff3] [-L LABEL]...\n"
     "       lindo --sections FILE1 FILE2\n"

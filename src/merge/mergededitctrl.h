@@ -44,6 +44,20 @@ namespace lindo {
 
 class CMergedDialog;
 
+// What one change of the text did to its lines: those from `line` to
+// `oldLast` (numbered as before the change) are now those from `line` to
+// `newLast`.
+struct LinesChange {
+    enum class Step { Edit, Undo, Redo };
+    Step step = Step::Edit;
+    int line = 0;
+    int oldLast = 0;
+    int newLast = 0;
+    // Edits done and not taken back, after the change: the same count after
+    // an undo or redo means the same text as when it was last told.
+    std::size_t editsDone = 0;
+};
+
 namespace mergededit {
 inline const QString kFontFace = QStringLiteral("Courier New");
 constexpr qreal kFontPoints = 8.5;
@@ -60,6 +74,8 @@ public:
 
     // Told after every key press and left-button press; may be null.
     CMergedDialog *m_pOwner = nullptr;
+    // Told after every edit, undo and redo; may be empty.
+    std::function<void(const LinesChange &)> m_onLinesChanged;
 
     // Replaces the whole text with these bytes.
     void StreamIn(std::string bytes);
@@ -103,6 +119,10 @@ public:
     TextMatch FindText(const QString &text, bool matchCase, TextPos from, bool forward);
     TextPos SelectionFrom() const { return SelectionStart(); }
     TextPos SelectionTo() const { return SelectionEnd(); }
+
+    // Replaces the bytes between two places as one undoable edit, caret at
+    // `from`.
+    void ReplaceRange(TextPos from, TextPos to, std::string_view bytes);
 
     void Undo();
     void Redo();
@@ -148,6 +168,9 @@ private:
     // After the bytes between `from` and `to` changed; `sameLines` when no
     // line came or went.
     void AfterChange(TextPos from, TextPos to, bool sameLines);
+    // Tells m_onLinesChanged: the text had `oldLineCount` lines, and the
+    // change's bytes now run from `from` to `to`.
+    void TellLinesChanged(LinesChange::Step step, TextPos from, TextPos to, int oldLineCount);
     void InsertTypedText(const QString &text);
     void DeleteBackward();
     void DeleteForward();

@@ -55,6 +55,26 @@ void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditK
     m_caret = m_anchor = end;
     m_goalCell = -1;
     AfterChange(from, end, lines == m_text.LineCount() && from.line == to.line && from.line == end.line);
+    TellLinesChanged(LinesChange::Step::Edit, from, end, lines);
+}
+
+void CMergedEditCtrl::ReplaceRange(TextPos from, TextPos to, std::string_view bytes)
+{
+    FinishStreamingIn();
+    m_text.CloseTyping();
+    m_anchor = from;
+    m_caret = to;
+    ReplaceSelection(bytes);
+    m_text.CloseTyping();
+    MoveCaret(from, false);
+}
+
+void CMergedEditCtrl::TellLinesChanged(LinesChange::Step step, TextPos from, TextPos to, int oldLineCount)
+{
+    if (!m_onLinesChanged)
+        return;
+    const int added = m_text.LineCount() - oldLineCount;
+    m_onLinesChanged(LinesChange{step, from.line, to.line - added, to.line, m_text.EditsDone()});
 }
 
 void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
@@ -122,22 +142,26 @@ void CMergedEditCtrl::Undo()
 {
     TextPos from;
     TextPos to;
+    const int lines = m_text.LineCount();
     if (!m_text.Undo(from, to))
         return;
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);
+    TellLinesChanged(LinesChange::Step::Undo, from, to, lines);
 }
 
 void CMergedEditCtrl::Redo()
 {
     TextPos from;
     TextPos to;
+    const int lines = m_text.LineCount();
     if (!m_text.Redo(from, to))
         return;
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);
+    TellLinesChanged(LinesChange::Step::Redo, from, to, lines);
 }
 
 void CMergedEditCtrl::Copy()

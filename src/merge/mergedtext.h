@@ -62,6 +62,7 @@ public:
 
     bool CanUndo() const { return m_done > 0; }
     bool CanRedo() const { return m_done < m_edits.size(); }
+    std::size_t EditsDone() const { return m_done; }
     // Takes back the last edit (or does again the last one taken back);
     // false when there is none. The bytes now between `from` and `to` are
     // those it put back.
