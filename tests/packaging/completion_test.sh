@@ -43,6 +43,8 @@ case $check in
 options)
     expect --merge lindo --me
     expect --ignore-case lindo --sections --ignore-c
+    expect --encoding lindo --merge --enc
+    expect KOI8-R lindo --sections --encoding KOI
     expect --no-exceptions lindo --folders old --no
     ;;
 files)
