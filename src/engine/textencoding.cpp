@@ -7,6 +7,9 @@
 #include <cstring>
 #include <iconv.h>
 #include <new>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace lindo {
 
@@ -149,6 +152,29 @@ bool DecodeExactly(std::string_view bytes, const std::string &name, std::string 
     return Decode(bytes, name, text) && EncodeText(text, {name, false}, again) && again == bytes;
 }
 
+// Text is mostly ASCII: the first byte from p on with its high bit set, or
+// near it, looked for a block at a time.
+const unsigned char *AsciiRunEnd(const unsigned char *p, const unsigned char *end)
+{
+#ifdef __SSE2__
+    constexpr std::ptrdiff_t kBlock = 64;
+    for (; end - p >= kBlock; p += kBlock) {
+        const auto *block = reinterpret_cast<const __m128i *>(p);
+        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
+                                         _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
+        if (_mm_movemask_epi8(any) != 0)
+            break;
+    }
+#endif
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if ((word & kHighBits) != 0)
+            break;
+    }
+    return p;
+}
+
 std::size_t Utf8SequenceLength(const unsigned char *p, std::size_t left)
 {
     const unsigned char lead = p[0];
@@ -190,14 +216,7 @@ Utf8Check CheckUtf8(std::string_view bytes)
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const unsigned char *const end = p + bytes.size();
     while (p < end) {
-        // Text is mostly ASCII: sixteen bytes at a time while it is.
-        while (end - p >= 16) {
-            std::uint64_t words[2];
-            std::memcpy(words, p, sizeof words);
-            if (((words[0] | words[1]) & kHighBits) != 0)
-                break;
-            p += 16;
-        }
+        p = AsciiRunEnd(p, end);
         if (p == end)
             break;
         if (*p < 0x80) {
