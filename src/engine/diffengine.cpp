@@ -38,8 +38,12 @@ bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
 TextForm ReadForm(ByteBuffer &buffer, const std::string &fallback)
 {
     TextForm form;
-    form.encoding = DecodeText(buffer, fallback, form.nonAscii);
-    form.lineEnds = FindLineEnds(buffer.View());
+    bool noCr = false;
+    form.encoding = DecodeText(buffer, fallback, form.nonAscii, &noCr);
+    // Most files are checked for CRs as they are checked for UTF-8: one
+    // without any has LF line ends, or none.
+    form.lineEnds = noCr ? LineEnds{false, buffer.View().find('\n') != std::string_view::npos}
+                         : FindLineEnds(buffer.View());
     return form;
 }
 

@@ -152,18 +152,33 @@ bool DecodeExactly(std::string_view bytes, const std::string &name, std::string 
     return Decode(bytes, name, text) && EncodeText(text, {name, false}, again) && again == bytes;
 }
 
+// Whether any of the eight bytes of word is a CR: the exact zero-byte test
+// on word with every CR turned to zero.
+bool HasCrByte(std::uint64_t word)
+{
+    const std::uint64_t x = word ^ 0x0D0D0D0D0D0D0D0Dull;
+    return ((x - 0x0101010101010101ull) & ~x & kHighBits) != 0;
+}
+
 // Text is mostly ASCII: the first byte from p on with its high bit set, or
-// near it, looked for a block at a time.
-const unsigned char *AsciiRunEnd(const unsigned char *p, const unsigned char *end)
+// near it, looked for a block at a time; sawCr is set when the bytes passed
+// hold a CR, so that finding none costs no pass of its own.
+const unsigned char *AsciiRunEnd(const unsigned char *p, const unsigned char *end, bool &sawCr)
 {
 #ifdef __SSE2__
     constexpr std::ptrdiff_t kBlock = 64;
+    const __m128i cr = _mm_set1_epi8('\r');
     for (; end - p >= kBlock; p += kBlock) {
         const auto *block = reinterpret_cast<const __m128i *>(p);
-        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(block), _mm_loadu_si128(block + 1)),
-                                         _mm_or_si128(_mm_loadu_si128(block + 2), _mm_loadu_si128(block + 3)));
-        if (_mm_movemask_epi8(any) != 0)
+        const __m128i a = _mm_loadu_si128(block);
+        const __m128i b = _mm_loadu_si128(block + 1);
+        const __m128i c = _mm_loadu_si128(block + 2);
+        const __m128i d = _mm_loadu_si128(block + 3);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0)
             break;
+        const __m128i crs = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, cr), _mm_cmpeq_epi8(b, cr)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(c, cr), _mm_cmpeq_epi8(d, cr)));
+        sawCr = sawCr || _mm_movemask_epi8(crs) != 0;
     }
 #endif
     for (; end - p >= 8; p += 8) {
@@ -171,6 +186,7 @@ const unsigned char *AsciiRunEnd(const unsigned char *p, const unsigned char *en
         std::memcpy(&word, p, sizeof word);
         if ((word & kHighBits) != 0)
             break;
+        sawCr = sawCr || HasCrByte(word);
     }
     return p;
 }
@@ -210,16 +226,17 @@ bool IsKnownEncoding(const std::string &name)
     return !name.empty() && Converter(kUtf8, name.c_str()).IsOpen();
 }
 
-Utf8Check CheckUtf8(std::string_view bytes)
+Utf8Check CheckUtf8(std::string_view bytes, bool &sawCr)
 {
     bool ascii = true;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const unsigned char *const end = p + bytes.size();
     while (p < end) {
-        p = AsciiRunEnd(p, end);
+        p = AsciiRunEnd(p, end, sawCr);
         if (p == end)
             break;
         if (*p < 0x80) {
+            sawCr = sawCr || *p == '\r';
             ++p;
             continue;
         }
@@ -245,7 +262,7 @@ std::string FallbackName(std::string_view name)
     return IsKnownEncoding(upper) ? upper : std::string(kDefaultFallbackEncoding);
 }
 
-TextEncoding DecodeText(ByteBuffer &buffer, const std::string &fallback, bool &nonAscii)
+TextEncoding DecodeText(ByteBuffer &buffer, const std::string &fallback, bool &nonAscii, bool *noCr)
 {
     const std::string_view bytes = buffer.View();
     std::string text;
@@ -268,9 +285,12 @@ TextEncoding DecodeText(ByteBuffer &buffer, const std::string &fallback, bool &n
         if (DecodeExactly(rest, bom.name, text))
             return take({bom.name, true});
     }
-    const Utf8Check check = CheckUtf8(bytes);
+    bool sawCr = false;
+    const Utf8Check check = CheckUtf8(bytes, sawCr);
     if (check != Utf8Check::Invalid) {
         nonAscii = check == Utf8Check::Utf8;
+        if (noCr)
+            *noCr = !sawCr;
         return {};
     }
     for (const std::string &name : {fallback, std::string(kDefaultFallbackEncoding)}) {

@@ -33,9 +33,10 @@ bool IsKnownEncoding(const std::string &name);
 
 // Decides the encoding of buffer's bytes and leaves their text there as UTF-8,
 // without the BOM; nonAscii tells whether the text holds anything outside
-// ASCII. Valid UTF-8 without a BOM is left untouched. The fallback's name is
-// as the converter knows it (see FallbackName). Throws std::bad_alloc.
-TextEncoding DecodeText(ByteBuffer &buffer, const std::string &fallback, bool &nonAscii);
+// ASCII. Valid UTF-8 without a BOM is left untouched; then noCr, when given,
+// tells whether it holds no CR at all, found on the same pass. The fallback's
+// name is as the converter knows it (see FallbackName). Throws std::bad_alloc.
+TextEncoding DecodeText(ByteBuffer &buffer, const std::string &fallback, bool &nonAscii, bool *noCr = nullptr);
 
 // A fallback encoding's name as the engine keeps it (in capitals); the
 // default for a name the converter does not know.
@@ -55,8 +56,9 @@ std::string EncodingLabel(const TextEncoding &encoding);
 bool HasNonAscii(std::string_view text);
 
 enum class Utf8Check { Ascii, Utf8, Invalid };
-// Whether bytes are valid UTF-8 (shortest forms, no surrogates), and ASCII at that.
-Utf8Check CheckUtf8(std::string_view bytes);
+// Whether bytes are valid UTF-8 (shortest forms, no surrogates), and ASCII
+// at that; sawCr is set when they hold a CR (looked for only while valid).
+Utf8Check CheckUtf8(std::string_view bytes, bool &sawCr);
 
 // The fallback encodings offered for choosing, by the names the converter knows.
 inline constexpr const char *kCommonFallbackEncodings[] = {
