@@ -4,12 +4,15 @@
 // engine tests use as their reference.
 //
 // Input: the first text, one 0x1E byte, the second text. Without a 0x1E byte
-// the input is compared with itself. The pair is also compared ignoring
+// the input is compared with itself. Each text is read in its encoding (a
+// BOM, valid UTF-8, or else Windows-1252), as files are; the reference
+// compares the decoded texts. The pair is also compared ignoring
 // blanks or case, as the input's length chooses, against the reference
 // comparing by the same keys. The input's length also chooses which of the
 // two goes through cycles that follow only what changed.
 
 #include "engine/diffengine.h"
+#include "engine/textencoding.h"
 #include "engine/textreader.h"
 #include "fuzzcheck.h"
 #include "referenceengine.h"
@@ -130,7 +133,8 @@ void CheckAutoSelection(const DiffEngine &engine)
 }
 
 // Every selected section is in the merge list exactly once, each side's in
-// line order, and nothing else is; the merge text is their lines with CR LF.
+// line order, and nothing else is; the merge text is their lines, each with
+// the merge's line end.
 void CheckMerge(const DiffEngine &engine, const std::set<std::string_view> &inputLines)
 {
     std::map<const DiffLines *, int> side;
@@ -155,19 +159,20 @@ void CheckMerge(const DiffEngine &engine, const std::set<std::string_view> &inpu
         FUZZ_CHECK(index >= 0);
         const DiffSection &original = engine.Sections(s)[static_cast<std::size_t>(index)];
         FUZZ_CHECK(original.first == section.first && original.last == section.last);
-        expected += DiffEngine::SectionText(section, true);
+        expected += DiffEngine::SectionText(section, engine.MergeUsesCrLf());
     }
     std::ostringstream stream;
-    engine.WriteMergeText(stream);
+    engine.WriteMergeTextAsUtf8(stream, engine.MergeUsesCrLf());
     const std::string merged = stream.str();
     FUZZ_CHECK(merged == expected);
 
     // Cut the output back into lines: each must be a line of one of the inputs.
+    const std::size_t crs = engine.MergeUsesCrLf() ? 1 : 0;
     std::string_view rest(merged);
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
-        FUZZ_CHECK(end != std::string_view::npos && end > 0 && rest[end - 1] == '\r');
-        FUZZ_CHECK(inputLines.count(rest.substr(0, end - 1)) == 1);
+        FUZZ_CHECK(end != std::string_view::npos && end >= crs && (crs == 0 || rest[end - 1] == '\r'));
+        FUZZ_CHECK(inputLines.count(rest.substr(0, end - crs)) == 1);
         rest.remove_prefix(end + 1);
     }
 }
@@ -198,10 +203,11 @@ void SetIgnored(DiffEngine &engine, reference::Ignore ignore)
     engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
 }
 
-void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std::string_view text2,
-                           reference::Ignore ignore = {})
+// The engine loaded bytes1 and bytes2, whose decoded texts are text1 and text2.
+void CheckAgainstReference(const DiffEngine &engine, std::string_view bytes1, std::string_view bytes2,
+                           const std::string &text1, const std::string &text2, reference::Ignore ignore = {})
 {
-    const reference::Result expected = reference::Run(std::string(text1), std::string(text2), true, ignore);
+    const reference::Result expected = reference::Run(text1, text2, true, ignore);
     for (int side = 1; side <= 2; ++side) {
         const std::vector<int> &links = side == 1 ? expected.links1 : expected.links2;
         const std::vector<reference::Section> &sections = side == 1 ? expected.sections1 : expected.sections2;
@@ -219,12 +225,21 @@ void CheckAgainstReference(const DiffEngine &engine, std::string_view text1, std
     }
     DiffEngine merged;
     SetIgnored(merged, ignore);
-    merged.LoadTexts(text1, text2);
+    merged.LoadTexts(bytes1, bytes2);
     merged.Compare();
     merged.BuildMergeList();
     std::ostringstream stream;
-    merged.WriteMergeText(stream);
+    merged.WriteMergeTextAsUtf8(stream, merged.MergeUsesCrLf());
     FUZZ_CHECK(stream.str() == expected.merge);
+}
+
+// The text the engine reads from bytes.
+std::string Decoded(std::string_view bytes)
+{
+    ByteBuffer buffer(bytes);
+    bool nonAscii = false;
+    DecodeText(buffer, kDefaultFallbackEncoding, nonAscii);
+    return std::string(buffer.View());
 }
 
 std::vector<std::string_view> LinesOf(std::string_view text)
@@ -237,25 +252,32 @@ std::vector<std::string_view> LinesOf(std::string_view text)
     return texts;
 }
 
-// Two equal inputs link every line to its twin, and merge to that input
-// with CR LF line ends.
-void CheckSelfMerge(std::string_view text)
+// Two equal inputs link every line to its twin, and merge to that input's
+// lines, each with CR LF when it has one, else LF. Where that is the text
+// itself, the merge is the input byte for byte, in its own encoding.
+void CheckSelfMerge(std::string_view bytes)
 {
+    const std::string text = Decoded(bytes);
     const std::vector<std::string_view> lines = LinesOf(text);
     DiffEngine engine;
-    engine.LoadTexts(text, text);
+    engine.LoadTexts(bytes, bytes);
     engine.Compare();
     for (std::size_t n = 0; n < engine.Lines(1).size(); ++n)
         FUZZ_CHECK(engine.Lines(1)[n].link == static_cast<int>(n));
     engine.BuildMergeList();
     std::ostringstream stream;
-    engine.WriteMergeText(stream);
+    engine.WriteMergeTextAsUtf8(stream, engine.MergeUsesCrLf());
+    const char *const lineEnd = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::string expected;
     for (std::string_view line : lines) {
         expected += line;
-        expected += "\r\n";
+        expected += lineEnd;
     }
     FUZZ_CHECK(stream.str() == expected);
+    std::ostringstream file;
+    engine.WriteMergeText(file);
+    if (expected == text)
+        FUZZ_CHECK(file.str() == bytes);
 }
 
 } // namespace
@@ -264,20 +286,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     const std::size_t cut = input.find(kSeparator);
-    const std::string_view text1 = input.substr(0, cut);
-    const std::string_view text2 = cut == std::string_view::npos ? input : input.substr(cut + 1);
+    const std::string_view bytes1 = input.substr(0, cut);
+    const std::string_view bytes2 = cut == std::string_view::npos ? input : input.substr(cut + 1);
+    const std::string text1 = Decoded(bytes1);
+    const std::string text2 = Decoded(bytes2);
 
     // Half the inputs go through the cycles that follow only what changed
     // from the first cycle on, which must make the same links.
     const bool tracked = size % 2 == 1;
     DiffEngine engine;
     engine.wholeCycles = tracked ? 1 : DiffEngine::kWholeCycles;
-    engine.LoadTexts(text1, text2);
+    engine.LoadTexts(bytes1, bytes2);
     FUZZ_CHECK(engine.Lines(1).size() == LinesOf(text1).size());
     FUZZ_CHECK(engine.Lines(2).size() == LinesOf(text2).size());
     engine.Compare();
     FUZZ_CHECK(engine.IsCompared());
-    CheckAgainstReference(engine, text1, text2);
+    CheckAgainstReference(engine, bytes1, bytes2, text1, text2);
 
     // Compared by keys, with the mix of the three options the input's length picks.
     const std::size_t mix = 1 + size % 7;
@@ -285,26 +309,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DiffEngine keyed;
     keyed.wholeCycles = tracked ? DiffEngine::kWholeCycles : 1;
     SetIgnored(keyed, ignore);
-    keyed.LoadTexts(text1, text2);
+    keyed.LoadTexts(bytes1, bytes2);
     keyed.Compare();
-    CheckAgainstReference(keyed, text1, text2, ignore);
+    CheckAgainstReference(keyed, bytes1, bytes2, text1, text2, ignore);
 
-    // Views into the input itself: they outlive every load below.
+    // Views into the decoded texts: they outlive every load below.
     std::set<std::string_view> inputLines;
-    for (std::string_view text : {text1, text2}) {
+    for (std::string_view text : {std::string_view(text1), std::string_view(text2)}) {
         for (std::string_view line : LinesOf(text))
             inputLines.insert(line);
     }
     CheckComparison(engine, inputLines);
 
     // The same engine again, sides swapped: nothing of the last run may remain.
-    engine.LoadTexts(text2, text1);
+    engine.LoadTexts(bytes2, bytes1);
     FUZZ_CHECK(engine.Sections(1).empty() && engine.Sections(2).empty());
     engine.Compare();
     CheckComparison(engine, inputLines);
 
-    CheckSelfMerge(text1);
-    if (text2 != text1)
-        CheckSelfMerge(text2);
+    CheckSelfMerge(bytes1);
+    if (bytes2 != bytes1)
+        CheckSelfMerge(bytes2);
     return 0;
 }

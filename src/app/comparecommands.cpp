@@ -60,6 +60,25 @@ std::string MergeTargetIn(const std::string &directory, const std::string &first
     return result;
 }
 
+// How a compared file's text is written, as its path box's tooltip tells it.
+QString FormText(const TextForm &form)
+{
+    return kFileFormFormat.arg(QString::fromStdString(EncodingLabel(form.encoding)),
+                               QString::fromLatin1(LineEndsLabel(form.lineEnds)));
+}
+
+// The status after a comparison: "Ready", unless the files hold the same
+// lines in different bytes; then what differs.
+QString ComparedStatus(const DiffEngine &engine)
+{
+    const SurfaceDifference difference = engine.LoadedDifference();
+    if (difference.encoding && difference.lineEnds)
+        return kStatusOnlyEncodingAndLineEnds;
+    if (difference.encoding)
+        return kStatusOnlyEncoding;
+    return difference.lineEnds ? kStatusOnlyLineEnds : mainwindow::kStatusReady;
+}
+
 void CreateFolder(const std::string &path)
 {
     std::error_code ignored; // it may exist already, or may not be creatable
@@ -113,10 +132,13 @@ void CCompareDialog::OnCompare()
         FileWatch::Look({QString::fromLocal8Bit(first), QString::fromLocal8Bit(second)});
     // A failed load has been reported by the engine already; the rest goes on.
     // The comparison on screen stays, and so does the watch over its files.
-    if (m_engine.Load(first, second)) {
+    const bool loaded = m_engine.Load(first, second);
+    if (loaded) {
         m_engine.Compare();
         m_comparedFiles = {first, second};
         WatchComparedFiles(std::move(looked));
+        m_comboFirst->setToolTip(FormText(m_engine.LoadedForm(1)));
+        m_comboSecond->setToolTip(FormText(m_engine.LoadedForm(2)));
     }
     m_comboFirst->AddToHistory();
     m_comboSecond->AddToHistory();
@@ -129,7 +151,7 @@ void CCompareDialog::OnCompare()
     QCoreApplication::processEvents();
     m_pViewLeft->UpdateScrollSizes();
     m_pViewRight->UpdateScrollSizes();
-    SetStatusText(mainwindow::kStatusReady);
+    SetStatusText(loaded ? ComparedStatus(m_engine) : mainwindow::kStatusReady);
 }
 
 void CCompareDialog::CompareFiles(const std::string &path1, const std::string &path2)

@@ -43,6 +43,13 @@ inline const QString kRightPaneName = QStringLiteral("diff2");
 inline const QString kStatusInitial = QStringLiteral("Select 2 files and then press the compare toolbar button.");
 inline const QString kStatusComparing = QStringLiteral("Comparing files...");
 inline const QString kStatusReady = QStringLiteral("Ready");
+// After a comparison of two files with the same lines but not the same bytes.
+inline const QString kStatusOnlyLineEnds = QStringLiteral("The files differ only in their line ends");
+inline const QString kStatusOnlyEncoding = QStringLiteral("The files differ only in their encoding");
+inline const QString kStatusOnlyEncodingAndLineEnds =
+    QStringLiteral("The files differ only in their encoding and line ends");
+// A path box's tooltip after a comparison: "UTF-16 LE, BOM · CR LF".
+inline const QString kFileFormFormat = QStringLiteral("%1 \u00B7 %2");
 inline const QString kBrowseTitle = QStringLiteral("Select file to be compared:");
 inline const QString kErrorCaption = QStringLiteral("Error");
 inline const QString kFolderDialogStillOpen =

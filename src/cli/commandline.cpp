@@ -103,6 +103,34 @@ bool TakeKeyOptions(std::vector<std::string_view> &args, LineKeyOptions &options
     return true;
 }
 
+// Takes "--encoding NAME" (the encoding of files that are neither UTF-8 nor
+// marked by a BOM) out of args[1..], before "--". False, after saying so,
+// when the name is missing or not an encoding the system knows.
+bool TakeEncodingOption(std::vector<std::string_view> &args, DiffEngine &engine)
+{
+    std::vector<std::string_view> rest{args.front()};
+    for (std::size_t n = 1; n < args.size(); ++n) {
+        if (args[n] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(n), args.end());
+            break;
+        }
+        if (args[n] != kEncodingOption) {
+            rest.push_back(args[n]);
+            continue;
+        }
+        if (n + 1 == args.size())
+            return false;
+        const std::string name(args[++n]);
+        if (!IsKnownEncoding(name)) {
+            std::cerr << "lindo: unknown encoding: " << name << '\n';
+            return false;
+        }
+        engine.fallbackEncoding = FallbackName(name);
+    }
+    args.swap(rest);
+    return true;
+}
+
 // Loads and compares with auto-select on, as the window's Compare does.
 bool LoadAndCompare(DiffEngine &engine, const std::string &path1, const std::string &path2)
 {
@@ -123,7 +151,7 @@ int RunMerge(std::vector<std::string_view> args)
     // A static pointer keeps it reachable, so leak checkers stay quiet.
     static DiffEngine *const kept = new DiffEngine;
     DiffEngine &engine = *kept;
-    if (!TakeKeyOptions(args, engine.keyOptions))
+    if (!TakeEncodingOption(args, engine) || !TakeKeyOptions(args, engine.keyOptions))
         return UsageError();
     if (args.size() != 3 && !(args.size() == 5 && args[3] == kOutputOption))
         return UsageError();
@@ -146,7 +174,7 @@ int RunMerge(std::vector<std::string_view> args)
 int RunSections(std::vector<std::string_view> args)
 {
     DiffEngine engine;
-    if (!TakeKeyOptions(args, engine.keyOptions) || args.size() != 3)
+    if (!TakeEncodingOption(args, engine) || !TakeKeyOptions(args, engine.keyOptions) || args.size() != 3)
         return UsageError();
     StderrReporter reporter;
     engine.SetReporter(&reporter);

@@ -15,9 +15,12 @@ inline constexpr std::string_view kUsage =
     "\n"
     "Compares two text files line by line and merges them (a union merge).\n"
     "Without arguments, or with two files, it opens its window.\n"
-    "  --merge     writes the merge output (every line ending in CR LF) to\n"
-    "              standard output, or to OUT with -o (\"-o -\" is standard\n"
-    "              output; a pipe or device is written, not replaced)\n"
+    "  --merge     writes the merge output to standard output, or to OUT with -o\n"
+    "              (\"-o -\" is standard output; a pipe or device is written, not\n"
+    "              replaced). Its lines end in CR LF when either file has a CR LF\n"
+    "              line end, otherwise in LF. It is written in the files' encoding\n"
+    "              (with their BOM) when they share one; when only one file holds\n"
+    "              text outside ASCII, in that file's; otherwise in UTF-8\n"
     "  --merge3    merges the changes FILE1 and FILE2 made to BASE, line by line\n"
     "              (a three-way merge), to standard output or to OUT with -o;\n"
     "              changes that overlap or touch are written between conflict\n"
@@ -38,6 +41,10 @@ inline constexpr std::string_view kUsage =
     "              with --merge or --sections: ASCII letters compare regardless\n"
     "              of case. With any of the three, the merge still writes every\n"
     "              line as it stands in its file\n"
+    "  --encoding NAME\n"
+    "              with --merge or --sections: files that are neither valid UTF-8\n"
+    "              nor start with a UTF-8, UTF-16 or UTF-32 BOM are read in NAME\n"
+    "              (default WINDOWS-1252; any name iconv -l lists)\n"
     "  --folders   compares two folder trees file by file and prints each listed\n"
     "              file as STATE<TAB>RELATIVE-PATH; a path holding a tab, a line\n"
     "              feed, a backslash or a double quote is written in double quotes\n"
@@ -56,6 +63,7 @@ inline constexpr char kNoExceptionsOption[] = "--no-exceptions";
 inline constexpr char kOutputOption[] = "-o"; // --merge, --merge3: the file to write
 inline constexpr char kDiff3Option[] = "--diff3"; // --merge3: shows the base's lines too
 inline constexpr char kLabelOption[] = "-L";      // --merge3: a conflict marker's label
+inline constexpr char kEncodingOption[] = "--encoding"; // the fallback encoding
 
 // The windowed half of the program, started by `lindo` for everything that
 // needs Qt, so the headless modes load no user-interface libraries at all.

@@ -34,6 +34,19 @@ bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
                       [](const DiffLine &a, const DiffLine &b) { return a.textId == b.textId; });
 }
 
+// Decodes buffer to UTF-8 and looks at its line ends, before anything views its bytes.
+TextForm ReadForm(ByteBuffer &buffer, const std::string &fallback)
+{
+    TextForm form;
+    bool noCr = false;
+    form.encoding = DecodeText(buffer, fallback, form.nonAscii, &noCr);
+    // Most files are checked for CRs as they are checked for UTF-8: one
+    // without any has LF line ends, or none.
+    form.lineEnds = noCr ? LineEnds{false, buffer.View().find('\n') != std::string_view::npos}
+                         : FindLineEnds(buffer.View());
+    return form;
+}
+
 } // namespace
 
 DiffEngine::DiffEngine() = default;
@@ -51,8 +64,11 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
     std::array<DiffLines, 2> lines;
     std::array<bool, 2> cut{};
     std::array<int, 2> errors{};
+    std::array<TextForm, 2> forms;
+    const std::string fallback = fallbackEncoding;
     bool sameBytes = false;
-    if (SameSizedFiles(path1, path2)) {
+    const bool sameSized = SameSizedFiles(path1, path2);
+    if (sameSized) {
         // Likely the same bytes: the second is compared with the first as it
         // is read, and kept only when it differs.
         errors[0] = ReadFileBytes(path1, buffers[0]);
@@ -64,9 +80,12 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         // load is cut later, while it is interned.
         RunBoth([&](std::size_t n) {
             errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]);
-            if (errors[n] != 0 || (n == 1 && buffers[1].Size() >= compactSecondFrom))
+            if (errors[n] != 0)
                 return;
             try {
+                forms[n] = ReadForm(buffers[n], fallback);
+                if (n == 1 && buffers[1].Size() >= compactSecondFrom)
+                    return;
                 ReadLines(buffers[n].View(), lines[n], n == 0);
                 cut[n] = true;
             } catch (const std::bad_alloc &) {
@@ -81,12 +100,17 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         }
     }
     try {
-        // Files that changed size after they were looked at may still be
-        // the same bytes; then they are cut again, the way same bytes are.
+        if (sameSized) {
+            forms[0] = ReadForm(buffers[0], fallback);
+            forms[1] = sameBytes ? forms[0] : ReadForm(buffers[1], fallback);
+        }
+        // Files that changed size after they were looked at, or that differ
+        // only in their encoding, may still be the same text; then they are
+        // cut again, the way the same bytes are.
         sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
         if (sameBytes)
             cut = {};
-        Prepare(buffers, sameBytes, lines, cut);
+        Prepare(buffers, sameBytes, lines, cut, forms);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -96,13 +120,17 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
 
 void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
 {
-    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), bytes1 == bytes2 ? ByteBuffer() : ByteBuffer(bytes2)};
+    const bool sameBytes = bytes1 == bytes2;
+    std::array<ByteBuffer, 2> buffers{ByteBuffer(bytes1), sameBytes ? ByteBuffer() : ByteBuffer(bytes2)};
+    std::array<TextForm, 2> forms;
+    forms[0] = ReadForm(buffers[0], fallbackEncoding);
+    forms[1] = sameBytes ? forms[0] : ReadForm(buffers[1], fallbackEncoding);
     std::array<DiffLines, 2> lines;
-    Prepare(buffers, bytes1 == bytes2, lines, {});
+    Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View(), lines, {}, forms);
 }
 
 void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                         std::array<bool, 2> cut)
+                         std::array<bool, 2> cut, const std::array<TextForm, 2> &forms)
 {
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
     const LineKeyOptions options = keyOptions;
@@ -154,12 +182,25 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
     m_textIdCount = idCount;
     m_twinLines = twinLines;
     m_loadedKeyOptions = options;
+    m_forms = forms;
+    m_sameText = sameBytes;
     for (std::size_t n = 0; n < 2; ++n) {
         m_buffers[n].Swap(buffers[n]);
         m_files[n].lines.swap(lines[n]);
         m_files[n].sections.clear();
     }
     ++m_loadCount;
+}
+
+SurfaceDifference DiffEngine::LoadedDifference() const
+{
+    const DiffLines &lines1 = Lines(1);
+    const DiffLines &lines2 = Lines(2);
+    if (!std::equal(lines1.begin(), lines1.end(), lines2.begin(), lines2.end(),
+                    [](const DiffLine &a, const DiffLine &b) { return a.text == b.text; }))
+        return {};
+    // The same lines of different decoded text: they end differently.
+    return {m_forms[0].encoding != m_forms[1].encoding, !m_sameText};
 }
 
 void DiffEngine::SetExceptionStrings(std::string_view text)

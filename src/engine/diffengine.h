@@ -12,6 +12,8 @@
 #include "engine/difftypes.h"
 #include "engine/fileerror.h"
 #include "engine/linekey.h"
+#include "engine/textencoding.h"
+#include "engine/textreader.h"
 
 #include <array>
 #include <cstdint>
@@ -22,6 +24,21 @@
 #include <vector>
 
 namespace lindo {
+
+// How a loaded file's text is written: what the merge needs to write it the
+// same way, and what the window tells about it.
+struct TextForm {
+    TextEncoding encoding;
+    LineEnds lineEnds;
+    bool nonAscii = false; // the text holds more than ASCII
+};
+
+// For two files whose lines hold the same text: what sets their bytes apart.
+struct SurfaceDifference {
+    bool encoding = false;
+    bool lineEnds = false;
+    bool Any() const { return encoding || lineEnds; }
+};
 
 class MatchScratch;
 class CycleTracker;
@@ -57,8 +74,18 @@ public:
     // The section's lines, each followed by CR LF (crlf) or LF alone.
     static std::string SectionText(const DiffSection &section, bool crlf);
 
-    // Appends the merge output (every line followed by CR LF) to the stream.
+    // The merge output's line end: CR LF when either file has one, else LF.
+    bool MergeUsesCrLf() const;
+    // The merge output's encoding: the files' own when they share one; when
+    // only one holds text outside ASCII, that one's; when both do, UTF-8.
+    // Two ASCII texts in different encodings are written as the first.
+    TextEncoding MergeEncoding() const;
+
+    // Appends the merge output, as a file holds it, to the stream.
     void WriteMergeText(std::ostream &stream) const;
+    // The same lines as UTF-8 without a BOM, each ended by CR LF (crlf) or
+    // LF: the merge's text.
+    void WriteMergeTextAsUtf8(std::ostream &stream, bool crlf) const;
 
     // Writes the merge output to a file; false after reporting a failure.
     // The target is replaced only once everything was written.
@@ -90,6 +117,14 @@ public:
     // loaded comparison reads these, not keyOptions: a change of those, or a
     // load that fails, leaves the comparison as it was made.
     const LineKeyOptions &LoadedKeyOptions() const { return m_loadedKeyOptions; }
+    // The encoding files are read in when they are neither UTF-8 nor carry a
+    // BOM; a name FallbackName gives. Read by Load, as keyOptions are.
+    std::string fallbackEncoding = kDefaultFallbackEncoding;
+    // How each loaded file's text was written.
+    const TextForm &LoadedForm(int side) const { return m_forms[side == 1 ? 0 : 1]; }
+    // When the two loaded files hold the same lines (compared as they are,
+    // whatever the key options) but not the same bytes, what differs.
+    SurfaceDifference LoadedDifference() const;
     // The panes tint the characters that differ within paired differing lines.
     std::int32_t showLineChanges = 0;
     Colour colorIdentical = 0;
@@ -122,7 +157,7 @@ private:
     // success the engine takes them over. Leaves the engine unchanged when it
     // throws. With sameBytes, both sides are cut from the first buffer.
     void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                 std::array<bool, 2> cut);
+                 std::array<bool, 2> cut, const std::array<TextForm, 2> &forms);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.
@@ -157,6 +192,8 @@ private:
     std::int32_t m_compared = 0;
     std::uint64_t m_loadCount = 0;
     LineKeyOptions m_loadedKeyOptions;
+    std::array<TextForm, 2> m_forms;
+    bool m_sameText = false; // the decoded texts are the same: side 2's buffer is empty
     FileErrorReporter *m_reporter = nullptr;
     MatchScratch *m_scratch = nullptr; // only while Compare runs
     CycleTracker *m_tracker = nullptr; // only while Compare runs tracked cycles

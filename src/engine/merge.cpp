@@ -41,11 +41,12 @@ inline void CopyText(char *to, const char *from, std::size_t n)
         std::memcpy(to, from, n);
 }
 
-// Feeds the merge output in large chunks to a sink; returns false as soon as
-// the sink does. Lines are copied into a plain array: most are short, and a
-// string's append costs more than the copy itself.
+// Feeds the merge output in large chunks of whole lines to a sink, each line
+// ended by CR LF (crlf) or LF; returns false as soon as the sink does. Lines
+// are copied into a plain array: most are short, and a string's append costs
+// more than the copy itself.
 template <typename Sink>
-bool EmitMerge(const std::vector<DiffSection> &mergeList, Sink &&sink)
+bool EmitMerge(const std::vector<DiffSection> &mergeList, bool crlf, Sink &&sink)
 {
     const std::unique_ptr<char[]> chunk(new char[kOutputChunk]);
     std::size_t used = 0;
@@ -60,18 +61,51 @@ bool EmitMerge(const std::vector<DiffSection> &mergeList, Sink &&sink)
                 if (text.size() + 2 > kOutputChunk) {
                     if (!sink(text))
                         return false;
-                    chunk[used++] = '\r';
+                    if (crlf)
+                        chunk[used++] = '\r';
                     chunk[used++] = '\n';
                     continue;
                 }
             }
             CopyText(chunk.get() + used, text.data(), text.size());
             used += text.size();
-            chunk[used++] = '\r';
+            if (crlf)
+                chunk[used++] = '\r';
             chunk[used++] = '\n';
         }
     }
     return used == 0 || sink(std::string_view(chunk.get(), used));
+}
+
+auto StreamSink(std::ostream &stream)
+{
+    return [&stream](std::string_view bytes) {
+        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(stream);
+    };
+}
+
+// EmitMerge in encoding, its BOM first.
+template <typename Sink>
+bool EmitEncodedMerge(const std::vector<DiffSection> &mergeList, bool crlf, const TextEncoding &encoding,
+                      Sink &&sink)
+{
+    const std::string_view bom = BomOf(encoding);
+    if (!bom.empty() && !sink(bom))
+        return false;
+    if (encoding.name == kUtf8)
+        return EmitMerge(mergeList, crlf, sink); // the text is the bytes, invalid sequences and all
+    std::string encoded;
+    return EmitMerge(mergeList, crlf, [&](std::string_view text) {
+        encoded.clear();
+        // Every character has a place: the merge is written in an encoding
+        // that held all of its non-ASCII text (see MergeEncoding), and every
+        // encoding a file can be read in holds ASCII. Were one to fail,
+        // its text is written as it is rather than dropped.
+        if (!EncodeText(text, encoding, encoded))
+            encoded.assign(text);
+        return sink(std::string_view(encoded));
+    });
 }
 
 } // namespace
@@ -151,12 +185,30 @@ std::string DiffEngine::SectionText(const DiffSection &section, bool crlf)
     return text;
 }
 
+bool DiffEngine::MergeUsesCrLf() const
+{
+    return m_forms[0].lineEnds.crLf || m_forms[1].lineEnds.crLf;
+}
+
+TextEncoding DiffEngine::MergeEncoding() const
+{
+    const TextForm &first = m_forms[0];
+    const TextForm &second = m_forms[1];
+    if (first.encoding == second.encoding)
+        return first.encoding;
+    if (first.nonAscii && second.nonAscii)
+        return {};
+    return second.nonAscii ? second.encoding : first.encoding;
+}
+
 void DiffEngine::WriteMergeText(std::ostream &stream) const
 {
-    EmitMerge(m_mergeList, [&stream](std::string_view bytes) {
-        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return static_cast<bool>(stream);
-    });
+    EmitEncodedMerge(m_mergeList, MergeUsesCrLf(), MergeEncoding(), StreamSink(stream));
+}
+
+void DiffEngine::WriteMergeTextAsUtf8(std::ostream &stream, bool crlf) const
+{
+    EmitMerge(m_mergeList, crlf, StreamSink(stream));
 }
 
 bool DiffEngine::WriteMergeFile(const std::string &path)
@@ -164,7 +216,7 @@ bool DiffEngine::WriteMergeFile(const std::string &path)
     SafeFileWriter writer(path);
     std::optional<FileErrorCause> failure = writer.Open();
     if (!failure) {
-        EmitMerge(m_mergeList, [&writer, &failure](std::string_view bytes) {
+        EmitEncodedMerge(m_mergeList, MergeUsesCrLf(), MergeEncoding(), [&writer, &failure](std::string_view bytes) {
             failure = writer.Write(bytes);
             return !failure;
         });

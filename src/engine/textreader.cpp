@@ -106,6 +106,32 @@ std::size_t CountLineFeeds(const char *p, const char *end)
     return count;
 }
 
+// The number of CR LF pairs from p to end.
+std::size_t CountCrLfs(const char *p, const char *end)
+{
+    std::size_t count = 0;
+#ifdef __SSE2__
+    for (; end - p > static_cast<std::ptrdiff_t>(kBlock); p += kBlock) {
+        const __m128i crs = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), _mm_set1_epi8('\r'));
+        const __m128i lfs =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)), _mm_set1_epi8('\n'));
+        count += static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(crs, lfs)))));
+    }
+#endif
+    for (; end - p > 1; ++p)
+        count += p[0] == '\r' && p[1] == '\n';
+    return count;
+}
+
+bool HasCrLf(std::string_view text)
+{
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', cr + 1)) {
+        if (cr + 1 < text.size() && text[cr + 1] == '\n')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 namespace {
@@ -300,6 +326,23 @@ void TagLines(DiffLines &lines)
 {
     for (DiffLine &line : lines)
         line.textId = TextTag(line.text);
+}
+
+LineEnds FindLineEnds(std::string_view text)
+{
+    // Most files have one kind: a file without CR LF is looked through once
+    // for a CR, one with them is counted through only to find a lone LF.
+    if (!HasCrLf(text))
+        return {false, text.find('\n') != std::string_view::npos};
+    const char *const end = text.data() + text.size();
+    return {true, CountLineFeeds(text.data(), end) > CountCrLfs(text.data(), end)};
+}
+
+const char *LineEndsLabel(const LineEnds &ends)
+{
+    if (ends.crLf)
+        return ends.lf ? "LF and CR LF" : "CR LF";
+    return ends.lf ? "LF" : "no line end";
 }
 
 } // namespace lindo

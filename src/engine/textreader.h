@@ -40,4 +40,16 @@ void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
 // Sets every line's textId to its TextTag.
 void TagLines(DiffLines &lines);
 
+// The kinds of line end a text has.
+struct LineEnds {
+    bool crLf = false; // CR LF
+    bool lf = false;   // LF without a CR before it
+    bool operator==(const LineEnds &) const = default;
+};
+
+LineEnds FindLineEnds(std::string_view text);
+
+// "LF", "CR LF", "LF and CR LF", or "no line end".
+const char *LineEndsLabel(const LineEnds &ends);
+
 } // namespace lindo

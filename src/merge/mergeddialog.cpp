@@ -187,7 +187,9 @@ void CMergedDialog::LoadMergedText()
     DiffEngine &engine = m_pOwner->Engine();
     engine.BuildMergeList();
     std::ostringstream memory(std::ios::out | std::ios::binary);
-    engine.WriteMergeText(memory);
+    engine.WriteMergeTextAsUtf8(memory, true); // the text area breaks lines at CR LF
+    m_encoding = engine.MergeEncoding();
+    m_crLf = engine.MergeUsesCrLf();
     m_wndText.StreamIn(std::move(memory).str());
 }
 
@@ -206,10 +208,15 @@ bool CMergedDialog::WriteMergedText(const std::string &path)
         return false;
     }
     std::optional<FileErrorCause> failure;
-    m_wndText.StreamOut([&](std::string_view bytes) {
+    const auto write = [&](std::string_view bytes) {
         failure = writer.Write(bytes);
         return !failure;
-    });
+    };
+    bool fellBack = false;
+    if (m_crLf && m_encoding.IsPlainUtf8())
+        m_wndText.StreamOut(write); // the text is the file's bytes
+    else
+        write(FileBytes(fellBack));
     if (!failure)
         failure = writer.Commit();
     if (failure) {
@@ -218,7 +225,41 @@ bool CMergedDialog::WriteMergedText(const std::string &path)
     }
     m_wndText.MarkSaved();
     m_savedPath = path;
+    if (fellBack)
+        Ask(this, ApplicationTitle(), kSavedAsUtf8.arg(QString::fromStdString(EncodingLabel(m_encoding))),
+            PromptIcon::Information);
     return true;
+}
+
+bool CMergedDialog::StreamTextOut(const std::function<bool(std::string_view)> &sink)
+{
+    if (m_crLf && m_encoding.IsPlainUtf8())
+        return m_wndText.StreamOut(sink);
+    bool fellBack = false; // nobody to tell: the bytes are kept all the same
+    return sink(FileBytes(fellBack));
+}
+
+std::string CMergedDialog::FileBytes(bool &fellBack)
+{
+    std::string text;
+    m_wndText.StreamOut([&text](std::string_view bytes) {
+        text += bytes;
+        return true;
+    });
+    if (!m_crLf) {
+        // The text area's line breaks are CR LF; each loses its CR. A CR
+        // of a line's own stays: lines hold no LF, so it comes before a
+        // break's CR, never right before an LF.
+        std::size_t kept = 0;
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            if (!(text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n'))
+                text[kept++] = text[at];
+        }
+        text.resize(kept);
+    }
+    std::string encoded(BomOf(m_encoding));
+    fellBack = !EncodeText(text, m_encoding, encoded);
+    return fellBack ? text : encoded;
 }
 
 bool CMergedDialog::OfferToSaveEdits()

@@ -9,6 +9,7 @@
 // from the event loop, after the close has finished, so a plain delete is
 // safe there). Escape closes it as the close box does.
 
+#include "engine/textencoding.h"
 #include "merge/mergededitctrl.h"
 
 #include <QDialog>
@@ -58,6 +59,8 @@ inline const QString kSaveAsTitle = QStringLiteral("Save As");
 inline const QString kErrorCaption = QStringLiteral("Error");
 inline const QString kSaveChangesQuestion = QStringLiteral("Save the changes to the merged text?");
 inline const QString kCouldNotCreate = QStringLiteral("Could not create file:\n\n");
+inline const QString kSavedAsUtf8 =
+    QStringLiteral("The merged text holds characters that %1 has no place for, so it was saved as UTF-8.");
 inline const QString kIconPath = QStringLiteral(":/icons/lindo.png");
 inline const QString kSaveImagePath = QStringLiteral(":/toolbar/save.png");
 inline const QString kSaveAsImagePath = QStringLiteral(":/toolbar/saveas.png");
@@ -87,7 +90,8 @@ public:
     // pieces (see CMergedEditCtrl::StreamOut): for keeping them when there is
     // no asking.
     bool HasUnsavedEdits() const { return m_wndText.IsEdited(); }
-    bool StreamTextOut(const std::function<bool(std::string_view)> &sink) { return m_wndText.StreamOut(sink); }
+    // The bytes are those a save would write.
+    bool StreamTextOut(const std::function<bool(std::string_view)> &sink);
     void UpdateLineStatus();
     void RepositionControls();
     void RestoreWindowPos();
@@ -111,6 +115,10 @@ private:
     void OnSave();
     void OnSaveAs();
     bool WriteMergedText(const std::string &path);
+    // The text as the merge's file holds it: its line breaks the merge's
+    // line end, in its encoding with its BOM; in UTF-8 without a BOM when a
+    // character has no place there (fellBack).
+    std::string FileBytes(bool &fellBack);
     // WriteMergedText, after asking before an existing file is replaced.
     bool SaveMergeTo(const std::string &path);
     // Ctrl+F: a find bar under the text.
@@ -123,6 +131,11 @@ private:
     MergedWindowHost *m_pOwner;
     // The files the text was merged from, as they were when the window opened.
     std::vector<std::string> m_sourceFiles;
+    // How the merge is written (the text holds it as UTF-8 with CR LF line
+    // breaks): in the encoding and with the line end the merge to a file
+    // takes from the files it came from.
+    TextEncoding m_encoding;
+    bool m_crLf = true;
     // The file the last save wrote, which a later save replaces without asking.
     std::string m_savedPath;
     QToolBar m_wndToolBar;

@@ -22,6 +22,7 @@ void ShowCompareOptions(CComparePage &page, const DiffEngine &engine)
     page.m_bIgnoreSpaceChange = engine.keyOptions.ignoreSpaceChange;
     page.m_bIgnoreAllSpace = engine.keyOptions.ignoreAllSpace;
     page.m_bIgnoreCase = engine.keyOptions.ignoreCase;
+    page.m_strFallbackEncoding = QString::fromStdString(EncodingLabel({engine.fallbackEncoding, false}));
 }
 
 LineKeyOptions KeyOptionsOf(const CComparePage &page)
@@ -77,7 +78,8 @@ bool RunSettingsCommand(SettingsCommandHost &host)
     engine.colorDifferent = colours.m_crDifferent;
     engine.colorInserted = colours.m_crInserted;
     const bool matchingChanged =
-        TakeCompareOptions(engine, compare.m_bShowLineChanges, KeyOptionsOf(compare), store);
+        TakeCompareOptions(engine, compare.m_bShowLineChanges, KeyOptionsOf(compare), store)
+        | TakeFallbackEncoding(engine, compare.m_strFallbackEncoding.toStdString(), store);
     host.RepaintPanes();
     if (matchingChanged)
         host.CompareAgain();

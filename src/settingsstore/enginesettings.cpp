@@ -56,11 +56,18 @@ void LoadColours(DiffEngine &engine, const SettingsStore &store)
     engine.colorInserted = DiffEngine::defaultColorInserted;
 }
 
+std::string StoredFallbackEncoding(const SettingsStore &store)
+{
+    const std::optional<QString> name = store.ReadText(settings::kFallbackEncoding);
+    return FallbackName(name ? name->toStdString() : std::string(kDefaultFallbackEncoding));
+}
+
 void LoadCompareOptions(DiffEngine &engine, const SettingsStore &store)
 {
     engine.showLineChanges = StoredSwitch(store, settings::kShowLineChanges) ? 1 : 0;
     for (const KeySwitch &key : kKeySwitches)
         engine.keyOptions.*key.option = StoredSwitch(store, key.name);
+    engine.fallbackEncoding = StoredFallbackEncoding(store);
 }
 
 } // namespace
@@ -110,6 +117,16 @@ bool TakeCompareOptions(DiffEngine &engine, bool showLineChanges, const LineKeyO
     for (const KeySwitch &key : kKeySwitches)
         StoreSwitch(store, key.name, keyOptions.*key.option);
     return matchingChanged;
+}
+
+bool TakeFallbackEncoding(DiffEngine &engine, const std::string &name, const SettingsStore &store)
+{
+    const std::string fallback = FallbackName(name);
+    const bool changed = fallback != engine.fallbackEncoding;
+    engine.fallbackEncoding = fallback;
+    if (StoredFallbackEncoding(store) != fallback)
+        store.WriteText(settings::kFallbackEncoding, QString::fromStdString(fallback));
+    return changed;
 }
 
 } // namespace lindo

@@ -7,6 +7,8 @@
 
 #include "engine/linekey.h"
 
+#include <string>
+
 namespace lindo {
 
 class DiffEngine;
@@ -31,5 +33,11 @@ void TakeExceptionStringsEnabled(DiffEngine &engine, bool enabled, const Setting
 // these on leaves the store as it was.
 bool TakeCompareOptions(DiffEngine &engine, bool showLineChanges, const LineKeyOptions &keyOptions,
                         const SettingsStore &store);
+
+// Puts the Compare page's fallback encoding (a name as typed; one the system
+// does not know is the default) into the engine and, when it differs from
+// the stored one (absent reads as the default), the store. True when the
+// engine's changed, so the comparison on screen may be out of date.
+bool TakeFallbackEncoding(DiffEngine &engine, const std::string &name, const SettingsStore &store);
 
 } // namespace lindo

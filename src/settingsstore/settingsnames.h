@@ -41,6 +41,10 @@ inline constexpr char kShowLineChanges[] = "ShowLineChanges";
 inline constexpr char kIgnoreSpaceChange[] = "IgnoreSpaceChange";
 inline constexpr char kIgnoreAllSpace[] = "IgnoreAllSpace";
 inline constexpr char kIgnoreCase[] = "IgnoreCase";
+// The encoding files are read in when they are neither UTF-8 nor start with a
+// BOM (text, a name the system's converter knows); absent or unknown means
+// the engine's default, Windows-1252.
+inline constexpr char kFallbackEncoding[] = "FallbackEncoding";
 
 // Where the store lives: this file when the variable is set, otherwise
 // kStoreFolder/kStoreFile under the user's configuration folder.

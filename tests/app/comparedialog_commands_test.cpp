@@ -34,6 +34,40 @@ TEST_F(MainWindowTest, CompareTypedPathsFillsPanesAndHistories)
     EXPECT_TRUE(prompter.requests.empty());
 }
 
+// Each path box's tooltip tells its file's encoding and line ends; the
+// status tells when the files hold the same lines in different bytes.
+TEST_F(MainWindowTest, StatusSaysWhatSetsFilesOfOneTextApartAndTooltipsTellEachFilesForm)
+{
+    const std::string utf16CrLf("\xFF\xFE" "c\0\xE9\0\r\0\n\0x\0\r\0\n\0", 16);
+    const struct {
+        std::string first;
+        std::string second;
+        const char *status;
+        const char *firstTip;
+        const char *secondTip;
+    } rows[] = {
+        {utf16CrLf, "c\xC3\xA9\nx\n", "The files differ only in their encoding and line ends", "UTF-16 LE, BOM \u00B7 CR LF",
+         "UTF-8 \u00B7 LF"},
+        {"c\xE9\nx\n", "c\xC3\xA9\nx\n", "The files differ only in their encoding", "Windows-1252 \u00B7 LF",
+         "UTF-8 \u00B7 LF"},
+        {"a\r\nb\n", "a\nb", "The files differ only in their line ends", "UTF-8 \u00B7 LF and CR LF",
+         "UTF-8 \u00B7 LF"},
+        {"a\nb\n", "a\nb\n", "Ready", "UTF-8 \u00B7 LF", "UTF-8 \u00B7 LF"},
+        {"a\nb\n", "\xEF\xBB\xBF" "a\nc", "Ready", "UTF-8 \u00B7 LF", "UTF-8, BOM \u00B7 LF"},
+        {"one", "one\n", "The files differ only in their line ends", "UTF-8 \u00B7 no line end", "UTF-8 \u00B7 LF"},
+    };
+    CCompareDialog &w = Open();
+    for (const auto &row : rows) {
+        WriteFile(dir / "first", row.first);
+        WriteFile(dir / "second", row.second);
+        CompareFiles("first", "second");
+        EXPECT_EQ(w.StatusText(), row.status) << row.status;
+        EXPECT_EQ(w.FirstPathBox()->toolTip(), QString::fromUtf8(row.firstTip)) << row.firstTip;
+        EXPECT_EQ(w.SecondPathBox()->toolTip(), QString::fromUtf8(row.secondTip)) << row.secondTip;
+    }
+    EXPECT_TRUE(prompter.requests.empty());
+}
+
 TEST_F(MainWindowTest, DroppedFileIsComparedAndOnlyThenRecorded)
 {
     CCompareDialog &w = Open();
@@ -182,7 +216,7 @@ TEST_F(MainWindowTest, MergeToFileWritesTheMergeAndRemembersTheFolder)
     EXPECT_TRUE(driver.Handled());
     EXPECT_EQ(proposed, "one.txt"); // no merge directory yet: the bare name of the first file
     EXPECT_EQ(ReadFile(dir / "out" / "deeper" / "merged.txt"),
-              "alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n"); // a "Different" pair gives the second file's version
+              "alpha\nBETA\ngamma\ndelta\nepsilon\n"); // a "Different" pair gives the second file's version
     EXPECT_EQ(w.Engine().mergeDirectory, Path("out") + "/deeper");
     EXPECT_EQ(SettingsStore().ReadText("MergePath").value_or("<none>"), QPath("out") + "/deeper");
     // The next proposal is in the remembered folder.
@@ -224,7 +258,7 @@ TEST_F(MainWindowTest, MergeToFileAsksBeforeReplacingAnExistingFile)
     auto again = AnswerMergePrompt(QPath("earlier.txt"), &proposed);
     prompter.answers = {PromptAnswer::Yes};
     Trigger(kCmdMergeToFile);
-    EXPECT_EQ(ReadFile(dir / "earlier.txt"), "alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n");
+    EXPECT_EQ(ReadFile(dir / "earlier.txt"), "alpha\nBETA\ngamma\ndelta\nepsilon\n");
 }
 
 TEST_F(MainWindowTest, CancelledMergePromptWritesNothing)

@@ -66,6 +66,17 @@ TEST_F(ComparePageWindowTest, StoredOptionsAreInTheEngineAfterStartUp)
     EXPECT_TRUE(w.Engine().keyOptions.ignoreSpaceChange);
     EXPECT_FALSE(w.Engine().keyOptions.ignoreAllSpace);
     EXPECT_FALSE(w.Engine().keyOptions.ignoreCase);
+    EXPECT_EQ(w.Engine().fallbackEncoding, "WINDOWS-1252");
+}
+
+// A stored encoding the system knows is read in capitals; any other is the default.
+TEST_F(ComparePageWindowTest, StoredFallbackEncodingIsInTheEngineAfterStartUp)
+{
+    for (const auto &[stored, engine] : {std::pair{"koi8-r", "KOI8-R"}, std::pair{"no-such-thing", "WINDOWS-1252"}}) {
+        SettingsStore().WriteText("FallbackEncoding", stored);
+        EXPECT_EQ(Open().Engine().fallbackEncoding, engine) << stored;
+        window.reset();
+    }
 }
 
 TEST_F(ComparePageWindowTest, IgnoreCaseComparesTheFilesOnScreenAgainFromDisk)

@@ -72,7 +72,7 @@ TEST_F(MergedEditsTest, TheToggleAsksAndYesSavesBeforeClosing)
     Trigger(kCmdMergeToScreen);
     ASSERT_EQ(prompter.requests.size(), 1u);
     EXPECT_EQ(prompter.requests[0].text, kSaveQuestion);
-    EXPECT_EQ(ReadFile(SaveTarget()), "typed alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n");
+    EXPECT_EQ(ReadFile(SaveTarget()), "typed alpha\nBETA\ngamma\ndelta\nepsilon\n");
     EXPECT_EQ(w.MergedDialog(), nullptr);
     EXPECT_FALSE(w.CommandAction(kCmdMergeToScreen)->isChecked());
 }

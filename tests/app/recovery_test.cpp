@@ -68,7 +68,7 @@ TEST_F(RecoveryTest, UnsavedMergedTextIsKeptForTheOwnerAlone)
 
     QTest::keyClicks(w.MergedDialog()->findChild<CMergedEditCtrl *>(), "typed ");
     EXPECT_TRUE(w.KeepUnsavedMergedText());
-    EXPECT_EQ(ReadFile(Kept()), "typed alpha\r\nBETA\r\ngamma\r\ndelta\r\nepsilon\r\n");
+    EXPECT_EQ(ReadFile(Kept()), "typed alpha\nBETA\ngamma\ndelta\nepsilon\n");
     struct stat status {};
     ASSERT_EQ(::stat(Kept().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);

@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <iconv.h>
+#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,7 +38,7 @@ TEST_F(CommandLine, MergeWritesTheMergeBytesToStandardOutput)
 {
     const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2")));
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "}\r\na\r\n}\r\ne\r\n}\r\n");
+    EXPECT_EQ(result.out, "}\na\n}\ne\n}\n");
     EXPECT_EQ(result.err, "");
 }
 
@@ -45,7 +47,7 @@ TEST_F(CommandLine, MergeToAFileWithDashO)
     const RunResult result = RunCommand(Lindo("--merge " + P("w1") + " " + P("w2") + " -o " + P("out")));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(ReadFile(dir / "out"), "}\r\na\r\n}\r\ne\r\n}\r\n");
+    EXPECT_EQ(ReadFile(dir / "out"), "}\na\n}\ne\n}\n");
 }
 
 TEST_F(CommandLine, SectionsListsBothSidesWithStatusAndSelection)
@@ -104,7 +106,7 @@ TEST_F(CommandLine, PipesFromProcessSubstitutionWork)
     const RunResult result =
         RunCommand("bash -c " + ShellQuote(Lindo("--merge <(printf 'x\\ny\\n') <(printf 'y\\nz\\n')")));
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "x\r\ny\r\nz\r\n");
+    EXPECT_EQ(result.out, "x\ny\nz\n");
 }
 
 TEST_F(CommandLine, UsageErrorsExitWithTwoAndHelpWithZero)
@@ -146,8 +148,99 @@ TEST_F(CommandLine, IgnoreOptionsDecideWhichLinesAreEqual)
     }
     const RunResult merge = RunCommand(Lindo("--merge " + P("k1") + " " + P("k2") + " -o " + P("out") + " -bi"));
     EXPECT_EQ(merge.exitCode, 0);
-    EXPECT_EQ(ReadFile(dir / "out"), "int a;  \r\nb\r\nxy\r\nd\r\n");
+    EXPECT_EQ(ReadFile(dir / "out"), "int a;  \nb\nxy\nd\n");
     EXPECT_EQ(RunCommand(Lindo("--merge -bx " + P("k1") + " " + P("k2"))).exitCode, 2);
+}
+
+// The bytes of UTF-8 text in the converter's encoding `to`.
+std::string Iconv(std::string_view text, const char *to)
+{
+    iconv_t cd = iconv_open(to, "UTF-8");
+    std::string out(text.size() * 4 + 16, '\0');
+    char *from = const_cast<char *>(text.data());
+    std::size_t left = text.size();
+    char *into = out.data();
+    std::size_t room = out.size();
+    iconv(cd, &from, &left, &into, &room);
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    return out;
+}
+
+// "Привет" in KOI8-R is no valid UTF-8: read as Windows-1252 it is another
+// text, read as KOI8-R the same as its UTF-8 twin.
+TEST_F(CommandLine, EncodingNamesTheFallbackForBothModes)
+{
+    WriteFile(dir / "koi8", "\xF0\xD2\xC9\xD7\xC5\xD4\n");
+    WriteFile(dir / "utf8", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n");
+    WriteFile(dir / "ascii", "x\n");
+    const std::string pair = " " + P("koi8") + " " + P("utf8");
+    EXPECT_EQ(RunCommand(Lindo("--sections" + pair)).out, "1 0 0 0 none -1 -1 1\n2 0 0 0 none -1 -1 1\n");
+    for (const char *name : {"koi8-r", "KOI8-R"}) {
+        const RunResult sections = RunCommand(Lindo("--sections --encoding " + std::string(name) + pair));
+        EXPECT_EQ(sections.out, "1 0 0 0 matching 0 -1 0\n2 0 0 0 matching 0 -1 1\n") << name;
+    }
+    const RunResult merge = RunCommand(Lindo("--merge " + P("koi8") + " --encoding KOI8-R " + P("ascii")));
+    EXPECT_EQ(merge.exitCode, 0);
+    EXPECT_EQ(merge.out, "\xF0\xD2\xC9\xD7\xC5\xD4\nx\n");
+    for (const char *arguments : {"--merge --encoding no-such-thing", "--sections --encoding"}) {
+        const RunResult wrong = RunCommand(Lindo(std::string(arguments) + pair));
+        EXPECT_EQ(wrong.exitCode, 2) << arguments;
+        EXPECT_NE(wrong.err.find("Usage: lindo"), std::string::npos) << arguments;
+    }
+    EXPECT_NE(RunCommand(Lindo("--merge --encoding no-such-thing" + pair)).err.find("unknown encoding: no-such-thing"),
+              std::string::npos);
+}
+
+// Random pairs of files in UTF-16 LE and BE with BOMs, UTF-8 with a BOM,
+// Windows-1252 and plain UTF-8, mixed, each with LF or CR LF: --sections
+// gives what it gives for their decoded text, and --merge writes the merge of
+// that text in the encoding the pair calls for.
+TEST_F(CommandLine, EncodedPairsCompareAndMergeAsTheirText)
+{
+    struct Form {
+        const char *encoding;
+        const char *bom;
+    };
+    const Form forms[] = {{"UTF-16LE", "\xFF\xFE"}, {"UTF-16BE", "\xFE\xFF"}, {"UTF-8", "\xEF\xBB\xBF"},
+                          {"WINDOWS-1252", ""}, {"UTF-8", ""}};
+    // In Windows-1252 these words never make valid UTF-8.
+    const char *const words[] = {"a", "b", "caf\xC3\xA9", "\xC3\xBC", "", "x y"};
+    std::mt19937 random(25);
+    const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int pair = 0; pair < 200; ++pair) {
+        std::string texts[2];
+        Form chosen[2];
+        for (int n = 0; n < 2; ++n) {
+            const bool ascii = below(4) == 0;
+            const char *const lineEnd = below(3) == 0 ? "\r\n" : "\n";
+            for (std::size_t line = below(8); line > 0; --line)
+                texts[n] += std::string(words[below(ascii ? 2 : std::size(words))]) + lineEnd;
+            chosen[n] = forms[below(std::size(forms))];
+            WriteFile(dir / ("e" + std::to_string(n)), chosen[n].bom + Iconv(texts[n], chosen[n].encoding));
+            WriteFile(dir / ("d" + std::to_string(n)), texts[n]);
+        }
+        const bool beyond[2] = {texts[0].find_first_of("\xC3") != std::string::npos,
+                                texts[1].find_first_of("\xC3") != std::string::npos};
+        // A Windows-1252 file of ASCII text reads as UTF-8.
+        Form read[2];
+        for (int n = 0; n < 2; ++n)
+            read[n] = beyond[n] || std::strcmp(chosen[n].encoding, "WINDOWS-1252") != 0 ? chosen[n] : forms[4];
+        const auto same = [](const Form &a, const Form &b) {
+            return std::strcmp(a.encoding, b.encoding) == 0 && std::strcmp(a.bom, b.bom) == 0;
+        };
+        int written = 0; // the side whose form the merge takes, -1 for plain UTF-8
+        if (!same(read[0], read[1]))
+            written = beyond[0] && beyond[1] ? -1 : beyond[1] ? 1 : 0;
+        SCOPED_TRACE("pair " + std::to_string(pair));
+        const std::string encoded = " " + P("e0") + " " + P("e1");
+        const std::string decoded = " " + P("d0") + " " + P("d1");
+        ASSERT_EQ(RunCommand(Lindo("--sections" + encoded)).out, RunCommand(Lindo("--sections" + decoded)).out);
+        const std::string merge = RunCommand(Lindo("--merge" + decoded)).out;
+        const std::string expected =
+            written < 0 ? merge : read[written].bom + Iconv(merge, read[written].encoding);
+        ASSERT_EQ(RunCommand(Lindo("--merge" + encoded)).out, expected);
+    }
 }
 
 // Standard output named as a file is the stream the shell set up, pipe or
@@ -168,7 +261,7 @@ TEST_P(CommandLineStandardOutput, MergeGoesIntoTheStreamAsItIs)
     const RunResult result = RunCommand(appending ? "(" + merge + " >>" + P("log") + ")" : merge + " | cat");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
-    const std::string bytes = "}\r\na\r\n}\r\ne\r\n}\r\n";
+    const std::string bytes = "}\na\n}\ne\n}\n";
     EXPECT_EQ(appending ? ReadFile(dir / "log") : result.out, appending ? "earlier\n" + bytes : bytes);
 }
 

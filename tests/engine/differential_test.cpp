@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <random>
 
@@ -292,6 +293,69 @@ TEST(Differential, PairsComparedIgnoringBlanksOrCaseAgreeWithTheReference)
         ExpectSameAsReference(first, second, seed % 5 != 0, compactFrom, ignore);
         if (HasFatalFailure())
             return;
+    }
+}
+
+// A form a generated text is written in: its encoding and BOM.
+struct FileForm {
+    const char *encoding;
+    std::string_view bom;
+};
+
+constexpr FileForm kFileForms[] = {
+    {"UTF-8", ""}, {"UTF-8", "\xEF\xBB\xBF"}, {"UTF-16LE", "\xFF\xFE"}, {"UTF-16BE", "\xFE\xFF"}, {"WINDOWS-1252", ""},
+};
+
+// The form a file of this text in this form is read as: a Windows-1252 file
+// of ASCII text is valid UTF-8.
+TextEncoding ReadAs(const FileForm &form, const std::string &text)
+{
+    if (std::string_view(form.encoding) == "WINDOWS-1252" && !HasNonAscii(text))
+        return {};
+    return {form.encoding, !form.bom.empty()};
+}
+
+// Generated pairs written in UTF-16, with BOMs, in Windows-1252 and as they
+// are, mixed: the engine compares their text as the reference compares it,
+// and writes the merge in the encoding the two files' forms call for.
+TEST(Differential, EncodedPairsAgreeWithTheReferenceOnTheirText)
+{
+    for (std::uint32_t seed = 0; seed < 200; ++seed) {
+        PairGenerator gen(seed + 7000000);
+        const int alphabet = 2 + gen.Below(11);
+        const auto lines = gen.Lines(gen.Below(30), alphabet);
+        std::array<std::string, 2> texts{gen.Join(lines), gen.Join(gen.Edit(lines, alphabet))};
+        std::array<FileForm, 2> forms{};
+        std::array<std::string, 2> files;
+        for (std::size_t n = 0; n < 2; ++n) {
+            // Each side's "b" and "e" are letters beyond ASCII, or not. In
+            // Windows-1252 they can never make valid UTF-8.
+            if (gen.Below(3) != 0) {
+                for (std::size_t at; (at = texts[n].find_first_of("be")) != std::string::npos;)
+                    texts[n].replace(at, 1, texts[n][at] == 'b' ? "\xC3\xA9" : "\xC3\xBC");
+            }
+            forms[n] = kFileForms[gen.Below(static_cast<int>(std::size(kFileForms)))];
+            files[n] = std::string(forms[n].bom) + Iconv(texts[n], forms[n].encoding);
+        }
+        const std::array<TextEncoding, 2> read{ReadAs(forms[0], texts[0]), ReadAs(forms[1], texts[1])};
+        const std::array<bool, 2> beyondAscii{HasNonAscii(texts[0]), HasNonAscii(texts[1])};
+        TextEncoding merged = read[0];
+        if (read[0] != read[1])
+            merged = beyondAscii[0] && beyondAscii[1] ? TextEncoding{} : beyondAscii[1] ? read[1] : read[0];
+        const bool autoSelect = seed % 5 != 0;
+        const reference::Result expected = reference::Run(texts[0], texts[1], autoSelect);
+        DiffEngine engine;
+        engine.autoSelect = autoSelect ? 1 : 0;
+        engine.LoadTexts(files[0], files[1]);
+        engine.Compare();
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ASSERT_EQ(engine.LoadedForm(1).encoding, read[0]);
+        ASSERT_EQ(engine.LoadedForm(2).encoding, read[1]);
+        ASSERT_EQ(LinksOf(engine, 1), expected.links1);
+        ASSERT_EQ(LinksOf(engine, 2), expected.links2);
+        ASSERT_EQ(SectionsOf(engine, 1), expected.sections1);
+        ASSERT_EQ(SectionsOf(engine, 2), expected.sections2);
+        ASSERT_EQ(MergeOf(engine), std::string(BomOf(merged)) + Iconv(expected.merge, merged.name.c_str()));
     }
 }
 

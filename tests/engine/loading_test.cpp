@@ -317,7 +317,7 @@ TEST(ComparingRead, IdenticalFilesLoadAsTwoSidesOfOneText)
     engine.Compare();
     EXPECT_EQ(LinksOf(engine, 1), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(LinksOf(engine, 2), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(MergeOf(engine), CrLf({"a", "b", "a"}));
+    EXPECT_EQ(MergeOf(engine), Text({"a", "b", "a"}));
 }
 
 // Line texts are compared word-wise when short: a difference in any byte,

@@ -45,29 +45,29 @@ const MatchingCase kCases[] = {
      {-1, 0, 1, -1, 3},
      "0-0:O p-1 a0 S | 1-2:M p0 a-1 | 3-3:D p1 a-1 | 4-4:M p2 a-1",
      "0-1:M p1 a-1 S | 2-2:D p2 a-1 S | 3-3:M p3 a-1 S",
-     CrLf({"}", "a", "}", "e", "}"})},
+     Text({"}", "a", "}", "e", "}"})},
     {"IdenticalWithAUniqueLine", Text({"x", "x", "u", "x"}), Text({"x", "x", "u", "x"}),
-     {0, 1, 2, 3}, "0-3:M p0 a-1", "0-3:M p0 a-1 S", CrLf({"x", "x", "u", "x"})},
+     {0, 1, 2, 3}, "0-3:M p0 a-1", "0-3:M p0 a-1 S", Text({"x", "x", "u", "x"})},
     {"IdenticalWithoutAnyUniqueLine", Text({"", "", ""}), Text({"", "", ""}),
-     {0, 1, 2}, "0-2:M p0 a-1", "0-2:M p0 a-1 S", CrLf({"", "", ""})},
+     {0, 1, 2}, "0-2:M p0 a-1", "0-2:M p0 a-1 S", Text({"", "", ""})},
     {"IdenticalEmpty", "", "", {}, "", "", ""},
-    {"OneEmptyFile", "", Text({"a", "b"}), {}, "", "0-1:N p-1 a-1 S", CrLf({"a", "b"})},
+    {"OneEmptyFile", "", Text({"a", "b"}), {}, "", "0-1:N p-1 a-1 S", Text({"a", "b"})},
     {"NothingInCommon", Text({"a", "b"}), Text({"c", "d"}), {-1, -1},
-     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", CrLf({"a", "b", "c", "d"})},
+     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", Text({"a", "b", "c", "d"})},
     {"DeletedLineInTheMiddle", Text({"a", "b", "e"}), Text({"a", "e"}), {0, -1, 1},
      "0-0:M p0 a-1 | 1-1:O p-1 a1 S | 2-2:M p1 a-1", "0-0:M p0 a-1 S | 1-1:M p2 a-1 S",
-     CrLf({"a", "b", "e"})},
+     Text({"a", "b", "e"})},
     {"Crosswise", Text({"p", "q", "r"}), Text({"r", "q", "p"}), {2, 1, 0},
      "0-0:M p2 a-1 | 1-1:M p1 a-1 | 2-2:M p0 a-1",
-     "0-0:M p2 a-1 S | 1-1:M p1 a-1 S | 2-2:M p0 a-1 S", CrLf({"r", "q", "p"})},
+     "0-0:M p2 a-1 S | 1-1:M p1 a-1 S | 2-2:M p0 a-1 S", Text({"r", "q", "p"})},
     {"InsertedAtBothEnds", Text({"a", "b"}), Text({"x", "a", "b", "y"}), {1, 2},
      "0-1:M p1 a-1", "0-0:O p-1 a0 S | 1-2:M p0 a-1 S | 3-3:O p-1 a1 S",
-     CrLf({"x", "a", "b", "y"})},
+     Text({"x", "a", "b", "y"})},
     {"RepeatedAnchorFoundInsideAPair", Text({"a", "b", "a", "e"}), Text({"a", "a", "e"}),
      {0, -1, 1, 2}, "0-0:M p0 a-1 | 1-1:O p-1 a1 S | 2-3:M p1 a-1",
-     "0-0:M p0 a-1 S | 1-2:M p2 a-1 S", CrLf({"a", "b", "a", "e"})},
+     "0-0:M p0 a-1 S | 1-2:M p2 a-1 S", Text({"a", "b", "a", "e"})},
     {"CaseAndTrailingBlanksCount", Text({"Hello", "x "}), Text({"hello", "x"}), {-1, -1},
-     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", CrLf({"Hello", "x ", "hello", "x"})},
+     "0-1:N p-1 a-1 S", "0-1:N p-1 a-1 S", Text({"Hello", "x ", "hello", "x"})},
 };
 
 INSTANTIATE_TEST_SUITE_P(Compare, MatchingTable, testing::ValuesIn(kCases),
@@ -90,11 +90,11 @@ TEST(Selection, BothVersionsOfADifferenceFirstFileFirst)
     DiffEngine engine;
     engine.LoadTexts(Text({"top", "old", "bottom"}), Text({"top", "new", "bottom"}));
     engine.Compare();
-    EXPECT_EQ(MergeOf(engine), CrLf({"top", "new", "bottom"}));
+    EXPECT_EQ(MergeOf(engine), Text({"top", "new", "bottom"}));
     const int section = engine.SectionOfLine(1, 1);
     ASSERT_EQ(StatusOf(engine.Sections(1)[static_cast<std::size_t>(section)]), SectionStatus::Different);
     engine.Sections(1)[static_cast<std::size_t>(section)].flags |= Selected;
-    EXPECT_EQ(MergeOf(engine), CrLf({"top", "old", "new", "bottom"}));
+    EXPECT_EQ(MergeOf(engine), Text({"top", "old", "new", "bottom"}));
 }
 
 TEST(Selection, DeletedStretchMergesBack)
@@ -104,7 +104,7 @@ TEST(Selection, DeletedStretchMergesBack)
     DiffEngine engine;
     engine.LoadTexts(first, second);
     engine.Compare();
-    EXPECT_EQ(MergeOf(engine), CrLf({"int f()", "{", "  one();", "  two();", "  three();", "}", "end"}));
+    EXPECT_EQ(MergeOf(engine), Text({"int f()", "{", "  one();", "  two();", "  three();", "}", "end"}));
 }
 
 TEST(SectionLookup, FindsTheSectionHoldingALine)
@@ -150,18 +150,18 @@ TEST(Compare, ComparedStaysSetAndLoadEmptiesOnlySections)
 
 // The merge output is gathered in a buffer of a few hundred KiB: lines that
 // fill it many times over, and single lines longer than it, still come out
-// whole, in order, each with its CR LF.
+// whole, in order, each with the CR LF of its file.
 TEST(MergeOutput, LinesBeyondTheOutputBufferKeepTheirBytesAndEnds)
 {
     std::string text;
     std::string expected;
     for (int n = 0; n < 40000; ++n) {
         const std::string line = "line " + std::to_string(n) + std::string(static_cast<std::size_t>(n % 23), '.');
-        text += line + "\n";
+        text += line + "\r\n";
         expected += line + "\r\n";
     }
     const std::string huge(700 * 1024, 'h');
-    text += huge + "\nafter";
+    text += huge + "\r\nafter";
     expected += huge + "\r\nafter\r\n";
     DiffEngine engine;
     engine.LoadTexts("", text);
@@ -226,16 +226,16 @@ TEST_P(TwinTable, KeyIdenticalFilesLinkLineToLine)
 constexpr LineKeyOptions kSpaceChange{.ignoreSpaceChange = true};
 const TwinCase kTwinCases[] = {
     // Seven blanks and a "!" that a word-wide blank test can take for an eighth blank.
-    {"SameBytesIndented", "       !x\n !x\n", "       !x\n !x\n", kSpaceChange, {0, 1}, CrLf({"       !x", " !x"})},
+    {"SameBytesIndented", "       !x\n !x\n", "       !x\n !x\n", kSpaceChange, {0, 1}, Text({"       !x", " !x"})},
     {"BlanksDiffer", Text({"x = 1", "x  = 1", "}", "}"}), Text({"x  = 1", "x = 1", "}", "}"}), kSpaceChange,
-     {0, 1, 2, 3}, CrLf({"x  = 1", "x = 1", "}", "}"})},
+     {0, 1, 2, 3}, Text({"x  = 1", "x = 1", "}", "}"})},
     {"AllBlanksDiffer", Text({"a b", "ab"}), Text({"ab", " a b"}), {.ignoreAllSpace = true}, {0, 1},
-     CrLf({"ab", " a b"})},
-    {"CaseDiffers", Text({"A", "a"}), Text({"a", "A"}), {.ignoreCase = true}, {0, 1}, CrLf({"a", "A"})},
+     Text({"ab", " a b"})},
+    {"CaseDiffers", Text({"A", "a"}), Text({"a", "A"}), {.ignoreCase = true}, {0, 1}, Text({"a", "A"})},
     {"LineEndsDiffer", "a\na\n", "a\r\na", kSpaceChange, {0, 1}, CrLf({"a", "a"})},
-    {"OneLineMore", Text({"x", "x"}), Text({"x", "x", "x"}), kSpaceChange, {-1, -1}, CrLf({"x", "x", "x", "x", "x"})},
+    {"OneLineMore", Text({"x", "x"}), Text({"x", "x", "x"}), kSpaceChange, {-1, -1}, Text({"x", "x", "x", "x", "x"})},
     {"LastKeysDiffer", Text({"x", "x", "y", "y"}), Text({"x", "x", "z", "z"}), kSpaceChange, {-1, -1, -1, -1},
-     CrLf({"x", "x", "y", "y", "x", "x", "z", "z"})},
+     Text({"x", "x", "y", "y", "x", "x", "z", "z"})},
 };
 
 INSTANTIATE_TEST_SUITE_P(KeyedCompare, TwinTable, testing::ValuesIn(kTwinCases),

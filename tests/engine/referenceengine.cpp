@@ -292,7 +292,8 @@ public:
             mergeList.push_back(list[static_cast<std::size_t>(x)]);
     }
 
-    std::string Merge()
+    // Lines end in CR LF when either file has one, otherwise in LF.
+    std::string Merge(const std::string &lineEnd)
     {
         mergeList.clear();
         int i = 0;
@@ -310,7 +311,7 @@ public:
         std::string out;
         for (const auto &s : mergeList)
             for (int line = s.first; line <= s.last; ++line)
-                out += L(s.side, line).text + "\r\n";
+                out += L(s.side, line).text + lineEnd;
         return out;
     }
 };
@@ -353,7 +354,8 @@ Result Run(const std::string &bytes1, const std::string &bytes2, bool autoSelect
         result.links2.push_back(line.link);
     result.sections1 = ref.sections[0];
     result.sections2 = ref.sections[1];
-    result.merge = ref.Merge();
+    const bool crLf = bytes1.find("\r\n") != std::string::npos || bytes2.find("\r\n") != std::string::npos;
+    result.merge = ref.Merge(crLf ? "\r\n" : "\n");
     return result;
 }
 

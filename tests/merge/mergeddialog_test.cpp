@@ -53,14 +53,14 @@ TEST_F(MergedWindowTest, OpensShowingTheMergeOutputWithItsToolbarAndStatus)
     EXPECT_EQ(window.windowTitle(), "Merged");
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.parentWidget(), nullptr);
-    EXPECT_EQ(TextBytes(TextArea()), owner.MergeBytes());
+    EXPECT_EQ(TextBytes(TextArea()), owner.ShownBytes());
     EXPECT_EQ(LineStatus().text(), "Ln 0");
     EXPECT_EQ(Button(kIdSave).toolTip(), "Save");
     EXPECT_EQ(Button(kIdSaveAs).toolTip(), "Save As");
     EXPECT_FALSE(Button(kIdSave).icon().isNull());
     EXPECT_FALSE(Button(kIdSaveAs).icon().isNull());
     QTest::keyClicks(&TextArea(), "x"); // not read-only
-    EXPECT_EQ(TextBytes(TextArea()), "x" + owner.MergeBytes());
+    EXPECT_EQ(TextBytes(TextArea()), "x" + owner.ShownBytes());
 }
 
 TEST_F(MergedWindowTest, WithoutAStoredPositionTheTemplateGrowsByTheToolbar)
@@ -74,15 +74,15 @@ TEST_F(MergedWindowTest, WithoutAStoredPositionTheTemplateGrowsByTheToolbar)
 TEST_F(MergedWindowTest, TakesASnapshotThatLaterComparisonsDoNotReach)
 {
     Open(kFirst, kSecond);
-    const std::string first = owner.MergeBytes();
+    const std::string first = owner.ShownBytes();
     owner.Compare("other\n", "text\n");
     EXPECT_EQ(TextBytes(TextArea()), first);
 
     owner.ToggleMergedWindow();
     owner.ToggleMergedWindow();
     TextArea().FinishStreamingIn();
-    EXPECT_EQ(TextBytes(TextArea()), owner.MergeBytes());
-    EXPECT_NE(owner.MergeBytes(), first);
+    EXPECT_EQ(TextBytes(TextArea()), owner.ShownBytes());
+    EXPECT_NE(owner.ShownBytes(), first);
 }
 
 TEST_F(MergedWindowTest, CloseBoxSavesThePositionAndAsksTheOwnerToClose)

@@ -6,10 +6,12 @@
 #include "support/unprivileged.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QtTest/QTest>
 
 #include <csignal>
+#include <iconv.h>
 #include <filesystem>
 #include <sys/resource.h>
 
@@ -32,6 +34,22 @@ const char kOddText[] = "caf\xE9 \xFF\xFE end\n"
                         "\xEF\x9C\x80 reserved \xE2\x80\xA8 sep\n"
                         "\xE2\x82\xAC \xF0\x9F\x98\x80 \xC0\xAF\n";
 const std::string kOddBytes(kOddText, sizeof kOddText - 1);
+const std::string kUtf8Bom = "\xEF\xBB\xBF";
+
+// The bytes of UTF-8 text in the converter's encoding `to`.
+std::string Iconv(std::string_view text, const char *to)
+{
+    iconv_t cd = iconv_open(to, "UTF-8");
+    std::string out(text.size() * 4 + 16, '\0');
+    char *from = const_cast<char *>(text.data());
+    std::size_t left = text.size();
+    char *into = out.data();
+    std::size_t room = out.size();
+    iconv(cd, &from, &left, &into, &room);
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    return out;
+}
 
 QString PathText(const fs::path &path)
 {
@@ -197,16 +215,49 @@ TEST_F(MergedReplaceTest, TheComparedFileQuestionGoesByTheFilesTheTextCameFrom)
     EXPECT_EQ(ReadFile(first), kFirst);
 }
 
+// Read as Windows-1252, as UTF-8 with a BOM (invalid sequences and all) and
+// as UTF-16, the text is shown as UTF-8 and saved back in its own encoding.
 TEST_F(MergedWindowTest, UneditedTextIsSavedByteForByte)
 {
-    Open(kOddBytes, kOddBytes);
-    ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
-    EXPECT_EQ(ReadFile(dir / "merged.txt"), owner.MergeBytes());
+    const std::string utf16 = "\xFF\xFE" + Iconv("caf\xC3\xA9\r\n\xF0\x9F\x98\x80 x\r\n", "UTF-16LE");
+    for (const std::string &bytes : {kOddBytes, kUtf8Bom + kOddBytes, utf16}) {
+        Open(bytes, bytes);
+        ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
+        EXPECT_EQ(ReadFile(dir / "merged.txt"), owner.MergeBytes());
+        EXPECT_TRUE(prompter.requests.empty());
+        owner.window.reset();
+    }
 }
 
+// Typed text goes into the file in its encoding, a typed line break as the
+// files' line end; a character the encoding has no place for sends the whole
+// text to UTF-8, and the user is told.
+TEST_F(MergedWindowTest, SaveWritesTheFilesEncodingOrSaysWhyNot)
+{
+    Open("caf\xE9\n", "caf\xE9\n");
+    QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_Udiaeresis, Qt::NoModifier, QString::fromUtf8("\xC3\xBC"));
+    QApplication::sendEvent(&TextArea(), &umlaut);
+    ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "\xFC" "caf\xE9\n");
+    QTest::keyClick(&TextArea(), Qt::Key_Return);
+    ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "\xFC\n" "caf\xE9\n");
+    QTest::keyClick(&TextArea(), Qt::Key_Backspace);
+    EXPECT_TRUE(prompter.requests.empty());
+    QInputMethodEvent han;
+    han.setCommitString(QString::fromUtf8("\xE6\x97\xA5"));
+    QApplication::sendEvent(&TextArea(), &han);
+    ASSERT_TRUE(owner.window->SaveMergedText(owner.target));
+    EXPECT_EQ(ReadFile(dir / "merged.txt"), "\xC3\xBC\xE6\x97\xA5" "caf\xC3\xA9\n");
+    ASSERT_EQ(prompter.requests.size(), 1u);
+    EXPECT_EQ(prompter.requests[0].text, kSavedAsUtf8.arg("Windows-1252"));
+    EXPECT_EQ(prompter.requests[0].icon, PromptIcon::Information);
+}
+
+// The file is UTF-8 with a BOM, so its invalid sequences stay in the text.
 TEST_F(MergedWindowTest, EditsKeepEveryByteTheyDoNotTouch)
 {
-    Open(kOddBytes, kOddBytes);
+    Open(kUtf8Bom + kOddBytes, kUtf8Bom + kOddBytes);
     const std::string original = owner.MergeBytes();
     // Replace the first character of the second line ("n") and add a line at the end.
     QTest::keyClick(&TextArea(), Qt::Key_Down);
@@ -227,7 +278,7 @@ TEST_F(MergedWindowTest, EditsKeepEveryByteTheyDoNotTouch)
 
 TEST_F(MergedWindowTest, ShiftEnterStartsARealLine)
 {
-    Open("x\n", "x\n");
+    Open("x\r\n", "x\r\n");
     QTest::keyClick(&TextArea(), Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(LineStatus().text(), "Ln 1");
     ASSERT_TRUE(owner.window->SaveMergedText(owner.target));

@@ -59,6 +59,15 @@ public:
     }
 
     // What the engine's merge output is now.
+    // The merge as the Merged window holds it: UTF-8 text with CR LF line breaks.
+    std::string ShownBytes()
+    {
+        engine.BuildMergeList();
+        std::ostringstream bytes;
+        engine.WriteMergeTextAsUtf8(bytes, true);
+        return bytes.str();
+    }
+
     std::string MergeBytes()
     {
         engine.BuildMergeList();

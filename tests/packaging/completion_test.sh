@@ -44,6 +44,8 @@ options)
     expect $'--merge\n--merge3' lindo --me
     expect --diff3 lindo --merge3 alpha.txt --di
     expect --ignore-case lindo --sections --ignore-c
+    expect --encoding lindo --merge --enc
+    expect KOI8-R lindo --sections --encoding KOI
     expect --no-exceptions lindo --folders old --no
     ;;
 files)

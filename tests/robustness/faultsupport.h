@@ -79,7 +79,7 @@ inline std::string RecordChanges(const FolderRecord &before, const FolderRecord 
 // Lines cut the simple way (at LF, one CR before it belongs to the line
 // end), written back with CR LF: the merge of a text with itself when it has
 // a line that occurs once, and the form every merged line takes.
-inline std::string WithCrLf(const std::string &text)
+inline std::string WithLineEnds(const std::string &text, const std::string &lineEnd)
 {
     std::string out;
     std::size_t start = 0;
@@ -92,7 +92,7 @@ inline std::string WithCrLf(const std::string &text)
         if (lineFeed && length > 0 && text[end - 1] == '\r')
             --length;
         out.append(text, start, length);
-        out += "\r\n";
+        out += lineEnd;
         start = lineFeed ? end + 1 : end;
     }
     return out;

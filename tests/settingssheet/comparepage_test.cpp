@@ -12,6 +12,7 @@
 #include "uikit/controlid.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeySequence>
 
 #include <gtest/gtest.h>
@@ -143,8 +144,38 @@ TEST_F(ComparePageTest, TurningAnOptionOffStoresZeroAndUntouchedOnesWriteNothing
     EXPECT_EQ(store.ReadNumber(settings::kIgnoreCase), 0);
     EXPECT_NE(host.FindCall("CompareAgain"), nullptr);
     for (const char *name : {settings::kShowLineChanges, settings::kIgnoreSpaceChange,
-                             settings::kIgnoreAllSpace})
+                             settings::kIgnoreAllSpace, settings::kFallbackEncoding})
         EXPECT_FALSE(store.ReadText(name).has_value()) << name;
+}
+
+// The encoding of files neither UTF-8 nor marked by a BOM: picked from the
+// list or typed, stored in the converter's spelling, and the files compared
+// again in it; a name the system does not know is the default.
+TEST_F(ComparePageTest, FallbackEncodingIsPickedOrTypedStoredAndComparesAgain)
+{
+    const struct {
+        const char *typed;
+        const char *taken;
+    } rows[] = {{"Shift_JIS", "SHIFT_JIS"}, {"koi8-r", "KOI8-R"}, {"no-such-thing", "WINDOWS-1252"}};
+    for (const auto &row : rows) {
+        host.calls.clear();
+        RunSettings(host, [&](CSettingsSheet &sheet) {
+            ShowPage(sheet, kComparePage);
+            auto *combo = FindControl<QComboBox>(sheet.GetPage(kComparePage), comparepage::kIdFallbackEncoding);
+            EXPECT_EQ(combo->findText("Shift_JIS"), 5);
+            combo->setCurrentText(row.typed);
+            ClickOk(sheet);
+        });
+        EXPECT_EQ(host.engine.fallbackEncoding, row.taken) << row.typed;
+        EXPECT_EQ(store.ReadText(settings::kFallbackEncoding), QString(row.taken)) << row.typed;
+        EXPECT_NE(host.FindCall("CompareAgain"), nullptr) << row.typed;
+    }
+    RunSettings(host, [&](CSettingsSheet &sheet) {
+        ShowPage(sheet, kComparePage);
+        EXPECT_EQ(FindControl<QComboBox>(sheet.GetPage(kComparePage), comparepage::kIdFallbackEncoding)->currentText(),
+                  "Windows-1252");
+        ClickCancel(sheet);
+    });
 }
 
 TEST_F(ComparePageTest, CancelChangesNothing)

@@ -301,7 +301,7 @@ TEST_F(DiffViewCommands, DoubleClickedDifferentSectionJoinsTheMergeBeforeTheOthe
     host.engine.BuildMergeList();
     std::ostringstream merged;
     host.engine.WriteMergeText(merged);
-    EXPECT_EQ(merged.str(), "}\r\na\r\n}\r\nb\r\ne\r\n}\r\n");
+    EXPECT_EQ(merged.str(), "}\na\n}\nb\ne\n}\n");
 }
 
 // Forty common lines, one changed line (section 1), forty common lines; the
@@ -330,7 +330,7 @@ TEST_F(DiffViewCommands, ClicksOnAScrolledPaneActOnTheSectionUnderThePointer)
     host.engine.BuildMergeList();
     std::ostringstream merged;
     host.engine.WriteMergeText(merged);
-    EXPECT_NE(merged.str().find("c39\r\none\r\ntwo\r\nd0\r\n"), std::string::npos);
+    EXPECT_NE(merged.str().find("c39\none\ntwo\nd0\n"), std::string::npos);
 }
 
 TEST_F(DiffViewCommands, SelectionTogglesEvenWithBarsHidden)
