@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace lindo {
 
@@ -79,6 +80,20 @@ ColumnIndex::Mark WalkWhile(std::string_view text, ColumnIndex::Mark at, int tab
     return at;
 }
 
+// Where a walk from `from` to `byte` ends when all it reads is ASCII, which
+// is counted without cutting characters one by one; nothing otherwise. An
+// ASCII byte always starts a character of its own.
+std::optional<ColumnIndex::Mark> AsciiWalk(std::string_view text, ColumnIndex::Mark from, std::size_t byte,
+                                           int tabCells)
+{
+    if (byte < from.byte || byte > text.size())
+        return std::nullopt;
+    const std::string_view span = text.substr(from.byte, byte - from.byte);
+    if ((byte < text.size() && static_cast<unsigned char>(text[byte]) >= 0x80) || !IsAscii(span))
+        return std::nullopt;
+    return ColumnIndex::Mark{byte, CellsAfter(span, from.cell, tabCells)};
+}
+
 } // namespace
 
 bool IsAscii(std::string_view text)
@@ -127,6 +142,8 @@ QString ClusterText(std::string_view text, std::size_t at, const TextCluster &cl
 ColumnIndex::Mark CharacterAtOrAfter(std::string_view text, ColumnIndex::Mark from, std::size_t byte,
                                      int tabCells)
 {
+    if (const auto ascii = AsciiWalk(text, from, byte, tabCells))
+        return *ascii;
     return WalkWhile(text, from, tabCells,
                      [byte](const ColumnIndex::Mark &at, const TextCluster &, qint64) { return at.byte < byte; });
 }
@@ -134,6 +151,8 @@ ColumnIndex::Mark CharacterAtOrAfter(std::string_view text, ColumnIndex::Mark fr
 ColumnIndex::Mark CharacterAtOrBefore(std::string_view text, ColumnIndex::Mark from, std::size_t byte,
                                       int tabCells)
 {
+    if (const auto ascii = AsciiWalk(text, from, byte, tabCells))
+        return *ascii;
     return WalkWhile(text, from, tabCells, [byte](const ColumnIndex::Mark &at, const TextCluster &cluster, qint64) {
         return at.byte + cluster.length <= byte;
     });

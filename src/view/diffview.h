@@ -150,8 +150,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    // Where a line's text reaches: every character takes one cell of
-    // charWidth pixels, a tab runs to the next multiple of kTabStopChars cells.
+    // Where a line's text reaches: every character takes its cells of
+    // charWidth pixels (uikit/textcells.h: two for a wide one), a tab runs to
+    // the next multiple of kTabStopChars cells.
     // Lines longer than kColumnMarkBytes keep a column mark about every
     // kColumnMarkBytes bytes (cells counted from the start of the line's
     // text), so that the part of a line in view is found without walking all
@@ -180,9 +181,10 @@ private:
     qint64 SideReach(int s) const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
     void DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn);
-    // The column (from the start of the line's text) where the character at
-    // `byte` starts, by way of the line's nearest column mark.
-    qint64 ColumnOfByte(int line, std::string_view text, std::size_t byte);
+    // The column (from the start of the line's text) where the character
+    // `byte` falls in starts, or with `after` the first character at or after
+    // `byte`, by way of the line's nearest column mark.
+    qint64 ColumnOfByte(int line, std::string_view text, std::size_t byte, bool after);
     // Fills the cells of the bytes [begin, end) of a line, as far as they
     // lie in the pane's width; the painter is in viewport columns.
     void FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn, std::size_t begin,
