@@ -192,8 +192,7 @@ QRect CMergedEditCtrl::CellRect(int line, std::size_t column) const
 {
     const std::string &bytes = m_text.Line(line);
     const qint64 cell = m_cells.CellOf(line, column);
-    const qint64 next =
-        column < bytes.size() ? m_cells.NextCell(cell, static_cast<unsigned char>(bytes[column])) : cell + 1;
+    const qint64 next = column < bytes.size() ? m_cells.NextCell(cell, m_cells.CharacterAt(line, column)) : cell + 1;
     const int left = static_cast<int>(std::lround(static_cast<qreal>(cell) * m_cellWidth)) - horizontalScrollBar()->value();
     const int right = static_cast<int>(std::lround(static_cast<qreal>(next) * m_cellWidth)) - horizontalScrollBar()->value();
     const int top = (line - verticalScrollBar()->value()) * m_lineHeight;
@@ -236,9 +235,16 @@ TextPos CMergedEditCtrl::PosAt(QPoint point) const
 {
     const int row = point.y() < 0 ? -1 - (-point.y() - 1) / m_lineHeight : point.y() / m_lineHeight;
     const int line = std::clamp(verticalScrollBar()->value() + row, 0, m_text.LineCount() - 1);
-    const qreal x = point.x() + horizontalScrollBar()->value();
-    const auto cell = static_cast<qint64>(std::floor(std::max<qreal>(x, 0) / m_cellWidth + 0.5));
-    return {line, m_cells.ColumnAtCell(line, cell).byte};
+    const qreal cell = std::max<qreal>(point.x() + horizontalScrollBar()->value(), 0) / m_cellWidth;
+    // Before the character clicked on, or after it when the click is in its
+    // right half.
+    const MergedTextCells::Mark at = m_cells.ColumnAtCell(line, static_cast<qint64>(std::floor(cell)));
+    const std::string &bytes = m_text.Line(line);
+    if (at.byte >= bytes.size())
+        return {line, at.byte};
+    const TextCluster character = m_cells.CharacterAt(line, at.byte);
+    const qreal middle = static_cast<qreal>(at.cell + m_cells.NextCell(at.cell, character)) / 2;
+    return {line, cell >= middle ? at.byte + character.length : at.byte};
 }
 
 void CMergedEditCtrl::resizeEvent(QResizeEvent *event)

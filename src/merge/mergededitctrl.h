@@ -5,8 +5,9 @@
 // and gives them back unchanged; bytes that are not text are drawn as small
 // marks.
 //
-// Every character takes one cell of the font's width (a tab reaches the next
-// tab stop), so finding a column on screen is arithmetic
+// Every character takes its cells of the font's width (two for a wide one, a
+// letter with its accents one; a tab reaches the next tab stop) and the caret
+// stops only between characters, so finding a column on screen is arithmetic
 // (merge/mergedtextcells.h): only the lines and columns in view are ever
 // looked at, and a line of millions of characters costs no more to show or
 // edit than a short one.

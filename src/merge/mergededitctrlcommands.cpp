@@ -82,7 +82,7 @@ void CMergedEditCtrl::DeleteBackward()
 {
     if (!HasSelection()) {
         if (m_caret.column > 0)
-            m_anchor = {m_caret.line, m_text.PreviousColumn(m_caret.line, m_caret.column)};
+            m_anchor = {m_caret.line, m_cells.PreviousCharacter(m_caret.line, m_caret.column)};
         else if (m_caret.line > 0)
             m_anchor = {m_caret.line - 1, m_text.Line(m_caret.line - 1).size()};
     }
@@ -94,7 +94,7 @@ void CMergedEditCtrl::DeleteForward()
 {
     if (!HasSelection()) {
         if (m_caret.column < m_text.Line(m_caret.line).size())
-            m_anchor = {m_caret.line, m_text.NextColumn(m_caret.line, m_caret.column)};
+            m_anchor = {m_caret.line, m_cells.NextCharacter(m_caret.line, m_caret.column)};
         else if (m_caret.line + 1 < m_text.LineCount())
             m_anchor = {m_caret.line + 1, 0};
     }
