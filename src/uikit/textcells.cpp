@@ -139,6 +139,24 @@ QString ClusterText(std::string_view text, std::size_t at, const TextCluster &cl
     return QString::fromUtf8(text.data() + at, static_cast<qsizetype>(cluster.length));
 }
 
+QString DecodedText(std::string_view text)
+{
+    if (IsAscii(text))
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString decoded;
+    decoded.reserve(static_cast<qsizetype>(text.size()));
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const int length = DecodeAt(text, at, c);
+        if (length > 0)
+            decoded += QChar::fromUcs4(c);
+        else
+            decoded += QChar(static_cast<char16_t>(kReplacementCharacter));
+        at += length > 0 ? static_cast<std::size_t>(length) : 1;
+    }
+    return decoded;
+}
+
 ColumnIndex::Mark CharacterAtOrAfter(std::string_view text, ColumnIndex::Mark from, std::size_t byte,
                                      int tabCells)
 {

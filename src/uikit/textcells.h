@@ -56,6 +56,10 @@ constexpr qint64 CellAfter(const TextCluster &cluster, qint64 cell, int tabCells
 // What a character is drawn as: its own text, U+FFFD for an invalid byte.
 QString ClusterText(std::string_view text, std::size_t at, const TextCluster &cluster);
 
+// The characters of a line as they are drawn: its UTF-8 decoded, each
+// invalid byte one U+FFFD.
+QString DecodedText(std::string_view text);
+
 // Walks along a line from a character start `from` (byte and cell), reading
 // only as far as needed; tab stops every `tabCells` cells.
 // The first character that starts at or after `byte` (or the line's end).

@@ -135,6 +135,7 @@ void CDiffView::UpdateScrollSizes()
     // A new comparison may pair the lines differently over the same texts.
     m_lineChanges.Clear();
     ApplyScrollSizes(true);
+    AnnounceComparison(*this);
 }
 
 void CDiffView::ApplyScrollSizes(bool fresh)

@@ -148,6 +148,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Besides scrolling, keys and clicks move the accessible caret line.
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     // Where a line's text reaches: every character takes its cells of
@@ -204,6 +207,8 @@ private:
     // Document distances are computed wide; scroll positions are int.
     static int ClampToInt(qint64 pixels);
     void GoToChange(int own, int other, bool otherWins);
+    // The accessible caret on `line`, kept within the lines in view.
+    void MoveCaretLine(int line);
     const DiffSection *CurrentSectionRecord() const;
 
     DiffEngine *engine = nullptr; // not owned
