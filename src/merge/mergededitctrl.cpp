@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QFontMetricsF>
 #include <QScrollBar>
@@ -36,6 +37,7 @@ CMergedEditCtrl::CMergedEditCtrl(QWidget *parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     UpdateMetrics();
+    InstallMergedEditAccessibility();
     m_streamTimer.setInterval(0);
     connect(&m_streamTimer, &QTimer::timeout, this, &CMergedEditCtrl::StreamNextSlice);
 }
@@ -47,7 +49,10 @@ CMergedEditCtrl::~CMergedEditCtrl() = default;
 void CMergedEditCtrl::StreamIn(std::string bytes)
 {
     m_streamTimer.stop();
+    MergedTextChange cleared(*this, {}, m_text.End());
     m_text.Clear();
+    ++m_textVersion;
+    cleared.Done({});
     m_cells.ForgetAll();
     m_widestCells = 0;
     m_goalCell = -1;
@@ -86,6 +91,7 @@ void CMergedEditCtrl::StreamNextSlice()
     const TextPos end = m_text.End();
     const bool caretAtEnd = m_caret == end;
     const bool anchorAtEnd = m_anchor == end;
+    MergedTextChange arrived(*this, end, end);
     m_text.Append(rest.substr(0, length));
     m_pendingAt += length;
     if (caretAtEnd)
@@ -93,6 +99,7 @@ void CMergedEditCtrl::StreamNextSlice()
     if (anchorAtEnd)
         m_anchor = m_text.End();
     TakeInLinesFrom(firstChanged);
+    arrived.Done(m_text.End());
 
     if (m_pendingAt >= m_pending.size()) {
         m_streamTimer.stop();
@@ -103,6 +110,7 @@ void CMergedEditCtrl::StreamNextSlice()
 
 void CMergedEditCtrl::TakeInLinesFrom(int firstChanged)
 {
+    ++m_textVersion;
     m_cells.ForgetLine(firstChanged);
     for (int line = firstChanged; line < m_text.LineCount(); ++line)
         m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));

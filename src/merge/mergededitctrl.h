@@ -35,6 +35,7 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -178,7 +179,11 @@ private:
 
     void PaintLine(QPainter &painter, int line, int top, qint64 firstCell, qint64 lastCell);
 
+    // Reads the text, caret and selection for assistive technology.
+    friend class MergedEditAccessible;
+
     MergedText m_text;
+    std::uint64_t m_textVersion = 0; // counts the changes to the text
     MergedTextCells m_cells{m_text};
     TextPos m_caret;
     TextPos m_anchor;

@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -31,6 +32,7 @@ void CMergedEditCtrl::MoveCaret(TextPos to, bool select, bool keepGoal)
     EnsureCaretVisible();
     RestartBlinking();
     viewport()->update();
+    NotifyMergedCaret(*this);
 }
 
 bool CMergedEditCtrl::IsWordByte(int line, std::size_t column) const

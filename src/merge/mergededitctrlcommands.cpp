@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,7 +52,10 @@ void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditK
     if (from == to && bytes.empty())
         return;
     const int lines = m_text.LineCount();
+    MergedTextChange change(*this, from, to);
     const TextPos end = m_text.Replace(from, to, bytes, kind);
+    ++m_textVersion;
+    change.Done(end);
     m_caret = m_anchor = end;
     m_goalCell = -1;
     AfterChange(from, end, lines == m_text.LineCount() && from.line == to.line && from.line == end.line);
@@ -69,6 +73,7 @@ void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
     EnsureCaretVisible();
     RestartBlinking();
     viewport()->update();
+    NotifyMergedCaret(*this);
 }
 
 void CMergedEditCtrl::InsertTypedText(const QString &text)
@@ -122,8 +127,13 @@ void CMergedEditCtrl::Undo()
 {
     TextPos from;
     TextPos to;
+    // Where an undo step lies is known only once it is taken: the change is
+    // told by comparing the whole text before and after.
+    MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Undo(from, to))
         return;
+    ++m_textVersion;
+    change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);
@@ -133,8 +143,13 @@ void CMergedEditCtrl::Redo()
 {
     TextPos from;
     TextPos to;
+    // Where an undo step lies is known only once it is taken: the change is
+    // told by comparing the whole text before and after.
+    MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Redo(from, to))
         return;
+    ++m_textVersion;
+    change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);
