@@ -13,9 +13,6 @@ namespace lindo {
 
 namespace {
 
-// U+2400 SYMBOL FOR NULL: one character, as the NUL it stands for.
-constexpr char16_t kNulSymbol = 0x2400;
-
 QAccessibleInterface *MergedEditFactory(const QString &, QObject *object)
 {
     if (auto *text = qobject_cast<CMergedEditCtrl *>(object))
@@ -32,13 +29,6 @@ void InstallMergedEditAccessibility()
         return;
     installed = true;
     QAccessible::installFactory(MergedEditFactory);
-}
-
-QString AccessibleLineText(std::string_view bytes)
-{
-    QString text = DecodedText(bytes);
-    text.replace(QChar(0), QChar(kNulSymbol));
-    return text;
 }
 
 MergedTextChange::MergedTextChange(CMergedEditCtrl &text, TextPos from, TextPos to)
@@ -141,7 +131,7 @@ const std::vector<int> &MergedEditAccessible::Starts() const
         qint64 offset = 0;
         for (int line = 0; line < count; ++line) {
             // Every line but the last ends in '\n'.
-            offset += AccessibleLineText(text->LineBytes(line)).size() + (line + 1 < count ? 1 : 0);
+            offset += ReadableText(text->LineBytes(line)).size() + (line + 1 < count ? 1 : 0);
             m_starts.push_back(static_cast<int>(std::min<qint64>(offset, INT_MAX)));
         }
     }
@@ -155,7 +145,7 @@ int MergedEditAccessible::OffsetOf(TextPos pos) const
     const std::string &bytes = Text()->LineBytes(line);
     const std::size_t column = std::min(pos.column, bytes.size());
     return starts[static_cast<std::size_t>(line)] +
-           static_cast<int>(AccessibleLineText(std::string_view(bytes).substr(0, column)).size());
+           static_cast<int>(ReadableText(std::string_view(bytes).substr(0, column)).size());
 }
 
 TextPos MergedEditAccessible::PosOf(int offset) const
@@ -170,7 +160,7 @@ TextPos MergedEditAccessible::PosOf(int offset) const
     std::size_t column = 0;
     while (column < bytes.size()) {
         const std::size_t next = column + ClusterAt(bytes, column).length;
-        at += static_cast<int>(AccessibleLineText(std::string_view(bytes).substr(column, next - column)).size());
+        at += static_cast<int>(ReadableText(std::string_view(bytes).substr(column, next - column)).size());
         if (at > offset)
             break;
         column = next;
@@ -185,7 +175,7 @@ QString MergedEditAccessible::TextBetween(TextPos from, TextPos to) const
         const std::string_view bytes = Text()->LineBytes(line);
         const std::size_t begin = line == from.line ? std::min(from.column, bytes.size()) : 0;
         const std::size_t end = line == to.line ? std::min(to.column, bytes.size()) : bytes.size();
-        result += AccessibleLineText(bytes.substr(begin, end - std::min(begin, end)));
+        result += ReadableText(bytes.substr(begin, end - std::min(begin, end)));
         if (line < to.line)
             result += QLatin1Char('\n');
     }

@@ -3,8 +3,8 @@
 // What assistive technology sees of the Merged window's text area: editable,
 // multi-line text, the lines joined by '\n', with the caret and the
 // selection, and an event for every change. A line reads as the area draws
-// it (uikit/textcells.h): invalid bytes as U+FFFD, a NUL as its symbol (a
-// bus string would end at one). Offsets count UTF-16 units, as QString does.
+// it (uikit/textcells.h, ReadableText). Offsets count UTF-16 units, as
+// QString does.
 
 #include "merge/mergedtext.h"
 
@@ -20,9 +20,6 @@ class CMergedEditCtrl;
 
 // Registers the interface with Qt; later calls do nothing.
 void InstallMergedEditAccessibility();
-
-// The accessible text of bytes of a line.
-QString AccessibleLineText(std::string_view bytes);
 
 class MergedEditAccessible;
 

@@ -66,11 +66,35 @@ TextCluster ComposedCluster(std::string_view text, std::size_t at, char32_t firs
     return {end - at, std::max(width, 1), CellKind::Text};
 }
 
-// Walks on while `goesOn(character start, cluster, cell after)` holds.
+// Where the characters that are ASCII bytes of their own end, reading from
+// `at` no further than `limit`: an ASCII byte right before one that is not
+// may be the base a mark joins, so the stretch stops short of it.
+std::size_t PlainAsciiEnd(std::string_view text, std::size_t at, std::size_t limit)
+{
+    const std::size_t scanned = std::min(text.size(), limit + 1);
+    std::size_t end = at;
+    while (end < scanned && static_cast<unsigned char>(text[end]) < 0x80)
+        ++end;
+    if (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80 && end > at)
+        --end;
+    return std::min(end, limit);
+}
+
+// Walks on while `goesOn(character start, cluster, cell after)` holds; the
+// characters before byte `limit` that are ASCII bytes of their own are
+// passed over in stretches, as they are sure to go on.
 template <typename GoesOn>
-ColumnIndex::Mark WalkWhile(std::string_view text, ColumnIndex::Mark at, int tabCells, GoesOn goesOn)
+ColumnIndex::Mark WalkWhile(std::string_view text, ColumnIndex::Mark at, int tabCells, std::size_t limit,
+                            GoesOn goesOn)
 {
     while (at.byte < text.size()) {
+        if (at.byte < limit) {
+            const std::size_t end = PlainAsciiEnd(text, at.byte, limit);
+            if (end > at.byte) {
+                at = {end, CellsAfter(text.substr(at.byte, end - at.byte), at.cell, tabCells)};
+                continue;
+            }
+        }
         const TextCluster cluster = ClusterAt(text, at.byte);
         const qint64 next = CellAfter(cluster, at.cell, tabCells);
         if (!goesOn(at, cluster, next))
@@ -157,12 +181,21 @@ QString DecodedText(std::string_view text)
     return decoded;
 }
 
+QString ReadableText(std::string_view text)
+{
+    constexpr char16_t kNulSymbol = 0x2400;
+    QString readable = DecodedText(text);
+    if (text.find('\0') != std::string_view::npos)
+        readable.replace(QChar(0), QChar(kNulSymbol));
+    return readable;
+}
+
 ColumnIndex::Mark CharacterAtOrAfter(std::string_view text, ColumnIndex::Mark from, std::size_t byte,
                                      int tabCells)
 {
     if (const auto ascii = AsciiWalk(text, from, byte, tabCells))
         return *ascii;
-    return WalkWhile(text, from, tabCells,
+    return WalkWhile(text, from, tabCells, byte,
                      [byte](const ColumnIndex::Mark &at, const TextCluster &, qint64) { return at.byte < byte; });
 }
 
@@ -171,14 +204,14 @@ ColumnIndex::Mark CharacterAtOrBefore(std::string_view text, ColumnIndex::Mark f
 {
     if (const auto ascii = AsciiWalk(text, from, byte, tabCells))
         return *ascii;
-    return WalkWhile(text, from, tabCells, [byte](const ColumnIndex::Mark &at, const TextCluster &cluster, qint64) {
+    return WalkWhile(text, from, tabCells, byte, [byte](const ColumnIndex::Mark &at, const TextCluster &cluster, qint64) {
         return at.byte + cluster.length <= byte;
     });
 }
 
 ColumnIndex::Mark CharacterAtCell(std::string_view text, ColumnIndex::Mark from, qint64 cell, int tabCells)
 {
-    return WalkWhile(text, from, tabCells,
+    return WalkWhile(text, from, tabCells, 0,
                      [cell](const ColumnIndex::Mark &, const TextCluster &, qint64 next) { return next <= cell; });
 }
 

@@ -59,6 +59,9 @@ QString ClusterText(std::string_view text, std::size_t at, const TextCluster &cl
 // The characters of a line as they are drawn: its UTF-8 decoded, each
 // invalid byte one U+FFFD.
 QString DecodedText(std::string_view text);
+// The same for assistive technology, a NUL read as U+2400 SYMBOL FOR NULL:
+// a bus string would end at the NUL, and all after it would be lost.
+QString ReadableText(std::string_view text);
 
 // Walks along a line from a character start `from` (byte and cell), reading
 // only as far as needed; tab stops every `tabCells` cells.

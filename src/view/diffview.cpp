@@ -185,9 +185,10 @@ void CDiffView::MeasureSides()
 
 qint64 CDiffView::SideReach(int s) const
 {
-    // A character takes one cell and a tab at most kTabStopChars, so only
-    // lines whose bytes could make them the widest are measured. The line
-    // number column is taken as wide as the last line's.
+    // No byte makes more than kTabStopChars cells (a tab does; no character
+    // takes more than two), so only lines whose bytes could make them the
+    // widest are measured. The line number column is taken as wide as the
+    // last line's.
     const qint64 cell = CellWidth();
     const DiffLines &lines = engine->Lines(s);
     const qint64 numberCells = QString::number(std::max<qint64>(0, qint64(lines.size()) - 1)).size();

@@ -16,8 +16,6 @@ namespace {
 // Kept on the pane itself, so it lives and dies with it whether or not any
 // accessibility client ever asked for the pane's interface.
 constexpr char kCaretLineProperty[] = "lindoAccessibleCaretLine";
-// U+2400 SYMBOL FOR NULL: one character, as the NUL it stands for.
-constexpr char16_t kNulSymbol = 0x2400;
 
 QAccessibleInterface *DiffViewFactory(const QString &, QObject *object)
 {
@@ -176,11 +174,7 @@ QString DiffViewAccessible::LineText(int line) const
     if (line < 0 || line >= LineCount())
         return {};
     const std::string_view bytes = View()->Engine()->Lines(View()->Side())[static_cast<std::size_t>(line)].text;
-    // Read as the pane draws it; a NUL would end the text where it reaches
-    // the client (a bus string ends at one), so it is read as its symbol.
-    QString text = DecodedText(bytes);
-    text.replace(QChar(0), QChar(kNulSymbol));
-    return QStringLiteral("%1 %2: %3\n").arg(line).arg(LineStateText(*View(), line), text);
+    return QStringLiteral("%1 %2: %3\n").arg(line).arg(LineStateText(*View(), line), ReadableText(bytes));
 }
 
 int DiffViewAccessible::LineStart(int line) const
