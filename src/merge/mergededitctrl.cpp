@@ -51,7 +51,7 @@ void CMergedEditCtrl::StreamIn(std::string bytes)
     m_streamTimer.stop();
     MergedTextChange cleared(*this, {}, m_text.End());
     m_text.Clear();
-    ++m_textVersion;
+    NoteChangeFrom(0);
     cleared.Done({});
     m_cells.ForgetAll();
     m_widestCells = 0;
@@ -110,7 +110,7 @@ void CMergedEditCtrl::StreamNextSlice()
 
 void CMergedEditCtrl::TakeInLinesFrom(int firstChanged)
 {
-    ++m_textVersion;
+    NoteChangeFrom(firstChanged);
     m_cells.ForgetLine(firstChanged);
     for (int line = firstChanged; line < m_text.LineCount(); ++line)
         m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));

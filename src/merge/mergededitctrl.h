@@ -35,6 +35,7 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -184,6 +185,14 @@ private:
 
     MergedText m_text;
     std::uint64_t m_textVersion = 0; // counts the changes to the text
+    // The first line changed since assistive technology last measured the
+    // lines, so that it measures only those from there on.
+    int m_changedFrom = 0;
+    void NoteChangeFrom(int line)
+    {
+        ++m_textVersion;
+        m_changedFrom = std::min(m_changedFrom, line);
+    }
     MergedTextCells m_cells{m_text};
     TextPos m_caret;
     TextPos m_anchor;

@@ -122,14 +122,17 @@ QAccessible::State MergedEditAccessible::state() const
 
 const std::vector<int> &MergedEditAccessible::Starts() const
 {
-    const CMergedEditCtrl *text = Text();
+    CMergedEditCtrl *text = Text();
     if (m_starts.empty() || m_version != text->m_textVersion) {
+        // The starts of the lines up to the first changed one still hold.
+        const int kept = m_starts.empty() ? 0 : std::clamp(text->m_changedFrom, 0, int(m_starts.size()) - 1);
+        m_starts.resize(static_cast<std::size_t>(kept) + 1);
         m_version = text->m_textVersion;
+        text->m_changedFrom = INT_MAX;
         const int count = text->LineCount();
-        m_starts.assign(1, 0);
         m_starts.reserve(static_cast<std::size_t>(count) + 1);
-        qint64 offset = 0;
-        for (int line = 0; line < count; ++line) {
+        qint64 offset = m_starts.back();
+        for (int line = kept; line < count; ++line) {
             // Every line but the last ends in '\n'.
             offset += ReadableText(text->LineBytes(line)).size() + (line + 1 < count ? 1 : 0);
             m_starts.push_back(static_cast<int>(std::min<qint64>(offset, INT_MAX)));

@@ -54,7 +54,7 @@ void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditK
     const int lines = m_text.LineCount();
     MergedTextChange change(*this, from, to);
     const TextPos end = m_text.Replace(from, to, bytes, kind);
-    ++m_textVersion;
+    NoteChangeFrom(from.line);
     change.Done(end);
     m_caret = m_anchor = end;
     m_goalCell = -1;
@@ -132,7 +132,7 @@ void CMergedEditCtrl::Undo()
     MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Undo(from, to))
         return;
-    ++m_textVersion;
+    NoteChangeFrom(from.line);
     change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;
@@ -148,7 +148,7 @@ void CMergedEditCtrl::Redo()
     MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Redo(from, to))
         return;
-    ++m_textVersion;
+    NoteChangeFrom(from.line);
     change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;

@@ -37,6 +37,15 @@ TEST(MergedTextAccessible, IsEditableTextReadWhole)
     EXPECT_EQ(reader->characterCount(), kRead.size());
     EXPECT_EQ(reader->text(0, reader->characterCount()), kRead);
     EXPECT_EQ(reader->text(4, 8), kRead.mid(4, 4)); // from inside the emoji, across the line end
+
+    // An edit is read at once: a line broken in two, then one typed into.
+    text.SetCaret(1, 4);
+    QTest::keyClick(&text, Qt::Key_Return);
+    text.SetCaret(2, 1);
+    QTest::keyClicks(&text, "xy");
+    const QString edited = QString::fromUtf8("ab\n\xF0\x9F\x98\x80\ncxy\nn\xE2\x90\x80\xEF\xBF\xBD");
+    EXPECT_EQ(reader->characterCount(), edited.size());
+    EXPECT_EQ(reader->text(0, -1), edited);
 }
 
 TEST(MergedTextAccessible, CaretAndSelectionGoBothWays)
