@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 namespace lindo {
 
