@@ -7,6 +7,8 @@ LINDO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LINDO_PACKAGES="cmake ninja-build g++ qt6-base-dev libacl1-dev libattr1-dev libgtest-dev libgmock-dev xvfb xauth fonts-liberation2 ccache man-db dpkg-dev dbus-daemon at-spi2-core python3-pyatspi"
 # The git mergetool test sends keys to the Three-way Merge window.
 LINDO_PACKAGES="$LINDO_PACKAGES xdotool"
+# Character widths and boundaries, and fonts with CJK and emoji glyphs for the panes.
+LINDO_PACKAGES="$LINDO_PACKAGES libutf8proc-dev fonts-wqy-zenhei fonts-noto-color-emoji"
 
 lindo_install_packages() {
     local missing=""

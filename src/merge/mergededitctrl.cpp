@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QFontMetricsF>
 #include <QScrollBar>
@@ -36,6 +37,7 @@ CMergedEditCtrl::CMergedEditCtrl(QWidget *parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     UpdateMetrics();
+    InstallMergedEditAccessibility();
     m_streamTimer.setInterval(0);
     connect(&m_streamTimer, &QTimer::timeout, this, &CMergedEditCtrl::StreamNextSlice);
 }
@@ -47,7 +49,10 @@ CMergedEditCtrl::~CMergedEditCtrl() = default;
 void CMergedEditCtrl::StreamIn(std::string bytes)
 {
     m_streamTimer.stop();
+    MergedTextChange cleared(*this, {}, m_text.End());
     m_text.Clear();
+    NoteChangeFrom(0);
+    cleared.Done({});
     m_cells.ForgetAll();
     m_widestCells = 0;
     m_goalCell = -1;
@@ -86,6 +91,7 @@ void CMergedEditCtrl::StreamNextSlice()
     const TextPos end = m_text.End();
     const bool caretAtEnd = m_caret == end;
     const bool anchorAtEnd = m_anchor == end;
+    MergedTextChange arrived(*this, end, end);
     m_text.Append(rest.substr(0, length));
     m_pendingAt += length;
     if (caretAtEnd)
@@ -93,6 +99,7 @@ void CMergedEditCtrl::StreamNextSlice()
     if (anchorAtEnd)
         m_anchor = m_text.End();
     TakeInLinesFrom(firstChanged);
+    arrived.Done(m_text.End());
 
     if (m_pendingAt >= m_pending.size()) {
         m_streamTimer.stop();
@@ -103,6 +110,7 @@ void CMergedEditCtrl::StreamNextSlice()
 
 void CMergedEditCtrl::TakeInLinesFrom(int firstChanged)
 {
+    NoteChangeFrom(firstChanged);
     m_cells.ForgetLine(firstChanged);
     for (int line = firstChanged; line < m_text.LineCount(); ++line)
         m_widestCells = std::max(m_widestCells, m_cells.CellsBound(line));
@@ -192,8 +200,7 @@ QRect CMergedEditCtrl::CellRect(int line, std::size_t column) const
 {
     const std::string &bytes = m_text.Line(line);
     const qint64 cell = m_cells.CellOf(line, column);
-    const qint64 next =
-        column < bytes.size() ? m_cells.NextCell(cell, static_cast<unsigned char>(bytes[column])) : cell + 1;
+    const qint64 next = column < bytes.size() ? m_cells.NextCell(cell, m_cells.CharacterAt(line, column)) : cell + 1;
     const int left = static_cast<int>(std::lround(static_cast<qreal>(cell) * m_cellWidth)) - horizontalScrollBar()->value();
     const int right = static_cast<int>(std::lround(static_cast<qreal>(next) * m_cellWidth)) - horizontalScrollBar()->value();
     const int top = (line - verticalScrollBar()->value()) * m_lineHeight;
@@ -236,9 +243,16 @@ TextPos CMergedEditCtrl::PosAt(QPoint point) const
 {
     const int row = point.y() < 0 ? -1 - (-point.y() - 1) / m_lineHeight : point.y() / m_lineHeight;
     const int line = std::clamp(verticalScrollBar()->value() + row, 0, m_text.LineCount() - 1);
-    const qreal x = point.x() + horizontalScrollBar()->value();
-    const auto cell = static_cast<qint64>(std::floor(std::max<qreal>(x, 0) / m_cellWidth + 0.5));
-    return {line, m_cells.ColumnAtCell(line, cell).byte};
+    const qreal cell = std::max<qreal>(point.x() + horizontalScrollBar()->value(), 0) / m_cellWidth;
+    // Before the character clicked on, or after it when the click is in its
+    // right half.
+    const MergedTextCells::Mark at = m_cells.ColumnAtCell(line, static_cast<qint64>(std::floor(cell)));
+    const std::string &bytes = m_text.Line(line);
+    if (at.byte >= bytes.size())
+        return {line, at.byte};
+    const TextCluster character = m_cells.CharacterAt(line, at.byte);
+    const qreal middle = static_cast<qreal>(at.cell + m_cells.NextCell(at.cell, character)) / 2;
+    return {line, cell >= middle ? at.byte + character.length : at.byte};
 }
 
 void CMergedEditCtrl::resizeEvent(QResizeEvent *event)

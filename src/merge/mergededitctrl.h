@@ -5,8 +5,9 @@
 // and gives them back unchanged; bytes that are not text are drawn as small
 // marks.
 //
-// Every character takes one cell of the font's width (a tab reaches the next
-// tab stop), so finding a column on screen is arithmetic
+// Every character takes its cells of the font's width (two for a wide one, a
+// letter with its accents one; a tab reaches the next tab stop) and the caret
+// stops only between characters, so finding a column on screen is arithmetic
 // (merge/mergedtextcells.h): only the lines and columns in view are ever
 // looked at, and a line of millions of characters costs no more to show or
 // edit than a short one.
@@ -34,6 +35,8 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -200,7 +203,19 @@ private:
 
     void PaintLine(QPainter &painter, int line, int top, qint64 firstCell, qint64 lastCell);
 
+    // Reads the text, caret and selection for assistive technology.
+    friend class MergedEditAccessible;
+
     MergedText m_text;
+    std::uint64_t m_textVersion = 0; // counts the changes to the text
+    // The first line changed since assistive technology last measured the
+    // lines, so that it measures only those from there on.
+    int m_changedFrom = 0;
+    void NoteChangeFrom(int line)
+    {
+        ++m_textVersion;
+        m_changedFrom = std::min(m_changedFrom, line);
+    }
     MergedTextCells m_cells{m_text};
     TextPos m_caret;
     TextPos m_anchor;

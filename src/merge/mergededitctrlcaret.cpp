@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -31,6 +32,7 @@ void CMergedEditCtrl::MoveCaret(TextPos to, bool select, bool keepGoal)
     EnsureCaretVisible();
     RestartBlinking();
     viewport()->update();
+    NotifyMergedCaret(*this);
 }
 
 bool CMergedEditCtrl::IsWordByte(int line, std::size_t column) const
@@ -53,7 +55,7 @@ TextPos CMergedEditCtrl::WordRight(TextPos from) const
     std::size_t at = from.column;
     const bool word = IsWordByte(from.line, at);
     while (at < bytes.size() && IsWordByte(from.line, at) == word && (word || bytes[at] != ' '))
-        at = m_text.NextColumn(from.line, at);
+        at = m_cells.NextCharacter(from.line, at);
     while (at < bytes.size() && bytes[at] == ' ')
         ++at;
     return {from.line, at};
@@ -69,13 +71,13 @@ TextPos CMergedEditCtrl::WordLeft(TextPos from) const
         --at;
     if (at == 0)
         return {from.line, 0};
-    std::size_t before = m_text.PreviousColumn(from.line, at);
+    std::size_t before = m_cells.PreviousCharacter(from.line, at);
     const bool word = IsWordByte(from.line, before);
     while (true) {
         at = before;
         if (at == 0)
             break;
-        before = m_text.PreviousColumn(from.line, at);
+        before = m_cells.PreviousCharacter(from.line, at);
         if (IsWordByte(from.line, before) != word || bytes[before] == ' ')
             break;
     }
@@ -124,7 +126,7 @@ void CMergedEditCtrl::MoveLeft(bool select, bool byWord)
     else if (byWord)
         MoveCaret(WordLeft(caret), select);
     else if (caret.column > 0)
-        MoveCaret({caret.line, m_text.PreviousColumn(caret.line, caret.column)}, select);
+        MoveCaret({caret.line, m_cells.PreviousCharacter(caret.line, caret.column)}, select);
     else if (caret.line > 0)
         MoveCaret({caret.line - 1, m_text.Line(caret.line - 1).size()}, select);
     else
@@ -139,7 +141,7 @@ void CMergedEditCtrl::MoveRight(bool select, bool byWord)
     else if (byWord)
         MoveCaret(WordRight(caret), select);
     else if (caret.column < m_text.Line(caret.line).size())
-        MoveCaret({caret.line, m_text.NextColumn(caret.line, caret.column)}, select);
+        MoveCaret({caret.line, m_cells.NextCharacter(caret.line, caret.column)}, select);
     else if (caret.line + 1 < m_text.LineCount())
         MoveCaret({caret.line + 1, 0}, select);
     else

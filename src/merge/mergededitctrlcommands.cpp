@@ -1,6 +1,7 @@
 #include "merge/mergededitctrl.h"
 
 #include "merge/bytetext.h"
+#include "merge/mergededitctrlaccessible.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,7 +52,10 @@ void CMergedEditCtrl::ReplaceSelection(std::string_view bytes, MergedText::EditK
     if (from == to && bytes.empty())
         return;
     const int lines = m_text.LineCount();
+    MergedTextChange change(*this, from, to);
     const TextPos end = m_text.Replace(from, to, bytes, kind);
+    NoteChangeFrom(from.line);
+    change.Done(end);
     m_caret = m_anchor = end;
     m_goalCell = -1;
     AfterChange(from, end, lines == m_text.LineCount() && from.line == to.line && from.line == end.line);
@@ -89,6 +93,7 @@ void CMergedEditCtrl::AfterChange(TextPos from, TextPos to, bool sameLines)
     EnsureCaretVisible();
     RestartBlinking();
     viewport()->update();
+    NotifyMergedCaret(*this);
 }
 
 void CMergedEditCtrl::InsertTypedText(const QString &text)
@@ -102,7 +107,7 @@ void CMergedEditCtrl::DeleteBackward()
 {
     if (!HasSelection()) {
         if (m_caret.column > 0)
-            m_anchor = {m_caret.line, m_text.PreviousColumn(m_caret.line, m_caret.column)};
+            m_anchor = {m_caret.line, m_cells.PreviousCharacter(m_caret.line, m_caret.column)};
         else if (m_caret.line > 0)
             m_anchor = {m_caret.line - 1, m_text.Line(m_caret.line - 1).size()};
     }
@@ -114,7 +119,7 @@ void CMergedEditCtrl::DeleteForward()
 {
     if (!HasSelection()) {
         if (m_caret.column < m_text.Line(m_caret.line).size())
-            m_anchor = {m_caret.line, m_text.NextColumn(m_caret.line, m_caret.column)};
+            m_anchor = {m_caret.line, m_cells.NextCharacter(m_caret.line, m_caret.column)};
         else if (m_caret.line + 1 < m_text.LineCount())
             m_anchor = {m_caret.line + 1, 0};
     }
@@ -143,8 +148,13 @@ void CMergedEditCtrl::Undo()
     TextPos from;
     TextPos to;
     const int lines = m_text.LineCount();
+    // Where an undo step lies is known only once it is taken: the change is
+    // told by comparing the whole text before and after.
+    MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Undo(from, to))
         return;
+    NoteChangeFrom(from.line);
+    change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);
@@ -156,8 +166,13 @@ void CMergedEditCtrl::Redo()
     TextPos from;
     TextPos to;
     const int lines = m_text.LineCount();
+    // Where an undo step lies is known only once it is taken: the change is
+    // told by comparing the whole text before and after.
+    MergedTextChange change(*this, {}, m_text.End());
     if (!m_text.Redo(from, to))
         return;
+    NoteChangeFrom(from.line);
+    change.Done(m_text.End());
     m_caret = m_anchor = to;
     m_goalCell = -1;
     AfterChange(from, to, false);

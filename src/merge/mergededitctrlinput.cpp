@@ -208,7 +208,7 @@ void CMergedEditCtrl::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     const TextPos at = PosAt(event->position().toPoint());
     if (!IsWordByte(at.line, at.column) && at.column > 0
-        && IsWordByte(at.line, m_text.PreviousColumn(at.line, at.column))) {
+        && IsWordByte(at.line, m_cells.PreviousCharacter(at.line, at.column))) {
         // Past the end of a word: that word.
         const TextPos start = WordLeft(at);
         m_anchor = start;
@@ -218,11 +218,11 @@ void CMergedEditCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     if (!IsWordByte(at.line, at.column))
         return;
     std::size_t start = at.column;
-    while (start > 0 && IsWordByte(at.line, m_text.PreviousColumn(at.line, start)))
-        start = m_text.PreviousColumn(at.line, start);
+    while (start > 0 && IsWordByte(at.line, m_cells.PreviousCharacter(at.line, start)))
+        start = m_cells.PreviousCharacter(at.line, start);
     std::size_t end = at.column;
     while (IsWordByte(at.line, end))
-        end = m_text.NextColumn(at.line, end);
+        end = m_cells.NextCharacter(at.line, end);
     m_anchor = {at.line, start};
     MoveCaret({at.line, end}, true);
     m_dragging = false;

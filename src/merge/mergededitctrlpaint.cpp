@@ -14,12 +14,10 @@ namespace lindo {
 
 namespace {
 
-// The letter a byte that is not text is drawn with, inverted over its cell;
-// null when the character is text.
-QChar ByteMark(int length, char32_t c, unsigned char byte)
+// The letter a control character is drawn with, inverted over its cell;
+// null for any other character.
+QChar ControlMark(char32_t c)
 {
-    if (length == 0)
-        return u'?';
     switch (c) {
     case 0:
         return u'0';
@@ -33,7 +31,7 @@ QChar ByteMark(int length, char32_t c, unsigned char byte)
         break;
     }
     const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
-    return control || byte == 0 ? QChar(u'?') : QChar();
+    return control ? QChar(u'?') : QChar();
 }
 
 // Printable ASCII characters side by side are drawn as one run of glyphs in
@@ -123,17 +121,19 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
     GlyphRow glyphs(painter, m_rawFont, colours);
     MergedTextCells::Mark at = m_cells.ColumnAtCell(line, firstCell);
     while (at.byte < bytes.size() && at.cell <= lastCell) {
+        const TextCluster character = m_cells.CharacterAt(line, at.byte);
         const auto byte = static_cast<unsigned char>(bytes[at.byte]);
         char32_t c = 0;
-        const int length = Utf8CharAt(bytes, at.byte, c);
-        const qint64 next = m_cells.NextCell(at.cell, byte);
+        Utf8CharAt(bytes, at.byte, c);
+        const qint64 next = m_cells.NextCell(at.cell, character);
         const TextPos here{line, at.byte};
         const bool selected = selection && here >= selectionStart && here < selectionEnd;
         const QRectF cell(cellX(at.cell), top, static_cast<qreal>(next - at.cell) * m_cellWidth, m_lineHeight);
         if (selected)
             painter.fillRect(cell, colours.highlight());
-        const QChar mark = ByteMark(length, c, byte);
-        const quint32 glyph = mark.isNull() && c < 0x80 ? m_asciiGlyphs[c] : 0;
+        const QChar mark = character.kind == CellKind::Control ? ControlMark(c) : QChar();
+        const bool ascii = character.kind == CellKind::Text && character.length == 1 && byte < 0x80;
+        const quint32 glyph = ascii ? m_asciiGlyphs[byte] : 0;
         glyphs.EndUnless(glyph != 0, selected);
         if (!mark.isNull()) {
             painter.fillRect(cell, selected ? colours.highlightedText() : colours.text());
@@ -141,12 +141,13 @@ void CMergedEditCtrl::PaintLine(QPainter &painter, int line, int top, qint64 fir
             painter.drawText(cell, Qt::AlignCenter, QString(mark));
         } else if (glyph != 0) {
             glyphs.Add(glyph, QPointF(cell.left(), top + m_ascent), selected);
-        } else if (byte != '\t' && c != ' ') {
+        } else if (character.kind != CellKind::Tab && c != ' ') {
+            // Drawn on its own cells, whatever width the font gives it.
             painter.setPen(selected ? colours.highlightedText().color() : colours.text().color());
-            painter.drawText(QPointF(cell.left(), top + m_ascent), QString::fromUcs4(&c, 1));
+            painter.drawText(QPointF(cell.left(), top + m_ascent), ClusterText(bytes, at.byte, character));
         }
         at.cell = next;
-        at.byte += length > 0 ? static_cast<std::size_t>(length) : 1;
+        at.byte += character.length;
     }
     glyphs.Draw();
     // A selected line break shows as one selected cell after the line.

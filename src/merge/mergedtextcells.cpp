@@ -24,11 +24,7 @@ void MergedTextCells::SetTabCells(int cells)
 
 MergedTextCells::Mark MergedTextCells::WalkTo(const std::string &bytes, Mark from, std::size_t stop) const
 {
-    while (from.byte < stop) {
-        from.cell = NextCell(from.cell, static_cast<unsigned char>(bytes[from.byte]));
-        from.byte += CharLength(bytes, from.byte);
-    }
-    return from;
+    return CharacterAtOrAfter(bytes, from, std::min(stop, bytes.size()), m_tabCells);
 }
 
 MergedTextCells::Mark MergedTextCells::LandmarkBefore(int line, std::size_t column, qint64 cell) const
@@ -44,8 +40,10 @@ MergedTextCells::Mark MergedTextCells::LandmarkBefore(int line, std::size_t colu
 void MergedTextCells::Forget(int line, std::size_t column)
 {
     const auto found = m_landmarks.find(line);
+    // What is put in at a byte may join the character before it, so a
+    // landmark right there need not start a character any more.
     if (found != m_landmarks.end())
-        found->second.ForgetFrom(column);
+        found->second.ForgetFrom(column > 0 ? column - 1 : 0);
 }
 
 qint64 MergedTextCells::CellOf(int line, std::size_t column) const
@@ -58,28 +56,26 @@ qint64 MergedTextCells::CellOf(int line, std::size_t column) const
 MergedTextCells::Mark MergedTextCells::ColumnAtCell(int line, qint64 cell) const
 {
     const std::string &bytes = m_text.Line(line);
-    Mark mark = LandmarkBefore(line, 0, std::max<qint64>(cell, 0));
-    while (mark.byte < bytes.size()) {
-        const qint64 next = NextCell(mark.cell, static_cast<unsigned char>(bytes[mark.byte]));
-        if (next > cell)
-            break;
-        mark.cell = next;
-        mark.byte += CharLength(bytes, mark.byte);
-    }
-    return mark;
+    return CharacterAtCell(bytes, LandmarkBefore(line, 0, std::max<qint64>(cell, 0)), cell, m_tabCells);
 }
 
 std::size_t MergedTextCells::CharacterStart(int line, std::size_t column) const
 {
     const std::string &bytes = m_text.Line(line);
-    std::size_t start = LandmarkBefore(line, column, -1).byte;
-    while (start < column) {
-        const std::size_t next = start + CharLength(bytes, start);
-        if (next > column)
-            break;
-        start = next;
-    }
-    return start;
+    return CharacterAtOrBefore(bytes, LandmarkBefore(line, column, -1), column, m_tabCells).byte;
+}
+
+std::size_t MergedTextCells::NextCharacter(int line, std::size_t column) const
+{
+    const std::string &bytes = m_text.Line(line);
+    const std::size_t start = CharacterStart(line, column);
+    return start < bytes.size() ? start + ClusterAt(bytes, start).length : bytes.size();
+}
+
+std::size_t MergedTextCells::PreviousCharacter(int line, std::size_t column) const
+{
+    column = std::min(column, m_text.Line(line).size());
+    return column > 0 ? CharacterStart(line, column - 1) : 0;
 }
 
 qint64 MergedTextCells::CellsBound(int line) const

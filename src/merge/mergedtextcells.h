@@ -1,7 +1,8 @@
 #pragma once
 
 // Where the characters of the Merged window's text are drawn, in cells of
-// its fixed-pitch font: every character takes one cell and a tab reaches the
+// its fixed-pitch font: every character takes its cells (uikit/textcells.h:
+// two for a wide one, a letter with its accents one) and a tab reaches the
 // next tab stop, so finding a column on screen is arithmetic over the bytes
 // before it. Long lines keep landmarks (uikit/columnindex.h) so that a column
 // far along them is found without reading all that comes before; the text
@@ -9,6 +10,7 @@
 
 #include "merge/mergedtext.h"
 #include "uikit/columnindex.h"
+#include "uikit/textcells.h"
 
 #include <QtGlobal>
 
@@ -28,16 +30,23 @@ public:
     // Tab stops every `cells` cells.
     void SetTabCells(int cells);
 
-    qint64 NextCell(qint64 cell, unsigned char byte) const
+    // The character that starts at a byte of a line, and the cell after it.
+    TextCluster CharacterAt(int line, std::size_t column) const { return ClusterAt(m_text.Line(line), column); }
+    qint64 NextCell(qint64 cell, const TextCluster &character) const
     {
-        return byte == '\t' ? (cell / m_tabCells + 1) * m_tabCells : cell + 1;
+        return CellAfter(character, cell, m_tabCells);
     }
+    // The cell of the first character at or after a byte offset.
     qint64 CellOf(int line, std::size_t column) const;
     // The character covering `cell` (its first byte and cell), or the
     // line's end.
     Mark ColumnAtCell(int line, qint64 cell) const;
     // The start of the character a byte offset falls in.
     std::size_t CharacterStart(int line, std::size_t column) const;
+    // The start of the character after (before) the one a byte offset falls
+    // in; the line's end (start) at most.
+    std::size_t NextCharacter(int line, std::size_t column) const;
+    std::size_t PreviousCharacter(int line, std::size_t column) const;
     // At least the cells a line takes, found without reading the longest
     // lines whole.
     qint64 CellsBound(int line) const;

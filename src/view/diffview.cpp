@@ -1,6 +1,7 @@
 #include "view/diffview.h"
 
 #include "engine/diffengine.h"
+#include "uikit/textcells.h"
 #include "view/diffviewaccessible.h"
 
 #include <QFontMetrics>
@@ -13,8 +14,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 namespace lindo {
 
@@ -35,11 +34,6 @@ QSize TextExtent(const QFont &font, const QString &text)
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 
-bool IsContinuationByte(char byte)
-{
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
 // The column a tab at `column` runs to: the next multiple of kTabStopChars,
 // so a tab always moves on by at least one cell, as on a terminal.
 qint64 NextTabColumn(qint64 column)
@@ -47,59 +41,18 @@ qint64 NextTabColumn(qint64 column)
     return (column / kTabStopChars + 1) * kTabStopChars;
 }
 
-// The column after the character that starts at text[byte], and the byte
-// after it.
-qint64 AdvanceColumn(std::string_view text, std::size_t &byte, qint64 column)
-{
-    const char first = text[byte++];
-    while (byte < text.size() && IsContinuationByte(text[byte]))
-        ++byte;
-    return first == '\t' ? NextTabColumn(column) : column + 1;
-}
-
-// The characters of UTF-8 text: its bytes less the continuation bytes,
-// counted eight at a time (a continuation byte's top bits are 10).
-qint64 CharacterCount(std::string_view text)
-{
-    constexpr std::uint64_t kTopBits = 0x8080808080808080ULL;
-    std::size_t byte = 0;
-    qint64 continuations = 0;
-    for (; byte + sizeof(std::uint64_t) <= text.size(); byte += sizeof(std::uint64_t)) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + byte, sizeof word);
-        // One bit a continuation byte, moved to the bottom of its byte and
-        // summed into the top byte by the multiplication.
-        const std::uint64_t marks = (word & ~(word << 1) & kTopBits) >> 7;
-        continuations += static_cast<qint64>((marks * 0x0101010101010101ULL) >> 56);
-    }
-    for (; byte < text.size(); ++byte)
-        continuations += IsContinuationByte(text[byte]);
-    return static_cast<qint64>(text.size()) - continuations;
-}
-
 // The column after `text` when it starts at `column`.
 qint64 ColumnAfter(std::string_view text, qint64 column)
 {
-    while (!text.empty()) {
-        const std::size_t tab = text.find('\t');
-        column += CharacterCount(text.substr(0, tab));
-        if (tab == std::string_view::npos)
-            break;
-        column = NextTabColumn(column);
-        text.remove_prefix(tab + 1);
-    }
-    return column;
+    return CellsAfter(text, column, kTabStopChars);
 }
 
-// The column mark of the first character at or after `stop`, counted on from
-// `from` a stretch at a time; a continuation byte adds no cell.
-ColumnIndex::Mark MarkAtOrAfter(std::string_view text, ColumnIndex::Mark from, std::size_t stop)
+// An ASCII byte that is a character of its own (no mark joins it) and drawn
+// as it is with its neighbours in one piece.
+bool IsPlainAscii(std::string_view text, std::size_t byte)
 {
-    stop = std::min(stop, text.size());
-    ColumnIndex::Mark mark{stop, ColumnAfter(text.substr(from.byte, stop - from.byte), from.cell)};
-    while (mark.byte < text.size() && IsContinuationByte(text[mark.byte]))
-        ++mark.byte;
-    return mark;
+    const auto isAscii = [&](std::size_t at) { return static_cast<unsigned char>(text[at]) < 0x80; };
+    return text[byte] != '\t' && isAscii(byte) && (byte + 1 >= text.size() || isAscii(byte + 1));
 }
 
 // The quotient rounded down, also for a negative `dividend`.
@@ -180,6 +133,7 @@ void CDiffView::UpdateScrollSizes()
     // A new comparison may pair the lines differently over the same texts.
     m_lineChanges.Clear();
     ApplyScrollSizes(true);
+    AnnounceComparison(*this);
 }
 
 void CDiffView::ApplyScrollSizes(bool fresh)
@@ -229,9 +183,10 @@ void CDiffView::MeasureSides()
 
 qint64 CDiffView::SideReach(int s) const
 {
-    // A character takes one cell and a tab at most kTabStopChars, so only
-    // lines whose bytes could make them the widest are measured. The line
-    // number column is taken as wide as the last line's.
+    // No byte makes more than kTabStopChars cells (a tab does; no character
+    // takes more than two), so only lines whose bytes could make them the
+    // widest are measured. The line number column is taken as wide as the
+    // last line's.
     const qint64 cell = CellWidth();
     const DiffLines &lines = engine->Lines(s);
     const qint64 numberCells = QString::number(std::max<qint64>(0, qint64(lines.size()) - 1)).size();
@@ -439,38 +394,37 @@ void CDiffView::DrawLineText(QPainter &painter, int line, std::string_view text,
     // more on the left keeps the edges of a glyph that leans over its cell.
     const qint64 left = qint64(area.left()) - charWidth;
     const qint64 right = qint64(area.right()) + 1;
-    std::size_t byte = 0;
-    qint64 column = 0;
-    if (const LineColumns *columns = ColumnsOf(line, text)) {
-        // The last mark that starts at or left of `left`.
-        const ColumnIndex::Mark mark =
-            columns->marks.ByCell(FloorDivide(left - kTextLeft, charWidth) - textColumn);
-        byte = mark.byte;
-        column = mark.cell;
-    }
-    // Skip the characters that end left of the area.
-    while (byte < text.size()) {
-        std::size_t next = byte;
-        const qint64 nextColumn = AdvanceColumn(text, next, column);
-        if (xOf(nextColumn) > left)
-            break;
-        byte = next;
-        column = nextColumn;
-    }
-    // Draw, piece by piece between tabs, up to the first character that
-    // starts right of the area.
+    // The first character with any of its cells right of `left`.
+    const qint64 leftCell = FloorDivide(left - kTextLeft, charWidth) - textColumn;
+    ColumnIndex::Mark from;
+    if (const LineColumns *columns = ColumnsOf(line, text))
+        from = columns->marks.ByCell(leftCell);
+    const ColumnIndex::Mark first = CharacterAtCell(text, from, leftCell, kTabStopChars);
+    std::size_t byte = first.byte;
+    qint64 column = first.cell;
+    // Draw up to the first character that starts right of the area: plain
+    // ASCII in pieces between tabs, as the font's cells are the grid's; any
+    // other character on its own cells, so that what is drawn is where the
+    // grid says.
+    const auto drawAt = [&](qint64 at, const QString &piece) {
+        painter.drawText(QPointF(double(xOf(at) - m_scrollPos.x()), baseline), piece);
+    };
     while (byte < text.size() && xOf(column) < right) {
-        if (text[byte] == '\t') {
-            column = NextTabColumn(column);
-            ++byte;
-            continue;
-        }
         const std::size_t start = byte;
         const qint64 startColumn = column;
-        while (byte < text.size() && text[byte] != '\t' && xOf(column) < right)
-            column = AdvanceColumn(text, byte, column);
-        const QString piece = QString::fromLocal8Bit(text.data() + start, static_cast<qsizetype>(byte - start));
-        painter.drawText(QPointF(double(xOf(startColumn) - m_scrollPos.x()), baseline), piece);
+        while (byte < text.size() && IsPlainAscii(text, byte) && xOf(column) < right) {
+            ++byte;
+            ++column;
+        }
+        if (byte > start) {
+            drawAt(startColumn, QString::fromLatin1(text.data() + start, static_cast<qsizetype>(byte - start)));
+            continue;
+        }
+        const TextCluster cluster = ClusterAt(text, byte);
+        if (cluster.kind != CellKind::Tab)
+            drawAt(column, ClusterText(text, byte, cluster));
+        column = CellAfter(cluster, column, kTabStopChars);
+        byte += cluster.length;
     }
 }
 
@@ -482,21 +436,23 @@ void CDiffView::DrawMatchMark(QPainter &painter, std::string_view text, qint64 t
                  QColor(255, 226, 110));
 }
 
-qint64 CDiffView::ColumnOfByte(int line, std::string_view text, std::size_t byte)
+qint64 CDiffView::ColumnOfByte(int line, std::string_view text, std::size_t byte, bool after)
 {
     byte = std::min(byte, text.size());
     const LineColumns *columns = ColumnsOf(line, text);
     const ColumnIndex::Mark mark = columns ? columns->marks.ByByte(byte) : ColumnIndex::Mark{};
     // Tab stops fall on multiples of kTabStopChars counted from the text or
     // from the line number alike, as the text starts on one.
-    return ColumnAfter(text.substr(mark.byte, byte - mark.byte), mark.cell);
+    return after ? CharacterAtOrAfter(text, mark, byte, kTabStopChars).cell
+                 : CharacterAtOrBefore(text, mark, byte, kTabStopChars).cell;
 }
 
 void CDiffView::FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn,
                              std::size_t begin, std::size_t end, const QColor &colour)
 {
-    const qint64 start = textColumn + ColumnOfByte(line, text, begin);
-    const qint64 stop = textColumn + ColumnOfByte(line, text, end);
+    // A span that cuts a character covers all of it.
+    const qint64 start = textColumn + ColumnOfByte(line, text, begin, false);
+    const qint64 stop = textColumn + ColumnOfByte(line, text, end, true);
     const qint64 left = kTextLeft + start * charWidth - m_scrollPos.x();
     const qint64 right = kTextLeft + stop * charWidth - m_scrollPos.x();
     const qint64 shown = std::clamp<qint64>(left, -charWidth, viewport()->width() + charWidth);
@@ -514,8 +470,8 @@ void CDiffView::DrawLineChanges(QPainter &painter, int line, std::string_view te
     const std::vector<ByteSpan> &spans = ChangesOf(line, paired);
     if (spans.empty())
         return;
-    const auto xOf = [&](std::size_t byte) {
-        return kTextLeft + (textColumn + ColumnOfByte(line, text, byte)) * charWidth;
+    const auto xOf = [&](std::size_t byte, bool after) {
+        return kTextLeft + (textColumn + ColumnOfByte(line, text, byte, after)) * charWidth;
     };
     // Only the spans that reach into the painted area: columns grow with the
     // bytes, so the first is found by bisection and the walk stops at the
@@ -524,8 +480,8 @@ void CDiffView::DrawLineChanges(QPainter &painter, int line, std::string_view te
     const qint64 right = qint64(area.right()) + 1;
     const QColor tint = LineChangeTint(textColour, BackgroundColour());
     auto span = std::partition_point(spans.begin(), spans.end(),
-                                     [&](const ByteSpan &s) { return xOf(s.end) <= left; });
-    for (; span != spans.end() && xOf(span->begin) < right; ++span)
+                                     [&](const ByteSpan &s) { return xOf(s.end, true) <= left; });
+    for (; span != spans.end() && xOf(span->begin, false) < right; ++span)
         FillByteSpan(painter, line, text, textColumn, span->begin, span->end, tint);
 }
 
@@ -556,8 +512,9 @@ void CDiffView::ScrollMatchIntoView()
     if (m_match.byte + m_match.length > text.size())
         return;
     const qint64 cell = CellWidth();
-    const qint64 start = ColumnAfter(text.substr(0, m_match.byte), NextTabColumn(QString::number(m_match.line).size()));
-    const qint64 end = ColumnAfter(text.substr(m_match.byte, m_match.length), start);
+    const qint64 textColumn = NextTabColumn(QString::number(m_match.line).size());
+    const qint64 start = textColumn + ColumnOfByte(m_match.line, text, m_match.byte, false);
+    const qint64 end = textColumn + ColumnOfByte(m_match.line, text, m_match.byte + m_match.length, true);
     const qint64 left = kTextLeft + start * cell;
     const qint64 right = kTextLeft + end * cell;
     const qint64 x = m_scrollPos.x();
@@ -577,7 +534,9 @@ const CDiffView::LineColumns *CDiffView::ColumnsOf(int line, std::string_view te
     if (columns.data == text.data() && columns.size == text.size())
         return &columns;
     columns = LineColumns{text.data(), text.size()};
-    const auto walk = [text](ColumnIndex::Mark from, std::size_t stop) { return MarkAtOrAfter(text, from, stop); };
+    const auto walk = [text](ColumnIndex::Mark from, std::size_t stop) {
+        return CharacterAtOrAfter(text, from, std::min(stop, text.size()), kTabStopChars);
+    };
     columns.marks.TakeAll(text.size(), walk);
     columns.end = walk(columns.marks.ByByte(text.size()), text.size()).cell;
     return &columns;

@@ -148,10 +148,14 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Besides scrolling, keys and clicks move the accessible caret line.
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    // Where a line's text reaches: every character takes one cell of
-    // charWidth pixels, a tab runs to the next multiple of kTabStopChars cells.
+    // Where a line's text reaches: every character takes its cells of
+    // charWidth pixels (uikit/textcells.h: two for a wide one), a tab runs to
+    // the next multiple of kTabStopChars cells.
     // Lines longer than kColumnMarkBytes keep a column mark about every
     // kColumnMarkBytes bytes (cells counted from the start of the line's
     // text), so that the part of a line in view is found without walking all
@@ -180,9 +184,10 @@ private:
     qint64 SideReach(int s) const;
     void DrawSectionMarks(QPainter &painter, const QRect &area);
     void DrawMatchMark(QPainter &painter, std::string_view text, qint64 textColumn);
-    // The column (from the start of the line's text) where the character at
-    // `byte` starts, by way of the line's nearest column mark.
-    qint64 ColumnOfByte(int line, std::string_view text, std::size_t byte);
+    // The column (from the start of the line's text) where the character
+    // `byte` falls in starts, or with `after` the first character at or after
+    // `byte`, by way of the line's nearest column mark.
+    qint64 ColumnOfByte(int line, std::string_view text, std::size_t byte, bool after);
     // Fills the cells of the bytes [begin, end) of a line, as far as they
     // lie in the pane's width; the painter is in viewport columns.
     void FillByteSpan(QPainter &painter, int line, std::string_view text, qint64 textColumn, std::size_t begin,
@@ -202,6 +207,8 @@ private:
     // Document distances are computed wide; scroll positions are int.
     static int ClampToInt(qint64 pixels);
     void GoToChange(int own, int other, bool otherWins);
+    // The accessible caret on `line`, kept within the lines in view.
+    void MoveCaretLine(int line);
     const DiffSection *CurrentSectionRecord() const;
 
     DiffEngine *engine = nullptr; // not owned

@@ -1,6 +1,7 @@
 #include "view/diffviewaccessible.h"
 
 #include "engine/diffengine.h"
+#include "uikit/textcells.h"
 #include "view/diffview.h"
 
 #include <QAccessible>
@@ -57,6 +58,17 @@ void SetAccessibleCurrentLine(CDiffView &view, int line)
     }
 }
 
+void AnnounceComparison(CDiffView &view)
+{
+    view.setProperty(kCaretLineProperty, QVariant());
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent summary(&view, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&summary);
+    QAccessibleTextCursorEvent moved(&view, 0);
+    QAccessible::updateAccessibility(&moved);
+}
+
 QString LineStateText(const CDiffView &view, int line)
 {
     const DiffEngine *engine = view.Engine();
@@ -98,6 +110,8 @@ QString DiffViewAccessible::text(QAccessible::Text t) const
         return QString::fromLatin1(View()->Side() == 2 ? kSecondPaneName : kFirstPaneName);
     if (t == QAccessible::Value)
         return {}; // the text is read through the text interface, not all at once
+    if (t == QAccessible::Description && View()->accessibleDescription().isEmpty() && LineCount() > 0)
+        return Summary();
     return QAccessibleWidget::text(t);
 }
 
@@ -108,6 +122,16 @@ QAccessible::State DiffViewAccessible::state() const
     s.multiLine = true;
     s.focusable = true;
     return s;
+}
+
+QString DiffViewAccessible::Summary() const
+{
+    const DiffEngine &engine = *View()->Engine();
+    const DiffLines &lines = engine.Lines(View()->Side());
+    const auto &sections = engine.Sections(View()->Side());
+    const auto changes = std::count_if(sections.begin(), sections.end(),
+                                       [](const DiffSection &section) { return !section.IsMatched(); });
+    return QString::fromLatin1(kPaneSummary).arg(lines.size()).arg(changes);
 }
 
 int DiffViewAccessible::LineCount() const
@@ -150,9 +174,7 @@ QString DiffViewAccessible::LineText(int line) const
     if (line < 0 || line >= LineCount())
         return {};
     const std::string_view bytes = View()->Engine()->Lines(View()->Side())[static_cast<std::size_t>(line)].text;
-    return QStringLiteral("%1 %2: %3\n")
-        .arg(line)
-        .arg(LineStateText(*View(), line), QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return QStringLiteral("%1 %2: %3\n").arg(line).arg(LineStateText(*View(), line), ReadableText(bytes));
 }
 
 int DiffViewAccessible::LineStart(int line) const

@@ -2,9 +2,9 @@
 
 // What assistive technology sees of a comparison pane: a read-only,
 // multi-line text object with one line of text per line of the file, each
-// reading "<number> <state>: <text>", and a caret that follows the line the
-// change navigation last brought into view, so a screen reader announces
-// where each change is.
+// reading "<number> <state>: <text>", and a caret on the line the user last
+// moved to (change navigation, keys, a click), so a screen reader announces
+// where each change is. Offsets count UTF-16 units, as QString does.
 
 #include <QAccessibleWidget>
 #include <QString>
@@ -20,6 +20,8 @@ inline constexpr char kLineStateSame[] = "same in both";
 inline constexpr char kLineStateOnlyFirst[] = "only in the first file";
 inline constexpr char kLineStateOnlySecond[] = "only in the second file";
 inline constexpr char kLineStateChanged[] = "changed";
+// What a compared pane's description says of its text.
+inline constexpr char kPaneSummary[] = "%1 lines, %2 changes";
 // Accessible names of the panes when their window gives them none.
 inline constexpr char kFirstPaneName[] = "First file";
 inline constexpr char kSecondPaneName[] = "Second file";
@@ -34,6 +36,11 @@ void SetAccessibleCurrentLine(CDiffView &view, int line);
 
 // The pane's accessible caret line, -1 before the first move.
 int AccessibleCurrentLine(const CDiffView &view);
+
+// After a new comparison: the caret goes back to the start, and assistive
+// technology hears of the new text through the pane's description, which
+// sums it up.
+void AnnounceComparison(CDiffView &view);
 
 // The state words of a line of the pane; empty for a line it does not have.
 QString LineStateText(const CDiffView &view, int line);
@@ -76,6 +83,8 @@ public:
 
 private:
     CDiffView *View() const;
+    // The compared text summed up: its lines and changes.
+    QString Summary() const;
     int LineCount() const;
     // The line starts are measured once per comparison.
     const std::vector<int> &Starts() const;

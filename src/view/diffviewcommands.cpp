@@ -11,8 +11,12 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace lindo {
 
@@ -173,6 +177,61 @@ void CDiffView::OnProperties()
         return;
     CSectionPropertiesDialog dialog(engine, side, currentSection, window());
     dialog.exec();
+}
+
+void CDiffView::keyPressEvent(QKeyEvent *event)
+{
+    const int count = LineCount();
+    if (!engine || count == 0 || lineHeight <= 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int caret = AccessibleCurrentLine(*this);
+    const int topLine = m_scrollPos.y() / lineHeight;
+    const int from = caret >= 0 ? caret : topLine;
+    switch (event->key()) {
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        // To the first or the last line, the sibling along.
+        const bool home = event->key() == Qt::Key_Home;
+        const int target = home ? 0 : verticalScrollBar()->maximum();
+        OnScrollBy(0, target - m_scrollPos.y());
+        MoveCaretLine(home ? 0 : count - 1);
+        event->accept();
+        return;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // The caret goes as far as the view went; where the view cannot
+        // go on, on to the next line or page in view.
+        const int key = event->key();
+        const int step = key == Qt::Key_Up || key == Qt::Key_Down ? 1 : std::max(1, ClientHeight() / lineHeight);
+        QAbstractScrollArea::keyPressEvent(event);
+        const int moved = m_scrollPos.y() / lineHeight - topLine;
+        MoveCaretLine(from + (moved != 0 ? moved : key == Qt::Key_Up || key == Qt::Key_PageUp ? -step : step));
+        return;
+    }
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void CDiffView::mousePressEvent(QMouseEvent *event)
+{
+    const qint64 line = lineHeight > 0 ? (qint64(event->position().y()) + m_scrollPos.y()) / lineHeight : -1;
+    if (line >= 0 && line < LineCount())
+        MoveCaretLine(static_cast<int>(line));
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CDiffView::MoveCaretLine(int line)
+{
+    const int top = (m_scrollPos.y() + lineHeight - 1) / lineHeight;
+    const int bottom = (m_scrollPos.y() + ClientHeight()) / lineHeight - 1;
+    line = std::clamp(line, top, std::max(top, bottom));
+    SetAccessibleCurrentLine(*this, std::clamp(line, 0, LineCount() - 1));
 }
 
 void CDiffView::mouseDoubleClickEvent(QMouseEvent *event)

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lindo::test {
 namespace {
@@ -241,6 +242,42 @@ TEST_F(MergedTextEditing, ArrowsAndDeletionTakeWholeCharactersAndKeepOtherBytes)
     QTest::keyClick(&text, Qt::Key_Left);
     QTest::keyClick(&text, Qt::Key_Delete); // the u with umlaut
     EXPECT_EQ(Bytes(text), std::string("a\xFF\0z\r\n", 6));
+}
+
+// A letter with its accent, and an emoji of two cells, are one character
+// each: the caret steps, clicks and deletes over them whole, never between a
+// base and its accent.
+TEST_F(MergedTextEditing, TheCaretNeverStopsInsideACharacter)
+{
+    const std::string accented = "e\xCC\x81";
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    Load(accented + accented + emoji + "z\r\nabcd\r\n");
+    std::vector<std::size_t> stops;
+    for (int step = 0; step < 4; ++step) {
+        QTest::keyClick(&text, Qt::Key_Right);
+        stops.push_back(text.CaretColumn());
+    }
+    QTest::keyClick(&text, Qt::Key_Left);
+    stops.push_back(text.CaretColumn());
+    EXPECT_EQ(stops, (std::vector<std::size_t>{3, 6, 10, 11, 10}));
+
+    const QRect wide = text.CellRect(0, 6);
+    EXPECT_NEAR(wide.width(), text.CellRect(0, 0).width() * 2, 1);
+    QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(wide.right() - 1, wide.center().y()));
+    EXPECT_EQ(text.CaretColumn(), 10u);
+    QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(wide.left() + 1, wide.center().y()));
+    EXPECT_EQ(text.CaretColumn(), 6u);
+    const QRect first = text.CellRect(0, 0);
+    QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(first.right() - 1, first.center().y()));
+    EXPECT_EQ(text.CaretColumn(), 3u);
+
+    // Up from cell 3 of "abcd": the emoji covers it.
+    text.SetCaret(1, 3);
+    QTest::keyClick(&text, Qt::Key_Up);
+    EXPECT_EQ(text.CaretColumn(), 6u);
+    QTest::keyClick(&text, Qt::Key_Backspace);
+    QTest::keyClick(&text, Qt::Key_Delete);
+    EXPECT_EQ(Bytes(text), accented + "z\r\nabcd\r\n");
 }
 
 TEST_F(MergedTextEditing, UpAndDownKeepTheColumn)

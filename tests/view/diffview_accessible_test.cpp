@@ -7,6 +7,7 @@
 #include "view/diffviewaccessible.h"
 
 #include <QAccessible>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,84 @@ TEST(DiffViewAccessible, CaretFollowsNextChangeInThePaneThatHasIt)
     host.Compare("a\nb\nc\n", "a\nnew\nb\nc\n");
     host.Left().GoNextChange();
     EXPECT_EQ(CaretLine(host.Right()), "1 only in the second file: new\n");
+}
+
+// A NUL reads as its symbol (a bus string would end at it), each invalid
+// byte as U+FFFD, and offsets count UTF-16 units: an emoji counts two, so
+// the line after it starts two further on.
+TEST(DiffViewAccessible, EveryLineReadsWholeWhateverItsBytes)
+{
+    PaneHost host;
+    constexpr char kText[] = "has\0nul byte\n\xF0\x9F\x98\x80 smile\ncut \xE4\xB8\nend\n";
+    const std::string text(kText, sizeof kText - 1);
+    host.Compare(text, text);
+    QAccessibleTextInterface *reader = TextOf(host.Left());
+    const QStringList lines = {QString::fromUtf8("0 same in both: has\xE2\x90\x80nul byte\n"),
+                               QString::fromUtf8("1 same in both: \xF0\x9F\x98\x80 smile\n"),
+                               QString::fromUtf8("2 same in both: cut \xEF\xBF\xBD\xEF\xBF\xBD\n"),
+                               QStringLiteral("3 same in both: end\n")};
+    int offset = 0;
+    for (const QString &line : lines) {
+        int start = 0;
+        int end = 0;
+        EXPECT_EQ(reader->textAtOffset(offset, QAccessible::LineBoundary, &start, &end), line);
+        EXPECT_EQ(start, offset);
+        EXPECT_EQ(end, offset + line.size());
+        offset = end;
+    }
+    EXPECT_EQ(reader->characterCount(), offset);
+    EXPECT_EQ(reader->text(0, offset), lines.join(QString()));
+}
+
+// The caret is the line a reader is on: keys and clicks move it as they
+// move the view, within the lines in view.
+TEST(DiffViewAccessible, CaretFollowsKeysAndClicks)
+{
+    PaneHost host;
+    const std::string text = test::Lines(test::Numbered("line ", 0, 100));
+    host.Compare(text, text);
+    CDiffView &left = host.Left();
+    const auto caretLine = [&] { return AccessibleCurrentLine(left); };
+    const auto topLine = [&] { return left.ScrollPosition().y() / left.LineHeight(); };
+    QTest::keyClick(&left, Qt::Key_Down);
+    EXPECT_EQ(caretLine(), 1);
+    const auto inView = [&](int line) {
+        const int y = left.ScrollPosition().y();
+        return line * left.LineHeight() >= y && (line + 1) * left.LineHeight() <= y + left.viewport()->height();
+    };
+    const int page = left.viewport()->height() / left.LineHeight();
+    ASSERT_GT(page, 3);
+    QTest::keyClick(&left, Qt::Key_PageDown);
+    const int paged = caretLine();
+    EXPECT_GE(paged, page - 1);
+    EXPECT_TRUE(inView(paged)) << paged;
+    QTest::keyClick(&left, Qt::Key_Up);
+    EXPECT_EQ(caretLine(), paged - 1);
+    QTest::keyClick(&left, Qt::Key_End);
+    EXPECT_EQ(caretLine(), 99);
+    EXPECT_EQ(host.Right().ScrollPosition().y(), left.ScrollPosition().y());
+    QTest::keyClick(&left, Qt::Key_PageUp);
+    EXPECT_LE(caretLine(), 99 - page + 1);
+    EXPECT_TRUE(inView(caretLine())) << caretLine();
+    QTest::keyClick(&left, Qt::Key_Home);
+    EXPECT_EQ(caretLine(), 0);
+    QTest::mouseClick(left.viewport(), Qt::LeftButton, {}, QPoint(50, 3 * left.LineHeight() + 2));
+    EXPECT_EQ(caretLine(), 3);
+    EXPECT_EQ(CaretLine(left), "3 same in both: line 3\n");
+}
+
+TEST(DiffViewAccessible, NewComparisonSumsItselfUpAndPutsTheCaretAtTheStart)
+{
+    PaneHost host;
+    host.Compare(kFirst, kSecond);
+    host.Left().GoNextChange();
+    QAccessibleInterface *left = QAccessible::queryAccessibleInterface(&host.Left());
+    EXPECT_EQ(left->text(QAccessible::Description), "4 lines, 1 changes");
+    host.Compare("a\nb\nc\n", "a\nx\nc\nd\n");
+    EXPECT_EQ(left->text(QAccessible::Description), "3 lines, 1 changes");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&host.Right())->text(QAccessible::Description),
+              "4 lines, 2 changes");
+    EXPECT_EQ(TextOf(host.Left())->cursorPosition(), 0);
 }
 
 } // namespace

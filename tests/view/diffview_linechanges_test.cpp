@@ -133,5 +133,40 @@ TEST(DiffViewLineChanges, ANewComparisonTintsItsOwnChanges)
     EXPECT_EQ(CountPixels(image, Cells(left, 1, kDigitColumn, kDigitColumn + 1), Tint(left)), 0);
 }
 
+// A character takes its own cells: two for an emoji or a CJK character, one
+// for a letter with its combining accent. The tint and the find mark cover
+// the changed character's cells and no others.
+TEST(DiffViewLineChanges, TintAndFindMarkSitOnTheCellsOfWideAndCombinedCharacters)
+{
+    struct Row {
+        const char *name;
+        std::string first, second;
+        int from, to;                // the changed character's columns
+        std::size_t byte, length; // and its bytes, on the second side
+    };
+    const Row rows[] = {
+        {"after two emoji", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80 = 1", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80 = 2", 7, 8, 11, 1},
+        {"after e + accent twice", "e\xCC\x81" "e\xCC\x81 = 1", "e\xCC\x81" "e\xCC\x81 = 2", 5, 6, 9, 1},
+        {"a wide character", "a\xE4\xB8\xAD" "b", "a\xE6\x96\x87" "b", 1, 3, 1, 3},
+    };
+    for (const Row &row : rows) {
+        PaneHost host;
+        host.Compare(Lines({"x", row.first, "z"}), Lines({"x", row.second, "z"}));
+        host.engine.showLineChanges = 1;
+        CDiffView &right = host.Right();
+        const QImage tinted = GrabViewport(right);
+        right.MarkMatch(TextMatch{1, row.byte, row.length});
+        const QImage marked = GrabViewport(right);
+        const QColor mark(255, 226, 110);
+        for (const auto &[image, colour] : {std::pair{tinted, Tint(right)}, std::pair{marked, mark}}) {
+            for (int column = row.from; column < row.to; ++column)
+                EXPECT_GT(CountPixels(image, Cells(right, 1, column, column + 1), colour), 0)
+                    << row.name << ", column " << column;
+            EXPECT_EQ(CountPixels(image, Cells(right, 1, 0, row.from), colour), 0) << row.name;
+            EXPECT_EQ(CountPixels(image, Cells(right, 1, row.to, row.to + 10), colour), 0) << row.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace lindo

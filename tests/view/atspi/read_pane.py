@@ -1,7 +1,8 @@
 """Reads a comparison pane the way a screen reader does, over AT-SPI.
 
 Usage: read_pane.py <pane demo program>. Reads both panes line by line,
-presses "Next change" and follows the caret event to the change. Exits 0 when
+presses "Next change" and follows the caret event to the change, presses
+"Compare again" and reads the new text, announced by a description change. Exits 0 when
 everything reads back as expected, 1 when they do not, 77 when no accessibility bus
 can be reached here.
 """
@@ -59,26 +60,65 @@ def line_at(text, offset):
     return text.getTextAtOffset(offset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
 
 
-def press_and_wait_for_caret(button):
-    """Presses the button and returns (pane, offset) of the first caret move, None after 5 s."""
+def press_and_wait_for(button, event_name):
+    """Presses the button and returns (source, detail1) of the first such event, None after 5 s."""
     from gi.repository import GLib
-    moved = []
+    seen = []
 
-    def on_caret(event):
-        if not moved:
-            moved.append((event.source, event.detail1))
+    def on_event(event):
+        if not seen:
+            seen.append((event.source, event.detail1))
         pyatspi.Registry.stop()
 
     def press():
         button.queryAction().doAction(0)
         return False
 
-    pyatspi.Registry.registerEventListener(on_caret, "object:text-caret-moved")
+    pyatspi.Registry.registerEventListener(on_event, event_name)
     # The program learns of the listener through the registry: give it a moment.
     GLib.timeout_add(500, press)
     GLib.timeout_add(5000, lambda: pyatspi.Registry.stop() or False)
     pyatspi.Registry.start()
-    return moved[0] if moved else None
+    pyatspi.Registry.deregisterEventListener(on_event, event_name)
+    return seen[0] if seen else None
+
+
+def read_lines(pane):
+    """Every line of the pane, stepping by the offsets the pane gives, and whether they end at its count."""
+    text = pane.queryText()
+    lines = []
+    offset = 0
+    while offset < text.characterCount:
+        line, start, end = text.getTextAtOffset(offset, pyatspi.TEXT_BOUNDARY_LINE_START)
+        if end <= offset:
+            break
+        lines.append(line.rstrip("\n"))
+        offset = end
+    return lines, offset == text.characterCount
+
+
+def read_new_comparison(app, left):
+    """Presses "Compare again": the pane announces the new text, which reads whole."""
+    failures = 0
+    announced = press_and_wait_for(find(app, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                        and a.name == "Compare again"),
+                                   "object:property-change:accessible-description")
+    if announced is None or announced[0].name != "First file":
+        print("no description change after Compare again")
+        failures += 1
+    else:
+        print("announced: %r" % announced[0].description)
+        if announced[0].description != "4 lines, 0 changes":
+            failures += 1
+    lines, whole = read_lines(left)
+    expected = ["0 same in both: has\u2400nul byte", "1 same in both: \U0001F600 smile",
+                "2 same in both: cut \uFFFD\uFFFD", "3 same in both: end"]
+    for got in lines:
+        print("  line: %r" % got)
+    if lines != expected or not whole:
+        print("  expected %r, ending at the character count" % expected)
+        failures += 1
+    return failures
 
 
 def main():
@@ -126,8 +166,8 @@ def main():
                     print("  expected %r" % want)
                     failures += 1
                 offset += len(got) + 1
-        moved = press_and_wait_for_caret(find(app, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
-                                              and a.name == "Next change"))
+        moved = press_and_wait_for(find(app, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                        and a.name == "Next change"), "object:text-caret-moved")
         if moved is None:
             print("no caret event after Next change")
             failures += 1
@@ -137,6 +177,7 @@ def main():
             print("Next change moved the caret of %s to %r" % (source.name, caret))
             if source.name != "First file" or caret != "1 changed: old":
                 failures += 1
+        failures += read_new_comparison(app, left)
         return 1 if failures else 0
     finally:
         demo.kill()

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Runs read_pane.py against the pane demo on a private X display, D-Bus session
-# and accessibility bus. Exits 77 (skipped) when any of them is unavailable
-# here; everything is under a hard time limit.
-#   read_pane.sh <pane demo program>
+# Runs an accessibility client (read_pane.py unless another is named) against
+# a demo program on a private X display, D-Bus session and accessibility bus.
+# Exits 77 (skipped) when any of them is unavailable here; everything is
+# under a hard time limit.
+#   read_pane.sh <demo program> [client script]
 here=$(dirname "$0")
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
@@ -12,7 +13,8 @@ done
 [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "at-spi2-core is not installed"; exit 77; }
 "$python" -c "import pyatspi" 2>/dev/null || { echo "pyatspi is not installed"; exit 77; }
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
-timeout -k 5 50 xvfb-run -a dbus-run-session -- "$python" "$here/read_pane.py" "$1"
+client=${2:-$here/read_pane.py}
+timeout -k 5 50 xvfb-run -a dbus-run-session -- "$python" "$client" "$1"
 status=$?
 [ "$status" -eq 124 ] && echo "timed out"
 exit "$status"
