@@ -56,7 +56,13 @@ CThreeWayDialog::CThreeWayDialog(ThreeWayText text, std::string outPath)
     m_result.setFocus();
 }
 
-CThreeWayDialog::~CThreeWayDialog() = default;
+CThreeWayDialog::~CThreeWayDialog()
+{
+    // The text area is a member: while it is taken down it still sends
+    // events, and by then it is no text area any more.
+    m_result.removeEventFilter(this);
+    m_result.viewport()->removeEventFilter(this);
+}
 
 void CThreeWayDialog::CreateToolBar()
 {
