@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace lindo::test {
@@ -101,6 +102,11 @@ struct EightBitRow {
     const char *name;
     std::array<std::string, 3> bytes;
 };
+
+void PrintTo(const EightBitRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class EightBitTriple : public testing::TestWithParam<EightBitRow> {};
 
