@@ -263,8 +263,9 @@ bool WriteTextChunks(const std::array<const Merge3Text *, 3> &texts, const Merge
     return output.Flush();
 }
 
-// A chunk of the merge's text in encoding. A chunk ends where a line or a
-// marker does, so it encodes by itself. The encoding held all the files'
+// A chunk of the merge's text in encoding. A chunk ends only after a whole
+// line or a whole piece of a marker's line, never within a character, so it
+// encodes by itself. The encoding held all the files'
 // non-ASCII text (see Merge3Encoding), but a label need not fit it: then
 // each line is encoded alone, and one that does not fit is written as it is
 // rather than dropped.
