@@ -133,5 +133,17 @@ TEST(Merge3Encoding, FilesOfDifferentEncodingsWithTextOutsideAsciiMergeToUtf8)
     EXPECT_EQ(FileBytes(triple), "a\nB\xC3\xA9\nc\nd \xE2\x82\xAC\n");
 }
 
+TEST(Merge3Encoding, ALabelWithNoPlaceInTheEncodingSpoilsOnlyItsOwnLine)
+{
+    Triple triple;
+    ReadAndMerge({"\xE9\nX\n", "\xE9\nb\n", "\xE9\nY\n"}, triple);
+    std::string written;
+    WriteMerge3Chunked(triple.views, triple.result, {"\xCE\xA9", "b", "2"}, false, [&](std::string_view bytes) {
+        written.append(bytes);
+        return true;
+    });
+    EXPECT_EQ(written, "\xE9\n<<<<<<< \xCE\xA9\nX\n=======\nY\n>>>>>>> 2\n");
+}
+
 } // namespace
 } // namespace lindo::test
