@@ -5,6 +5,7 @@
 #include "engine/merge3.h"
 #include "engine/runboth.h"
 #include "engine/safewrite.h"
+#include "engine/textencoding.h"
 
 #include <cstdio>
 #include <iostream>
@@ -23,6 +24,7 @@ struct Merge3Request {
     std::vector<std::string> paths;
     std::vector<std::string> labels; // -L, in the order of the files
     std::optional<std::string> output;
+    std::string fallback = kDefaultFallbackEncoding; // --encoding
     bool diff3 = false;
 };
 
@@ -43,6 +45,13 @@ bool ParseRequest(const std::vector<std::string_view> &args, Merge3Request &requ
             request.output = std::string(args[++n]);
         } else if (arg == kLabelOption && hasValue && request.labels.size() < kMaxLabels) {
             request.labels.emplace_back(args[++n]);
+        } else if (arg == kEncodingOption && hasValue) {
+            const std::string name(args[++n]);
+            if (!IsKnownEncoding(name)) {
+                std::cerr << "lindo: unknown encoding: " << name << '\n';
+                return false;
+            }
+            request.fallback = FallbackName(name);
         } else {
             return false;
         }
@@ -57,7 +66,7 @@ bool ReadTexts(const Merge3Request &request, std::array<Merge3Text, 3> &texts)
     std::array<int, 3> errors{};
     RunBoth([&](std::size_t n) {
         for (std::size_t f = n == 0 ? 0 : 1; f < (n == 0 ? 1 : 3); ++f)
-            errors[f] = ReadMerge3Text(request.paths[f], texts[f]);
+            errors[f] = ReadMerge3Text(request.paths[f], texts[f], request.fallback);
     });
     for (std::size_t f = 0; f < 3; ++f) {
         if (errors[f] != 0) {

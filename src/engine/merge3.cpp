@@ -253,6 +253,35 @@ void AppendMerge(const std::array<const Merge3Text *, 3> &texts, const Merge3Res
     }
 }
 
+bool WriteTextChunks(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
+                     const Merge3Labels &labels, bool diff3, const std::function<bool(std::string_view)> &sink)
+{
+    std::string chunk;
+    chunk.reserve(kOutputChunk + 4096);
+    Merge3Output output(chunk, &sink);
+    AppendMerge(texts, result, labels, diff3, output);
+    return output.Flush();
+}
+
+// A chunk of the merge's text in encoding. A chunk ends only after a whole
+// line or a whole piece of a marker's line, never within a character, so it
+// encodes by itself. The encoding held all the files'
+// non-ASCII text (see Merge3Encoding), but a label need not fit it: then
+// each line is encoded alone, and one that does not fit is written as it is
+// rather than dropped.
+void EncodeMergeText(std::string_view text, const TextEncoding &encoding, std::string &out)
+{
+    if (EncodeText(text, encoding, out))
+        return;
+    while (!text.empty()) {
+        const std::size_t lineFeed = text.find('\n');
+        const std::string_view line = text.substr(0, lineFeed == std::string_view::npos ? text.size() : lineFeed + 1);
+        if (!EncodeText(line, encoding, out))
+            out.append(line);
+        text.remove_prefix(line.size());
+    }
+}
+
 } // namespace
 
 void CutMerge3Lines(Merge3Text &text)
@@ -272,6 +301,11 @@ void CutMerge3Lines(Merge3Text &text)
 
 int ReadMerge3Text(const std::string &path, Merge3Text &text)
 {
+    return ReadMerge3Text(path, text, kDefaultFallbackEncoding);
+}
+
+int ReadMerge3Text(const std::string &path, Merge3Text &text, const std::string &fallback)
+{
     text.lines.clear();
     const int error = ReadFileBytes(path, text.bytes);
     if (error != 0) {
@@ -279,12 +313,29 @@ int ReadMerge3Text(const std::string &path, Merge3Text &text)
         return error;
     }
     try {
+        text.encoding = DecodeText(text.bytes, fallback, text.nonAscii);
         CutMerge3Lines(text);
     } catch (const std::bad_alloc &) {
         text.bytes.Clear();
         return ENOMEM;
     }
     return 0;
+}
+
+TextEncoding Merge3Encoding(const std::array<const Merge3Text *, 3> &texts)
+{
+    const TextEncoding &first = texts[kMerge3First]->encoding;
+    if (texts[kMerge3Base]->encoding == first && texts[kMerge3Second]->encoding == first)
+        return first;
+    const TextEncoding *shared = nullptr;
+    for (const Merge3Text *text : texts) {
+        if (!text->nonAscii)
+            continue;
+        if (shared && !(*shared == text->encoding))
+            return {};
+        shared = &text->encoding;
+    }
+    return shared ? *shared : TextEncoding{};
 }
 
 Merge3Result Merge3(const std::array<const Merge3Text *, 3> &texts)
@@ -306,11 +357,18 @@ void WriteMerge3(const std::array<const Merge3Text *, 3> &texts, const Merge3Res
 bool WriteMerge3Chunked(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
                         const Merge3Labels &labels, bool diff3, const std::function<bool(std::string_view)> &sink)
 {
-    std::string chunk;
-    chunk.reserve(kOutputChunk + 4096);
-    Merge3Output output(chunk, &sink);
-    AppendMerge(texts, result, labels, diff3, output);
-    return output.Flush();
+    const TextEncoding encoding = Merge3Encoding(texts);
+    const std::string_view bom = BomOf(encoding);
+    if (!bom.empty() && !sink(bom))
+        return false;
+    if (encoding.name == kUtf8)
+        return WriteTextChunks(texts, result, labels, diff3, sink); // the text is the bytes
+    std::string encoded;
+    return WriteTextChunks(texts, result, labels, diff3, [&](std::string_view text) {
+        encoded.clear();
+        EncodeMergeText(text, encoding, encoded);
+        return sink(encoded);
+    });
 }
 
 } // namespace lindo

@@ -9,6 +9,7 @@
 // The three files are indexed 0 (FILE1), 1 (BASE) and 2 (FILE2) throughout.
 
 #include "engine/bytebuffer.h"
+#include "engine/textencoding.h"
 
 #include <array>
 #include <cstdint>
@@ -23,16 +24,26 @@ inline constexpr int kMerge3First = 0;
 inline constexpr int kMerge3Base = 1;
 inline constexpr int kMerge3Second = 2;
 
-// One of the three files: its bytes, and its lines, each viewing the bytes
-// with its own line end (LF or CR LF); only the last may lack one.
+// One of the three files: its text as UTF-8, and its lines, each viewing the
+// text with its own line end (LF or CR LF); only the last may lack one. A
+// file read as valid UTF-8 without a BOM keeps its bytes as they are.
 struct Merge3Text {
     ByteBuffer bytes;
     std::vector<std::string_view> lines;
+    TextEncoding encoding; // what the file's bytes were read as
+    bool nonAscii = false; // whether the text holds anything outside ASCII
 };
 
-// Reads the file at path into text and cuts its lines. Returns 0 or an
-// errno value, as ReadFileBytes does.
+// Reads the file at path into text, decoded as DecodeText decodes it (files
+// neither UTF-8 nor marked by a BOM in fallback), and cuts its lines.
+// Returns 0 or an errno value, as ReadFileBytes does.
 int ReadMerge3Text(const std::string &path, Merge3Text &text);
+int ReadMerge3Text(const std::string &path, Merge3Text &text, const std::string &fallback);
+
+// The encoding the merge is written in: the three files' own when they
+// share one (BOM and all); otherwise the one shared by the files that hold
+// text outside ASCII, when they share one; otherwise UTF-8 without a BOM.
+TextEncoding Merge3Encoding(const std::array<const Merge3Text *, 3> &texts);
 
 // Cuts text.bytes into text.lines (after a change of the bytes).
 void CutMerge3Lines(Merge3Text &text);
@@ -72,13 +83,15 @@ struct Merge3Labels {
 // Appends the merge to out: every stretch but a conflict as the merge takes
 // it, each conflict between markers as git writes them ("<<<<<<< first",
 // FILE1's lines, with diff3 "||||||| base" and BASE's lines, "=======",
-// FILE2's lines, ">>>>>>> second"). Lines keep their own bytes and line ends.
+// FILE2's lines, ">>>>>>> second"). Lines keep their own text and line ends;
+// the merge is text as the files hold it (UTF-8), not yet encoded.
 void WriteMerge3(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
                  const Merge3Labels &labels, bool diff3, std::string &out);
 
 // WriteMerge3 in pieces of a few hundred KiB, each handed to sink as it
-// fills, so that a large merge never sits whole in memory. Stops as soon as
-// sink returns false, and returns false then.
+// fills, so that a large merge never sits whole in memory, and encoded in
+// Merge3Encoding(texts), its BOM first: the bytes of the merged file. Stops
+// as soon as sink returns false, and returns false then.
 bool WriteMerge3Chunked(const std::array<const Merge3Text *, 3> &texts, const Merge3Result &result,
                         const Merge3Labels &labels, bool diff3, const std::function<bool(std::string_view)> &sink);
 

@@ -193,7 +193,8 @@ bool CThreeWayDialog::WriteResult(const std::string &path)
         shown += bytes;
         return true;
     });
-    std::optional<FileErrorCause> failure = writer.Write(m_text.FileBytes(std::move(shown)));
+    bool fellBack = false;
+    std::optional<FileErrorCause> failure = writer.Write(m_text.FileBytes(std::move(shown), &fellBack));
     if (!failure)
         failure = writer.Commit();
     if (failure) {
@@ -202,6 +203,9 @@ bool CThreeWayDialog::WriteResult(const std::string &path)
     }
     m_result.MarkSaved();
     m_savedPath = path;
+    if (fellBack)
+        Ask(this, ApplicationTitle(), merged::kSavedAsUtf8.arg(QString::fromStdString(EncodingLabel(m_text.Encoding()))),
+            PromptIcon::Information);
     // What git reads: whether OUT itself holds a result with no conflict left.
     m_savedClean = ConflictsLeft() == 0 && (m_outPath.empty() || path == m_outPath);
     return true;

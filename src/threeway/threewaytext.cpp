@@ -1,6 +1,9 @@
 #include "threeway/threewaytext.h"
 
+#include "engine/diffengine.h"
 #include "engine/fileerror.h"
+#include "settingsstore/enginesettings.h"
+#include "settingsstore/settingsstore.h"
 
 #include <algorithm>
 
@@ -25,8 +28,15 @@ bool EndsInCrLf(std::string_view line)
 
 std::string ThreeWayText::Read(const std::array<std::string, 3> &paths)
 {
+    DiffEngine settings;
+    LoadEngineSettings(settings, SettingsStore());
+    return Read(paths, settings.fallbackEncoding);
+}
+
+std::string ThreeWayText::Read(const std::array<std::string, 3> &paths, const std::string &fallback)
+{
     for (std::size_t file = 0; file < 3; ++file) {
-        if (const int error = ReadMerge3Text(paths[file], m_texts[file]))
+        if (const int error = ReadMerge3Text(paths[file], m_texts[file], fallback))
             return FileErrorMessage(CauseFromErrno(error), paths[file]);
         m_labels[file] = paths[file];
     }
@@ -51,6 +61,7 @@ void ThreeWayText::Prepare()
                            [](std::string_view line) { return !HasLineEnd(line) || EndsInCrLf(line); });
     });
     m_merge = Merge3({&m_texts[0], &m_texts[1], &m_texts[2]});
+    m_encoding = Merge3Encoding({&m_texts[0], &m_texts[1], &m_texts[2]});
 }
 
 std::string_view ThreeWayText::ShownLine(int file, int line) const
@@ -162,18 +173,28 @@ std::string ThreeWayText::MergedBytes(std::vector<int> &lineCounts) const
     return out;
 }
 
-std::string ThreeWayText::FileBytes(std::string shown) const
+std::string ThreeWayText::FileBytes(std::string shown, bool *fellBack) const
 {
-    if (m_crlf)
-        return shown;
     std::string out;
-    out.reserve(shown.size());
-    for (std::size_t at = 0; at < shown.size(); ++at) {
-        if (shown[at] == '\r' && at + 1 < shown.size() && shown[at + 1] == '\n')
-            continue;
-        out += shown[at];
+    if (m_crlf) {
+        out = std::move(shown);
+    } else {
+        out.reserve(shown.size());
+        for (std::size_t at = 0; at < shown.size(); ++at) {
+            if (shown[at] == '\r' && at + 1 < shown.size() && shown[at + 1] == '\n')
+                continue;
+            out += shown[at];
+        }
     }
-    return out;
+    if (m_encoding.IsPlainUtf8())
+        return out;
+    std::string encoded(BomOf(m_encoding));
+    // Typed text may have no place in the encoding: then the text is kept
+    // whole, as UTF-8, rather than losing characters.
+    const bool encodes = EncodeText(out, m_encoding, encoded);
+    if (fellBack)
+        *fellBack = !encodes;
+    return encodes ? encoded : out;
 }
 
 bool ThreeWayText::OpensConflict(std::string_view line)

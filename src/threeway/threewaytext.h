@@ -7,7 +7,7 @@
 // files ends in CR LF, that is how they are shown; otherwise a line's own LF
 // is the break, a CR before it stays a byte of the line, and every CR LF
 // break becomes an LF again on the way out. Either way the bytes written are
-// the lines' own.
+// the lines' own, encoded as Merge3Encoding says.
 
 #include "engine/merge3.h"
 
@@ -32,8 +32,11 @@ enum class Take : std::uint8_t {
 class ThreeWayText {
 public:
     // Reads the three files (FILE1, BASE, FILE2) and merges them; the
-    // message for the first that cannot be read, or nothing.
+    // message for the first that cannot be read, or nothing. Files neither
+    // UTF-8 nor marked by a BOM are read in fallback; without it, in the
+    // stored fallback encoding, as the two-file window reads them.
     std::string Read(const std::array<std::string, 3> &paths);
+    std::string Read(const std::array<std::string, 3> &paths, const std::string &fallback);
     // Merges three texts held in memory; the labels are the names shown.
     void Load(const std::array<std::string_view, 3> &texts, const std::array<std::string, 3> &labels);
 
@@ -53,8 +56,12 @@ public:
     std::string StretchBytes(int stretch, Take take, bool last, int &lineCount) const;
     // The whole result as the merge takes it, and each stretch's line count.
     std::string MergedBytes(std::vector<int> &lineCounts) const;
-    // The bytes to write for the text area's bytes.
-    std::string FileBytes(std::string shown) const;
+    // The bytes to write for the text area's bytes, in the merge's
+    // encoding; as UTF-8 when the text holds a character the encoding has
+    // no place for, and then fellBack, when given, is set.
+    std::string FileBytes(std::string shown, bool *fellBack = nullptr) const;
+    // The encoding the result is written in.
+    const TextEncoding &Encoding() const { return m_encoding; }
 
     // Whether a result line opens conflict markers.
     static bool OpensConflict(std::string_view line);
@@ -67,6 +74,7 @@ private:
     std::array<Merge3Text, 3> m_texts;
     std::array<std::string, 3> m_labels;
     Merge3Result m_merge;
+    TextEncoding m_encoding;
     bool m_crlf = false; // every line of the three ends in CR LF
 };
 

@@ -83,5 +83,19 @@ TEST_F(Merge3Command, TroubleSaysWhyAndExitsWithTwo)
     EXPECT_EQ(result.exitCode, 2);
 }
 
+TEST_F(Merge3Command, EncodingNamesHowFilesNeitherUtf8NorMarkedAreRead)
+{
+    // FILE1 in KOI8-R, FILE2 in UTF-8: the merge is UTF-8, so it shows how
+    // FILE1 was read.
+    WriteFile(dir / "koi8", "\xF0\xD2\xC9\xD7\xC5\xD4\nb\nc\nd\n");
+    WriteFile(dir / "utf8", "a\nb\nc\n\xCF\x89\n");
+    RunResult result = Run("--encoding koi8-r koi8 base utf8");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\nb\nc\n\xCF\x89\n");
+    result = Run("--encoding no-such-encoding mine base theirs");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err.rfind("lindo: unknown encoding: no-such-encoding\n", 0), 0u);
+}
+
 } // namespace
 } // namespace lindo::test

@@ -4,6 +4,7 @@
 
 #include "settingsstore/settingsnames.h"
 #include "settingsstore/settingsstore.h"
+#include "engine/textencoding.h"
 #include "threeway/threewaypane.h"
 
 #include <QScrollBar>
@@ -203,6 +204,42 @@ TEST_F(ThreeWayWindowTest, ChangesWithinLinesAreTintedOnlyWithTheOptionOn)
                                                              : std::vector<std::pair<int, int>>{};
         EXPECT_EQ(pane->LineAt(0).tints, expected) << (on ? "on" : "off");
     }
+}
+
+// Each file is written in encoding, with its BOM; returns the three paths.
+std::array<std::string, 3> WriteTriple(const TempDir &dir, const std::array<std::string, 3> &texts,
+                                       const TextEncoding &encoding)
+{
+    std::array<std::string, 3> paths;
+    for (std::size_t f = 0; f < 3; ++f) {
+        std::string bytes(BomOf(encoding));
+        EXPECT_TRUE(EncodeText(texts[f], encoding, bytes));
+        paths[f] = (dir / ("file" + std::to_string(f))).string();
+        WriteFile(paths[f], bytes);
+    }
+    return paths;
+}
+
+TEST_F(ThreeWayWindowTest, OpensUtf16FilesAsTextAndSavesTheResultInUtf16)
+{
+    const TextEncoding utf16{"UTF-16LE", true};
+    OpenFiles(WriteTriple(dir, {"caf\xC3\xA9 one\nbeta\ngamma\n", "caf\xC3\xA9\nbeta\ngamma\n",
+                                "caf\xC3\xA9\nbeta\ngamma two\n"}, utf16),
+              OutPath());
+    EXPECT_EQ(Result().LineBytes(0), "caf\xC3\xA9 one");
+    ASSERT_TRUE(window->Save());
+    std::string expected(BomOf(utf16));
+    EncodeText("caf\xC3\xA9 one\nbeta\ngamma two\n", utf16, expected);
+    EXPECT_EQ(ReadFile(OutPath()), expected);
+}
+
+TEST_F(ThreeWayWindowTest, FilesNeitherUtf8NorMarkedAreReadInTheStoredFallback)
+{
+    SettingsStore().WriteText(settings::kFallbackEncoding, QStringLiteral("KOI8-R"));
+    OpenFiles(WriteTriple(dir, {"\xD0\xB4\xD0\xB0\n", "\xD0\xB4\xD0\xB0\n", "\xD0\xB4\xD0\xB0\n"},
+                          {"KOI8-R", false}),
+              OutPath());
+    EXPECT_EQ(Result().LineBytes(0), "\xD0\xB4\xD0\xB0");
 }
 
 } // namespace

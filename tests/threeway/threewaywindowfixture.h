@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -47,6 +48,19 @@ protected:
     {
         ThreeWayText text;
         text.Load({first, base, second}, {"one", "base", "two"});
+        return Show(std::move(text), out);
+    }
+
+    // Opens the window on the files, read as the command line reads them.
+    CThreeWayDialog &OpenFiles(const std::array<std::string, 3> &paths, const std::string &out)
+    {
+        ThreeWayText text;
+        EXPECT_EQ(text.Read(paths), "");
+        return Show(std::move(text), out);
+    }
+
+    CThreeWayDialog &Show(ThreeWayText text, const std::string &out)
+    {
         window = std::make_unique<CThreeWayDialog>(std::move(text), out);
         window->show();
         // Shortcuts reach only the active window.
