@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <iconv.h>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,21 +149,6 @@ TEST_F(CommandLine, IgnoreOptionsDecideWhichLinesAreEqual)
     EXPECT_EQ(merge.exitCode, 0);
     EXPECT_EQ(ReadFile(dir / "out"), "int a;  \nb\nxy\nd\n");
     EXPECT_EQ(RunCommand(Lindo("--merge -bx " + P("k1") + " " + P("k2"))).exitCode, 2);
-}
-
-// The bytes of UTF-8 text in the converter's encoding `to`.
-std::string Iconv(std::string_view text, const char *to)
-{
-    iconv_t cd = iconv_open(to, "UTF-8");
-    std::string out(text.size() * 4 + 16, '\0');
-    char *from = const_cast<char *>(text.data());
-    std::size_t left = text.size();
-    char *into = out.data();
-    std::size_t room = out.size();
-    iconv(cd, &from, &left, &into, &room);
-    iconv_close(cd);
-    out.resize(out.size() - room);
-    return out;
 }
 
 // "Привет" in KOI8-R is no valid UTF-8: read as Windows-1252 it is another

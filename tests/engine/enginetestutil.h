@@ -5,8 +5,8 @@
 
 #include "engine/diffengine.h"
 #include "referenceengine.h"
+#include "support/testfiles.h"
 
-#include <iconv.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,22 +35,6 @@ inline std::string MergeOf(DiffEngine &engine)
     std::ostringstream out;
     engine.WriteMergeText(out);
     return out.str();
-}
-
-// The bytes of UTF-8 text in the converter's encoding `to`, or "" when it
-// has no place for them: the tests' own way to write a file in an encoding.
-inline std::string Iconv(std::string_view text, const char *to)
-{
-    iconv_t cd = iconv_open(to, "UTF-8");
-    std::string out(text.size() * 4 + 16, '\0');
-    char *from = const_cast<char *>(text.data());
-    std::size_t left = text.size();
-    char *into = out.data();
-    std::size_t room = out.size();
-    const bool done = iconv(cd, &from, &left, &into, &room) != static_cast<std::size_t>(-1);
-    iconv_close(cd);
-    out.resize(out.size() - room);
-    return done ? out : std::string();
 }
 
 // Lines joined with LF, each followed by one.

@@ -3,6 +3,7 @@
 
 #include "mergedwindowfixture.h"
 
+#include "support/testfiles.h"
 #include "support/unprivileged.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QtTest/QTest>
 
 #include <csignal>
-#include <iconv.h>
 #include <filesystem>
 #include <sys/resource.h>
 
@@ -35,21 +35,6 @@ const char kOddText[] = "caf\xE9 \xFF\xFE end\n"
                         "\xE2\x82\xAC \xF0\x9F\x98\x80 \xC0\xAF\n";
 const std::string kOddBytes(kOddText, sizeof kOddText - 1);
 const std::string kUtf8Bom = "\xEF\xBB\xBF";
-
-// The bytes of UTF-8 text in the converter's encoding `to`.
-std::string Iconv(std::string_view text, const char *to)
-{
-    iconv_t cd = iconv_open(to, "UTF-8");
-    std::string out(text.size() * 4 + 16, '\0');
-    char *from = const_cast<char *>(text.data());
-    std::size_t left = text.size();
-    char *into = out.data();
-    std::size_t room = out.size();
-    iconv(cd, &from, &left, &into, &room);
-    iconv_close(cd);
-    out.resize(out.size() - room);
-    return out;
-}
 
 QString PathText(const fs::path &path)
 {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iconv.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -94,6 +95,22 @@ std::string ShellQuote(std::string_view text)
     }
     quoted += '\'';
     return quoted;
+}
+
+std::string Iconv(std::string_view text, const char *to)
+{
+    iconv_t cd = iconv_open(to, "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    std::string out(text.size() * 4 + 16, '\0');
+    char *from = const_cast<char *>(text.data());
+    std::size_t left = text.size();
+    char *into = out.data();
+    std::size_t room = out.size();
+    const bool done = iconv(cd, &from, &left, &into, &room) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    return done ? out : std::string();
 }
 
 } // namespace lindo::test

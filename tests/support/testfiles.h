@@ -47,4 +47,8 @@ RunResult RunCommand(const std::string &shellCommand);
 // Quotes a text for /bin/sh.
 std::string ShellQuote(std::string_view text);
 
+// The bytes of UTF-8 text in the converter's encoding `to`, or "" when it
+// has no place for them: the tests' own way to write a file in an encoding.
+std::string Iconv(std::string_view text, const char *to);
+
 } // namespace lindo::test
