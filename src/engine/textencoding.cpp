@@ -68,11 +68,19 @@ struct Substitute {
 
 // Converts all of in, appending to out. At a sequence the converter does
 // not take, substitute(rest of input) says what to put in its place.
+//
+// A conversion through a middle step (UTF-8 to an 8-bit encoding) decodes a
+// whole buffer of input before the second step stops at a character it
+// cannot write, and starts again after it: the input is given in short
+// slices after each stop, so that a text with many of them is not decoded
+// over and over. The slices grow back while no stop comes.
 template <typename SubstituteFn>
 bool Convert(const Converter &converter, std::string_view in, std::string &out, SubstituteFn substitute)
 {
+    constexpr std::size_t kShortSlice = 256;
     char *from = const_cast<char *>(in.data());
     std::size_t left = in.size();
+    std::size_t slice = left;
     std::size_t used = out.size();
     out.resize(used + in.size() * 2 + kMinRoom);
     for (bool flushed = false; !flushed;) {
@@ -80,16 +88,25 @@ bool Convert(const Converter &converter, std::string_view in, std::string &out, 
             out.resize(out.size() * 2);
         char *to = out.data() + used;
         std::size_t room = out.size() - used;
+        const std::size_t given = std::min(left, slice);
+        std::size_t sliceLeft = given;
         // With nothing left, a null input asks for the shift back to the initial state.
         const std::size_t result = left == 0 ? ::iconv(converter.Get(), nullptr, nullptr, &to, &room)
-                                             : ::iconv(converter.Get(), &from, &left, &to, &room);
+                                             : ::iconv(converter.Get(), &from, &sliceLeft, &to, &room);
+        const int error = errno;
+        left -= given - sliceLeft;
         used = static_cast<std::size_t>(to - out.data());
         if (result != static_cast<std::size_t>(-1)) {
             flushed = left == 0;
+            slice = std::max(slice, slice * 2);
             continue;
         }
-        if (errno == E2BIG) {
+        if (error == E2BIG) {
             out.resize(out.size() * 2);
+            continue;
+        }
+        if (error == EINVAL && left > sliceLeft) {
+            slice = std::max(slice * 2, kShortSlice); // a character runs on past the slice
             continue;
         }
         const Substitute replacement = substitute(std::string_view(from, left));
@@ -102,6 +119,7 @@ bool Convert(const Converter &converter, std::string_view in, std::string &out, 
         used += replacement.text.size();
         from += replacement.taken;
         left -= replacement.taken;
+        slice = kShortSlice;
     }
     out.resize(used);
     return true;

@@ -82,6 +82,23 @@ TEST(Fallback, EveryByteSurvivesTheMergeInWindows1252)
     EXPECT_EQ(MergeOf(engine), every + "other\n");
 }
 
+// A long text with unassigned bytes between long runs of characters of three
+// bytes in UTF-8 (the euro sign) goes back exactly, though it is converted in
+// pieces that can end within a character.
+TEST(Fallback, ALongLineOfHighBytesGoesBackWhole)
+{
+    std::string high;
+    for (int copy = 0; copy < 64; ++copy)
+        high += "\x81" + std::string(100 + copy, '\x80') + "\x8D" + std::string(100, '\xE9');
+    ByteBuffer buffer{std::string_view(high)};
+    bool nonAscii = false;
+    const TextEncoding encoding = DecodeText(buffer, kDefaultFallbackEncoding, nonAscii);
+    EXPECT_EQ(encoding, (TextEncoding{"WINDOWS-1252", false}));
+    std::string back;
+    EXPECT_TRUE(EncodeText(buffer.View(), encoding, back));
+    EXPECT_TRUE(back == high);
+}
+
 struct TwinRow {
     const char *name;
     std::string bytes; // "q\xC3\xA9 first\nsecond\n" in another form
