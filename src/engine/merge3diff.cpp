@@ -237,6 +237,14 @@ std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std
 }
 
 // The base's distinct texts, found by their tags in an open-addressed table.
+// Sizes a fresh list of line numbers, in whole huge pages where it is large.
+void Size(std::vector<std::uint32_t> &ids, std::size_t count)
+{
+    ids.reserve(count);
+    AdviseHugePages(ids.data(), ids.capacity() * sizeof(std::uint32_t));
+    ids.resize(count);
+}
+
 class BaseTexts {
 public:
     explicit BaseTexts(const std::vector<std::string_view> &baseLines)
@@ -249,7 +257,7 @@ public:
     // Numbers every base line; a text seen before gets its number again.
     void NumberBase(std::vector<std::uint32_t> &ids)
     {
-        ids.resize(m_baseLines.size());
+        Size(ids, m_baseLines.size());
         NumberLines(m_baseLines, ids, [this](std::string_view text, std::uint32_t tag, std::size_t line) {
             return Find(text, tag, line);
         });
@@ -261,7 +269,7 @@ public:
     void NumberSide(const std::vector<std::string_view> &lines, const std::vector<std::uint32_t> &baseIds,
                     std::vector<std::uint32_t> &ids) const
     {
-        ids.resize(lines.size());
+        Size(ids, lines.size());
         std::size_t expected = 0;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (expected < m_baseLines.size() && SameText(m_baseLines[expected], lines[i])) {
