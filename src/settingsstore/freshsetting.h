@@ -6,7 +6,9 @@
 // file it was read from costs one system call on a descriptor kept open for
 // that, a read through the store several. A value another process stores
 // meanwhile is seen at the very next read: the store replaces the whole file,
-// which leaves the kept file with no name.
+// which leaves the kept file with no name. While there is no file, the
+// nearest folder on its path that exists is kept open instead: a file (or a
+// folder on the way to it) appearing there changes that folder's times.
 
 #include "settingsstore/settingsstore.h"
 
@@ -39,6 +41,9 @@ private:
     };
     static FileStamp StampOf(int fd);
     static int Open(const QString &path);
+    int OpenMissing(const QString &path);
+    void WatchNearestFolder(const QString &path, int error);
+    void CloseWatch();
 
     QString m_name;
     std::int32_t m_fallback;
@@ -46,6 +51,9 @@ private:
     int m_fd = -1;                    // that file, open; -1 when it did not exist
     std::optional<FileStamp> m_stamp; // its state then; nothing before the first read
     std::int32_t m_value = 0;
+    int m_watchFd = -1;     // while the file is missing: the nearest folder of its path that exists
+    FileStamp m_watchStamp; // that folder's state when the file was found missing
+    bool m_watchTrusted = false; // whether the file was still missing once that state had settled
 };
 
 } // namespace lindo

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace lindo::test {
 namespace {
@@ -47,6 +49,25 @@ TEST(FreshSettingNumber, SeesEveryChangeAtTheNextRead)
     SettingsStore(QString::fromStdString(second)).WriteNumber("FoldersShowSame", 3);
     setenv("LINDO_SETTINGS_FILE", second.c_str(), 1);
     EXPECT_EQ(showSame.Read(), 3);
+    unsetenv("LINDO_SETTINGS_FILE");
+}
+
+// While the file is missing, only the nearest folder of its path that exists
+// is looked at; a file made below it, folders on the way included, still
+// shows at the next read once that folder's times had settled.
+TEST(FreshSettingNumber, SeesAFileMadeWhereNoneWas)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "config");
+    const std::string file = (dir / "config" / "lindo" / "settings.ini").string();
+    setenv("LINDO_SETTINGS_FILE", file.c_str(), 1);
+    FreshSettingNumber showSame("FoldersShowSame", 4);
+    EXPECT_EQ(showSame.Read(), 4);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100)); // the folder's times settle
+    EXPECT_EQ(showSame.Read(), 4);
+    EXPECT_EQ(showSame.Read(), 4);
+    SettingsStore().WriteNumber("FoldersShowSame", 9);
+    EXPECT_EQ(showSame.Read(), 9);
     unsetenv("LINDO_SETTINGS_FILE");
 }
 
