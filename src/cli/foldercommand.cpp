@@ -86,6 +86,14 @@ public:
         m_unreadable = FileErrorMessage(CauseFromErrno(error), fullPath);
     }
 
+    void ReportNotFollowed(std::string_view, const std::string &fullPath, NotFollowed why) override
+    {
+        m_unreadable = AbsolutePathText(fullPath)
+                       + (why == NotFollowed::BackUp
+                              ? " is a link that was not followed: it leads back up to a compared folder or one that holds it."
+                              : " is a link that was not followed: the folder it leads to is compared by another way.");
+    }
+
     // Nothing runs between the steps that could change the files.
     bool PumpMayChangeFiles() override { return false; }
 

@@ -100,8 +100,10 @@ public:
     }
 
     // The listing of `folder`; null when it cannot be opened, with the
-    // reason in `error`.
-    std::unique_ptr<FolderListing> Read(const std::string &folder, bool viaLink, bool isRoot, int &error)
+    // reason in `error`; empty, with the reason in `notFollowed`, when it is
+    // not read.
+    std::unique_ptr<FolderListing> Read(const std::string &folder, bool viaLink, bool isRoot, int &error,
+                                        NotFollowed &notFollowed)
     {
         if (m_stopped || (m_stopRequested && m_stopRequested())) {
             m_stopped = true;
@@ -116,9 +118,12 @@ public:
         }
         const FolderIdentity identity{status.st_dev, status.st_ino};
         if (!isRoot && (m_rootsAndParents.count(identity) != 0
-                        || std::find(m_ancestors.begin(), m_ancestors.end(), identity) != m_ancestors.end()
-                        || (viaLink && m_read.count(identity) != 0)))
-            return std::make_unique<FolderListing>(); // reading it would loop, or repeat what is read
+                        || std::find(m_ancestors.begin(), m_ancestors.end(), identity) != m_ancestors.end()))
+            notFollowed = NotFollowed::BackUp;
+        else if (!isRoot && viaLink && m_read.count(identity) != 0)
+            notFollowed = NotFollowed::ReadBefore;
+        if (notFollowed != NotFollowed::No)
+            return std::make_unique<FolderListing>();
         m_read.insert(identity);
 
         std::vector<FolderEntry> entries;
@@ -127,7 +132,7 @@ public:
             if (IsDots(entry->d_name))
                 continue;
             const Kind kind = KindOf(stream.dir, *entry);
-            entries.push_back({JoinPath(folder, entry->d_name), kind.isFolder, nullptr, 0});
+            entries.push_back({JoinPath(folder, entry->d_name), kind.isFolder, nullptr, 0, NotFollowed::No});
             viaLinks.push_back(kind.viaLink);
         }
         closedir(stream.dir);
@@ -145,7 +150,7 @@ public:
             FolderEntry &entry = entries[n];
             if (!entry.isFolder)
                 continue;
-            entry.children = Read(entry.path, viaLinks[n], false, entry.readError);
+            entry.children = Read(entry.path, viaLinks[n], false, entry.readError, entry.notFollowed);
             if (!entry.children)
                 entry.children = std::make_unique<FolderListing>();
         }
@@ -178,9 +183,31 @@ std::unique_ptr<FolderListing> FolderListing::Read(const std::string &folder,
     for (const std::string &root : otherRoots)
         AddFolderAndParents(root, rootsAndParents);
     int error = 0;
+    NotFollowed notFollowed = NotFollowed::No;
     std::unique_ptr<FolderListing> listing = ListingReader(stopRequested, std::move(rootsAndParents))
-                                                 .Read(folder, false, true, error);
+                                                 .Read(folder, false, true, error, notFollowed);
     return listing ? std::move(listing) : std::make_unique<FolderListing>();
+}
+
+const FolderEntry *FolderListing::FindFolder(std::string_view relativePath, std::size_t rootLength) const
+{
+    const FolderListing *listing = this;
+    for (std::size_t end = relativePath.find(kPathSeparator, 1);; end = relativePath.find(kPathSeparator, end + 1)) {
+        const std::string_view wanted = relativePath.substr(0, end);
+        const FolderEntry *found = nullptr;
+        for (const FolderEntry &entry : listing->m_entries) {
+            if (entry.isFolder && entry.path.size() >= rootLength
+                && CompareNoCase(std::string_view(entry.path).substr(rootLength), wanted) == 0) {
+                found = &entry;
+                break;
+            }
+        }
+        if (!found || end == std::string_view::npos)
+            return found;
+        if (!found->children)
+            return nullptr;
+        listing = found->children.get();
+    }
 }
 
 void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &files)
@@ -196,7 +223,7 @@ void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &f
 void FlattenComparable(const FolderListing &listing, std::vector<const FolderEntry *> &entries)
 {
     for (const FolderEntry &entry : listing.Entries()) {
-        if (!entry.isFolder || entry.readError != 0)
+        if (!entry.isFolder || entry.readError != 0 || entry.notFollowed != NotFollowed::No)
             entries.push_back(&entry);
         else if (entry.children)
             FlattenComparable(*entry.children, entries);

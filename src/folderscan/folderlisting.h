@@ -13,12 +13,20 @@ namespace lindo {
 
 class FolderListing;
 
+// Why a folder reached through a symbolic link was listed but not read.
+enum class NotFollowed : unsigned char {
+    No,
+    BackUp,     // it holds a compared tree, or is being read further up: reading it would loop
+    ReadBefore, // the folder it leads to was read already by another way
+};
+
 // One file or folder found by the scan.
 struct FolderEntry {
     std::string path;                       // searched folder, one separator, entry name
     bool isFolder = false;                  // a folder, or a symbolic link to one
     std::unique_ptr<FolderListing> children; // the folder's own listing; null for files
     int readError = 0;                      // for a folder that could not be opened: why (an errno value)
+    NotFollowed notFollowed = NotFollowed::No; // for a folder listed but not read: why
 };
 
 // The sorted content of one folder. Order: all files before all folders;
@@ -38,7 +46,7 @@ public:
     // nothing twice: one already being read further up, one that holds
     // `folder` or any of `otherRoots` (reading it would walk back into a
     // compared tree), and one reached through a symbolic link when that
-    // folder was read already. `stopRequested` is asked before each folder
+    // folder was read already; their entries say why. `stopRequested` is asked before each folder
     // is read; once it answers true nothing more is read.
     static std::unique_ptr<FolderListing> Read(const std::string &folder,
                                                const std::function<bool()> &stopRequested,
@@ -46,6 +54,11 @@ public:
 
     const std::vector<FolderEntry> &Entries() const { return m_entries; }
     int Count() const { return static_cast<int>(m_entries.size()); }
+
+    // The folder entry at `relativePath` ("/a/b", as cut from the paths
+    // below a tree's folder of `rootLength` bytes), matched ignoring case
+    // as the pairing does; null when there is none.
+    const FolderEntry *FindFolder(std::string_view relativePath, std::size_t rootLength) const;
 
 private:
     std::vector<FolderEntry> m_entries;
@@ -58,7 +71,8 @@ private:
 void FlattenFiles(const FolderListing &listing, std::vector<std::string_view> &files);
 
 // The same walk giving the entries themselves, with one addition: a folder
-// that could not be opened stands at its place, as its files would have.
+// that could not be opened or was not followed stands at its place, as its
+// files would have.
 void FlattenComparable(const FolderListing &listing, std::vector<const FolderEntry *> &entries);
 
 } // namespace lindo

@@ -4,6 +4,9 @@
 #include "folderscan/folderpath.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <unordered_set>
 #include <vector>
 
@@ -25,10 +28,93 @@ bool BelowOneOf(std::string_view relativePath, const std::unordered_set<std::str
     return false;
 }
 
+// A link not followed counts only where the other tree has a folder at the
+// same path: its files are what the link would have been compared with.
+// Elsewhere it stands for no files at all, as an empty folder would.
+void DropUnmatchedLinks(std::vector<const FolderEntry *> &entries, std::size_t cut, const FolderListing &other,
+                        std::size_t otherCut)
+{
+    std::erase_if(entries, [&](const FolderEntry *entry) {
+        return entry->notFollowed != NotFollowed::No
+               && !other.FindFolder(std::string_view(entry->path).substr(cut), otherCut);
+    });
+}
+
 } // namespace
 
 // One pairing step: the entry of either side, or of both when their
 // relative paths are equal ignoring case.
+// Turns to read a folder, handed from the thread that asks the host to the
+// thread that reads the second tree, one turn per question.
+class FolderScan::FolderTurns {
+public:
+    // Reading thread: waits for a turn; false when the run stops instead.
+    bool Take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_asked = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_given || m_stopped; });
+        m_asked = false;
+        const bool given = m_given && !m_stopped;
+        m_given = false;
+        return given;
+    }
+    // Reading thread: it has read all it will.
+    void Finish()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+    // Asking thread: no more turns.
+    void Stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+    // Asking thread: when a turn is asked for, asks `goOn` and gives the
+    // turn if it answers true (stops otherwise).
+    template <typename GoOn>
+    void GiveIfAsked(const GoOn &goOn)
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_asked && !m_given && !m_stopped)
+            Give(lock, goOn);
+    }
+    // Asking thread: waits for the reading thread to ask or finish and gives
+    // the turn as GiveIfAsked does; false once it has finished.
+    template <typename GoOn>
+    bool WaitAndGive(const GoOn &goOn)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_finished || (m_asked && !m_given && !m_stopped); });
+        if (m_finished)
+            return false;
+        Give(lock, goOn);
+        return true;
+    }
+
+private:
+    template <typename GoOn>
+    void Give(std::unique_lock<std::mutex> &lock, const GoOn &goOn)
+    {
+        lock.unlock(); // the host's handlers run without the lock
+        const bool goesOn = goOn();
+        lock.lock();
+        (goesOn ? m_given : m_stopped) = true;
+        m_changed.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_asked = false;    // the reading thread waits for a turn
+    bool m_given = false;    // a turn is given and not yet taken
+    bool m_stopped = false;  // no more turns
+    bool m_finished = false; // the reading thread is done
+};
+
 struct FolderScan::Step {
     const FolderEntry *entry1;
     const FolderEntry *entry2;
@@ -76,9 +162,7 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
     // as it was searched, so a folder typed as a relative path works too.
     const std::string search1 = SearchFolder(folder1);
     const std::string search2 = SearchFolder(folder2);
-    const auto stopRequested = [this] { return PumpMessages(); };
-    m_listing1 = FolderListing::Read(search1, stopRequested, {search2});
-    m_listing2 = FolderListing::Read(search2, stopRequested, {search1});
+    ReadListings(search1, search2);
     if (m_stopped)
         return;
 
@@ -86,7 +170,40 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
     std::vector<const FolderEntry *> files2;
     FlattenComparable(*m_listing1, files1);
     FlattenComparable(*m_listing2, files2);
+    DropUnmatchedLinks(files1, search1.size(), *m_listing2, search2.size());
+    DropUnmatchedLinks(files2, search2.size(), *m_listing1, search1.size());
     PairFiles(files1, search1.size(), files2, search2.size());
+}
+
+// The two trees are read at the same time, the second on a thread of its own:
+// reading a folder costs mostly system calls, which two processors share
+// out. The host is still asked once before each folder of either tree is
+// read, always on this thread (its handlers run here): the other thread asks
+// for its turn and waits until a question answered "go on" gives it one.
+void FolderScan::ReadListings(const std::string &search1, const std::string &search2)
+{
+    FolderTurns turns;
+    std::future<std::unique_ptr<FolderListing>> second = std::async(std::launch::async, [&] {
+        struct Finish {
+            FolderTurns &turns;
+            ~Finish() { turns.Finish(); }
+        } finish{turns};
+        return FolderListing::Read(search2, [&turns] { return !turns.Take(); }, {search1});
+    });
+    // Should this thread leave early (an exception), the other stops too
+    // rather than wait for a turn while its result is waited for.
+    struct StopOnLeave {
+        FolderTurns &turns;
+        ~StopOnLeave() { turns.Stop(); }
+    } stopOnLeave{turns};
+    const auto pump = [this] { return !PumpMessages(); };
+    m_listing1 = FolderListing::Read(search1, [&] {
+        turns.GiveIfAsked(pump);
+        return PumpMessages() ? (turns.Stop(), true) : false;
+    }, {search2});
+    while (turns.WaitAndGive(pump)) {
+    }
+    m_listing2 = second.get();
 }
 
 // Walks both sorted file lists together like a merge, taking the smaller
@@ -148,7 +265,8 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
         return done;
     });
 
-    // The folded relative paths of the folders each side could not open.
+    // The folded relative paths of the folders each side could not open or
+    // did not follow.
     std::unordered_set<std::string> unreadable1;
     std::unordered_set<std::string> unreadable2;
     for (const Step &step : steps) {
@@ -169,10 +287,9 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
             // open were not compared: that folder's own row says so.
             if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
                 OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, done);
-        } else if (isFolder(step.entry1)) {
-            OfferUnreadable(relative1, step.entry1->path, 1, step.entry1->readError);
         } else {
-            OfferUnreadable(relative1, step.entry2->path, 2, step.entry2->readError);
+            const int side = isFolder(step.entry1) ? 1 : 2;
+            OfferNotRead(relative1, side == 1 ? *step.entry1 : *step.entry2, side);
         }
         if (PumpMessages())
             return;
@@ -196,6 +313,17 @@ void FolderScan::OfferTaken(std::string_view relative1, std::string_view relativ
                            && done.snapshot.stamp[0] == CompareQueue::Stamp(full1)
                            && done.snapshot.stamp[1] == CompareQueue::Stamp(full2);
     OfferResult(relative1, folder1, relative2, folder2, unchanged ? done.result : m_comparer.Compare(full1, full2));
+}
+
+void FolderScan::OfferNotRead(std::string_view relativePath, const FolderEntry &folder, int side)
+{
+    if (folder.notFollowed == NotFollowed::No) {
+        OfferUnreadable(relativePath, folder.path, side, folder.readError);
+        return;
+    }
+    m_inconsistency = true;
+    m_host.ReportNotFollowed(relativePath, folder.path, folder.notFollowed);
+    Offer(relativePath, side == 1 ? FolderNotFollowed1 : FolderNotFollowed2);
 }
 
 void FolderScan::OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error)

@@ -47,6 +47,14 @@ public:
     {
     }
 
+    // Why the row about to be offered for `relativePath`, a link to a folder
+    // on side 1 or 2 while the other side has a folder there, was not
+    // compared: the link's full path, and why it was not followed.
+    virtual void ReportNotFollowed(std::string_view /*relativePath*/, const std::string & /*fullPath*/,
+                                   NotFollowed /*why*/)
+    {
+    }
+
     // Whether PumpMessages may run code that changes the compared files (a
     // window's handlers may). Files are compared ahead of their turn on
     // other threads; when this is true, such a comparison is used only if
@@ -75,7 +83,8 @@ public:
     // Reads both trees and offers every relative path of either at least once
     // (a path can be offered twice; the result list keeps the first). A
     // folder one side cannot open is offered as a path of its own, and the
-    // other side's files below it are not offered.
+    // other side's files below it are not offered; so is a link to a folder
+    // that one side did not follow while the other has a folder there.
     void CompareFolders(const std::string &folder1, const std::string &folder2);
 
     // Classifies one relative path against the folder boxes' current texts
@@ -89,8 +98,8 @@ public:
     // Set while CompareFolders runs.
     bool IsRunning() const { return m_running; }
     // Set when a path both sides hold could not be compared (one side cannot
-    // be read, or is not a regular file), or a read failed part-way through
-    // a comparison; cleared at the start of Run.
+    // be read, is not a regular file, or is a link not followed), or a read
+    // failed part-way through a comparison; cleared at the start of Run.
     bool HadInconsistency() const { return m_inconsistency; }
     // Whether the last run was stopped by the host.
     bool WasStopped() const { return m_stopped; }
@@ -99,6 +108,8 @@ public:
 
 private:
     struct Step;
+    class FolderTurns;
+    void ReadListings(const std::string &search1, const std::string &search2);
     void PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
                    const std::vector<const FolderEntry *> &files2, std::size_t cut2);
     void RunSteps(const std::vector<Step> &steps, std::size_t cut1, std::size_t cut2);
@@ -106,6 +117,7 @@ private:
                     const std::string &start2, bool checkFiles, const CompareQueue::Done &done);
     void OfferResult(std::string_view relativePath1, const std::string &folder1, std::string_view relativePath2,
                      const std::string &folder2, const FileComparer::Result &result);
+    void OfferNotRead(std::string_view relativePath, const FolderEntry &folder, int side);
     void OfferUnreadable(std::string_view relativePath, const std::string &full, int side, int error);
     void Offer(std::string_view relativePath, FolderState state);
     bool PumpMessages();

@@ -15,6 +15,8 @@ constexpr std::string_view kStateTexts[kFolderStateCount] = {
     "Not compared - a pipe",
     "Not compared - a device",
     "Not compared - a socket",
+    "Not compared - 1 is a link not followed",
+    "Not compared - 2 is a link not followed",
 };
 } // namespace
 

@@ -23,9 +23,14 @@ enum FolderState {
     FolderPipe = 8,
     FolderDevice = 9,
     FolderSocket = 10,
+    // Not compared: side 1 or 2 holds a link to a folder that was not
+    // followed (it leads back up, or to a folder read by another way), and
+    // the other side holds a folder at that path.
+    FolderNotFollowed1 = 11,
+    FolderNotFollowed2 = 12,
 };
 
-inline constexpr int kFolderStateCount = 11;
+inline constexpr int kFolderStateCount = 13;
 
 // Whether the row says that its path could not be compared.
 inline bool IsNotCompared(FolderState state)

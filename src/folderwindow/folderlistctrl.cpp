@@ -21,6 +21,7 @@ constexpr const char *kImageFiles[] = {
     ":/folders/newer-1.png",  ":/folders/newer-2.png",   ":/folders/same-time.png",
     ":/folders/same-time.png", ":/folders/same-time.png", ":/folders/same-time.png",
     ":/folders/same-time.png", ":/folders/same-time.png", ":/folders/same-time.png",
+    ":/folders/same-time.png", ":/folders/same-time.png",
 };
 static_assert(std::size(kImageFiles) == CFolderListCtrl::kOverlayImage + 1);
 

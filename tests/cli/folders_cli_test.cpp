@@ -155,5 +155,29 @@ TEST_F(FoldersCommand, APathOneSideCannotReadIsNamedAndFailsTheRun)
     EXPECT_NE(result.err.find((m_dir / "one" / "gone.txt").string()), std::string::npos) << result.err;
 }
 
+// A link one side does not follow (it leads back up, or to a folder read by
+// another way) while the other side has a real folder there: one row that
+// says so, none of that folder's files as present on one side alone.
+TEST_F(FoldersCommand, ALinkNotFollowedFacingARealFolderIsNamedAndFailsTheRun)
+{
+    fs::create_directory_symlink("..", m_dir / "one" / "src" / "up");
+    WriteFile(m_dir / "two" / "src" / "up" / "deep.txt", "deep");
+    fs::create_directory_symlink("src", m_dir / "one" / "twin"); // src is read first, by its own name
+    WriteFile(m_dir / "two" / "twin" / "t.c", "t");
+    fs::create_directory_symlink("..", m_dir / "one" / "Debug" / "loop"); // nothing faces it
+    const auto result = Run("one two");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "Different - 2 is more recent\t/src/a.c\n"
+                          "Only in folder2\t/src/b.c\n"
+                          "Not compared - 1 is a link not followed\t/src/up\n"
+                          "Not compared - 1 is a link not followed\t/twin\n");
+    EXPECT_NE(result.err.find((m_dir / "one" / "src" / "up").string() + " is a link that was not followed: it leads back"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find((m_dir / "one" / "twin").string() + " is a link that was not followed: the folder"),
+              std::string::npos)
+        << result.err;
+}
+
 } // namespace
 } // namespace lindo
