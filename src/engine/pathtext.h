@@ -43,9 +43,10 @@ inline std::string NamePart(std::string_view path)
 
 // A folder path and a relative path joined with exactly one separator at the
 // seam: one of two separators meeting there is dropped, a missing one added.
-inline std::string JoinPath(std::string_view folder, std::string_view relative)
+// Into a string of the caller's, which keeps its storage from join to join.
+inline void JoinPathInto(std::string &joined, std::string_view folder, std::string_view relative)
 {
-    std::string joined(folder);
+    joined.assign(folder);
     const bool folderEnds = !folder.empty() && IsPathSeparator(folder.back());
     const bool relativeBegins = !relative.empty() && IsPathSeparator(relative.front());
     if (folderEnds && relativeBegins)
@@ -53,6 +54,13 @@ inline std::string JoinPath(std::string_view folder, std::string_view relative)
     else if (!folderEnds && !relativeBegins)
         joined += kPathSeparator;
     joined += relative;
+}
+
+// The same join into a new string.
+inline std::string JoinPath(std::string_view folder, std::string_view relative)
+{
+    std::string joined;
+    JoinPathInto(joined, folder, relative);
     return joined;
 }
 

@@ -20,15 +20,16 @@ std::size_t WorkerCount(std::size_t pairs)
 
 } // namespace
 
-CompareQueue::CompareQueue(std::size_t count, CompareFunction compare)
+CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts)
     : m_count(count)
     , m_compare(std::move(compare))
+    , m_batchStarts(std::move(batchStarts))
     , m_done(new Done[count])
     , m_ready(new std::atomic<bool>[count])
 {
     for (std::size_t n = 0; n < count; ++n)
         m_ready[n].store(false, std::memory_order_relaxed);
-    const std::size_t workers = WorkerCount(count);
+    const std::size_t workers = WorkerCount(BatchCount());
     for (std::size_t n = 0; n < workers; ++n)
         m_workers.emplace_back([this] { Work(); });
 }
@@ -40,16 +41,41 @@ CompareQueue::~CompareQueue()
         worker.join();
 }
 
+std::size_t CompareQueue::BatchCount() const
+{
+    return m_batchStarts.empty() ? m_count : m_batchStarts.size();
+}
+
+std::size_t CompareQueue::BatchOf(std::size_t index) const
+{
+    if (m_batchStarts.empty())
+        return index;
+    return static_cast<std::size_t>(std::upper_bound(m_batchStarts.begin(), m_batchStarts.end(), index)
+                                    - m_batchStarts.begin())
+           - 1;
+}
+
+void CompareQueue::CompareBatch(std::size_t batch, FileComparer &comparer)
+{
+    if (m_batchStarts.empty()) {
+        Store(batch, m_compare(batch, comparer));
+        return;
+    }
+    const std::size_t end = batch + 1 < m_batchStarts.size() ? m_batchStarts[batch + 1] : m_count;
+    for (std::size_t index = m_batchStarts[batch]; index < end; ++index)
+        Store(index, m_compare(index, comparer));
+}
+
 void CompareQueue::Work()
 {
     FileComparer comparer;
     comparer.KeepFolders();
     comparer.SetCancelFlag(&m_cancel);
     while (!m_cancel.load(std::memory_order_relaxed)) {
-        const std::size_t index = m_next.fetch_add(1);
-        if (index >= m_count)
+        const std::size_t batch = m_next.fetch_add(1);
+        if (batch >= BatchCount())
             return;
-        Store(index, m_compare(index, comparer));
+        CompareBatch(batch, comparer);
     }
 }
 
@@ -62,19 +88,20 @@ void CompareQueue::Store(std::size_t index, Done done)
 
 CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
 {
-    std::size_t expected = index;
+    const std::size_t batch = BatchOf(index);
+    std::size_t expected = batch;
     // No worker has reached it: compared here rather than waited for.
-    if (m_next.load(std::memory_order_relaxed) <= index && m_next.compare_exchange_strong(expected, index + 1))
-        return m_compare(index, comparer);
-    // While a worker compares it, this thread takes on the next pairs
+    if (m_next.load(std::memory_order_relaxed) <= batch && m_next.compare_exchange_strong(expected, batch + 1))
+        CompareBatch(batch, comparer);
+    // While a worker compares it, this thread takes on the next batches
     // rather than wait idle on a processor the workers could use.
     while (!m_ready[index].load(std::memory_order_acquire)) {
         const std::size_t ahead = m_next.fetch_add(1);
-        if (ahead >= m_count) {
+        if (ahead >= BatchCount()) {
             m_ready[index].wait(false, std::memory_order_acquire);
             break;
         }
-        Store(ahead, m_compare(ahead, comparer));
+        CompareBatch(ahead, comparer);
     }
     return m_done[index];
 }

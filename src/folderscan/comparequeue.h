@@ -30,8 +30,12 @@ public:
     // Compares pair `index` with the given comparer.
     using CompareFunction = std::function<Done(std::size_t index, FileComparer &comparer)>;
 
-    // `count` pairs, each compared by `compare`.
-    CompareQueue(std::size_t count, CompareFunction compare);
+    // `count` pairs, each compared by `compare`. A thread takes the pairs a
+    // batch at a time: the batches begin at the indexes in `batchStarts`
+    // (rising, the first 0; empty: every pair is a batch). Pairs of one
+    // folder are best one batch: the thread that compares them looks their
+    // folder up once.
+    CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts = {});
     // Stops the workers (a comparison under way is cut short) and waits for them.
     ~CompareQueue();
     CompareQueue(const CompareQueue &) = delete;
@@ -47,10 +51,14 @@ public:
 private:
     void Work();
     void Store(std::size_t index, Done done);
+    std::size_t BatchCount() const;
+    std::size_t BatchOf(std::size_t index) const;
+    void CompareBatch(std::size_t batch, FileComparer &comparer);
 
     const std::size_t m_count;
     const CompareFunction m_compare;
-    std::atomic<std::size_t> m_next{0}; // the next pair nobody has taken
+    const std::vector<std::size_t> m_batchStarts;
+    std::atomic<std::size_t> m_next{0}; // the next batch nobody has taken
     std::atomic<bool> m_cancel{false};
     std::unique_ptr<Done[]> m_done;
     std::unique_ptr<std::atomic<bool>[]> m_ready; // whether m_done holds the pair's result

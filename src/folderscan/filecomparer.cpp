@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace lindo {
 
@@ -15,9 +16,14 @@ namespace {
 // object goes away.
 class ReadableFile {
 public:
-    ReadableFile(const FileComparer::Place &place, const struct stat &status)
-        : m_status(status)
+    // The file `fd` names when it is open already (it is then this object's
+    // to close), else the one at `place`.
+    ReadableFile(const FileComparer::Place &place, const struct stat &status, int fd)
+        : m_fd(fd)
+        , m_status(status)
     {
+        if (m_fd >= 0)
+            return;
         // Non-blocking, so that should a pipe have taken the file's place
         // since it was looked up, the open still cannot wait for a writer.
         m_fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -71,13 +77,26 @@ private:
 
 // What a path names, found without opening it. Anything but a folder (or a
 // link to one) is there; a link that leads nowhere is there but unreadable.
+// A name the folder listed as a regular file of its own (not a link) is
+// opened at once and looked up through the open file instead: one walk of
+// the name less. It cannot follow a link swapped in since, and what it
+// finds is used only if it is still a regular file.
 struct PathLookUp {
     enum class Type { Absent, Regular, Special, Unreadable } type = Type::Absent;
     struct stat status {};
     int error = 0;
+    int fd = -1; // the file, when it was opened to be looked up
 
-    explicit PathLookUp(const FileComparer::Place &place)
+    PathLookUp(const FileComparer::Place &place, bool listedRegular)
     {
+        if (listedRegular) {
+            fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+                type = Type::Regular;
+                return;
+            }
+            Close();
+        }
         if (fstatat(place.folder, place.name, &status, 0) == 0) {
             if (S_ISREG(status.st_mode))
                 type = Type::Regular;
@@ -89,6 +108,19 @@ struct PathLookUp {
         struct stat own;
         if (fstatat(place.folder, place.name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode))
             type = Type::Unreadable;
+    }
+
+    ~PathLookUp() { Close(); }
+    PathLookUp(const PathLookUp &) = delete;
+    PathLookUp &operator=(const PathLookUp &) = delete;
+
+    // Hands the open file over (to be closed by the taker).
+    int TakeFile() { return std::exchange(fd, -1); }
+    void Close()
+    {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
     }
 
     bool IsThere() const { return type != Type::Absent; }
@@ -152,13 +184,14 @@ FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
     return {handle.fd, path.c_str() + cut + 1};
 }
 
-FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2)
+FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2, bool listedRegular1,
+                                           bool listedRegular2)
 {
     Result result;
     const Place place1 = PlaceOf(0, path1);
     const Place place2 = PlaceOf(1, path2);
-    const PathLookUp look1(place1);
-    const PathLookUp look2(place2);
+    PathLookUp look1(place1, listedRegular1);
+    PathLookUp look2(place2, listedRegular2);
     if (DecideIrregular(look1, look2, result))
         return result;
     result.time1 = static_cast<std::int64_t>(look1.status.st_mtime);
@@ -167,13 +200,13 @@ FileComparer::Result FileComparer::Compare(const std::string &path1, const std::
         result.outcome = Outcome::Different;
         return result;
     }
-    ReadableFile file1(place1, look1.status);
+    ReadableFile file1(place1, look1.status, look1.TakeFile());
     if (!file1.IsOpen()) {
         result.outcome = Outcome::Unreadable1;
         result.error = file1.Error();
         return result;
     }
-    ReadableFile file2(place2, look2.status);
+    ReadableFile file2(place2, look2.status, look2.TakeFile());
     if (!file2.IsOpen()) {
         result.outcome = Outcome::Unreadable2;
         result.error = file2.Error();

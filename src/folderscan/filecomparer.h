@@ -40,8 +40,12 @@ public:
     // Only regular files (symbolic links followed) are ever opened: what a
     // path names is looked up first, so a device is never opened (opening
     // some has effects) nor a pipe waited on. Files of different sizes
-    // differ without being opened.
-    Result Compare(const std::string &path1, const std::string &path2);
+    // differ without being opened, unless `listedRegular` says that the
+    // folder's listing named a regular file there: such a file is opened
+    // without following a link and then looked up, which saves a walk of
+    // its name on the many files whose sizes agree.
+    Result Compare(const std::string &path1, const std::string &path2, bool listedRegular1 = false,
+                   bool listedRegular2 = false);
 
     FileComparer() = default;
     ~FileComparer();

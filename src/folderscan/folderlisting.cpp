@@ -132,7 +132,8 @@ public:
             if (IsDots(entry->d_name))
                 continue;
             const Kind kind = KindOf(stream.dir, *entry);
-            entries.push_back({JoinPath(folder, entry->d_name), kind.isFolder, nullptr, 0, NotFollowed::No});
+            entries.push_back({JoinPath(folder, entry->d_name), kind.isFolder, nullptr, 0, NotFollowed::No,
+                               entry->d_type == DT_REG});
             viaLinks.push_back(kind.viaLink);
         }
         closedir(stream.dir);

@@ -27,6 +27,7 @@ struct FolderEntry {
     std::unique_ptr<FolderListing> children; // the folder's own listing; null for files
     int readError = 0;                      // for a folder that could not be opened: why (an errno value)
     NotFollowed notFollowed = NotFollowed::No; // for a folder listed but not read: why
+    bool regularFile = false;               // listed as a regular file of its own (not a link)
 };
 
 // The sorted content of one folder. Order: all files before all folders;

@@ -4,9 +4,9 @@
 #include "folderscan/folderpath.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <chrono>
 #include <future>
-#include <mutex>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +28,31 @@ bool BelowOneOf(std::string_view relativePath, const std::unordered_set<std::str
     return false;
 }
 
+// Where the batches of compared pairs begin: a new batch with every new
+// folder on either side, and at most 64 pairs to a batch, so that the
+// threads still share out a folder of many files.
+template <typename Steps, typename Relative>
+std::vector<std::size_t> FolderBatches(const Steps &steps, const std::vector<std::size_t> &compared,
+                                       const Relative &relative)
+{
+    constexpr std::size_t kMostPairs = 64;
+    const auto folderOf = [](std::string_view path) { return path.substr(0, path.rfind(kPathSeparator)); };
+    std::vector<std::size_t> starts;
+    std::string_view folder1;
+    std::string_view folder2;
+    for (std::size_t index = 0; index < compared.size(); ++index) {
+        const auto &step = steps[compared[index]];
+        const std::string_view here1 = folderOf(relative(step, 1));
+        const std::string_view here2 = folderOf(relative(step, 2));
+        if (starts.empty() || here1 != folder1 || here2 != folder2 || index - starts.back() >= kMostPairs) {
+            starts.push_back(index);
+            folder1 = here1;
+            folder2 = here2;
+        }
+    }
+    return starts;
+}
+
 // A link not followed counts only where the other tree has a folder at the
 // same path: its files are what the link would have been compared with.
 // Elsewhere it stands for no files at all, as an empty folder would.
@@ -44,75 +69,38 @@ void DropUnmatchedLinks(std::vector<const FolderEntry *> &entries, std::size_t c
 
 // One pairing step: the entry of either side, or of both when their
 // relative paths are equal ignoring case.
-// Turns to read a folder, handed from the thread that asks the host to the
-// thread that reads the second tree, one turn per question.
+// The questions the thread reading the second tree owes the host, one per
+// folder, asked on the host's thread as it gets to them. The reading thread
+// never waits for an answer: handing a turn from thread to thread for every
+// folder cost more than reading the folder. It stops at the first folder
+// after an answer to stop.
 class FolderScan::FolderTurns {
 public:
-    // Reading thread: waits for a turn; false when the run stops instead.
-    bool Take()
+    // Reading thread, before each folder: false once the run is to stop.
+    bool Ask()
     {
-        std::unique_lock lock(m_mutex);
-        m_asked = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_given || m_stopped; });
-        m_asked = false;
-        const bool given = m_given && !m_stopped;
-        m_given = false;
-        return given;
-    }
-    // Reading thread: it has read all it will.
-    void Finish()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_finished = true;
-        m_changed.notify_all();
-    }
-    // Asking thread: no more turns.
-    void Stop()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopped = true;
-        m_changed.notify_all();
-    }
-    // Asking thread: when a turn is asked for, asks `goOn` and gives the
-    // turn if it answers true (stops otherwise).
-    template <typename GoOn>
-    void GiveIfAsked(const GoOn &goOn)
-    {
-        std::unique_lock lock(m_mutex);
-        if (m_asked && !m_given && !m_stopped)
-            Give(lock, goOn);
-    }
-    // Asking thread: waits for the reading thread to ask or finish and gives
-    // the turn as GiveIfAsked does; false once it has finished.
-    template <typename GoOn>
-    bool WaitAndGive(const GoOn &goOn)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_finished || (m_asked && !m_given && !m_stopped); });
-        if (m_finished)
+        if (m_stopped.load(std::memory_order_relaxed))
             return false;
-        Give(lock, goOn);
+        m_owed.fetch_add(1, std::memory_order_relaxed);
         return true;
     }
+    // Host's thread: asks `goOn` once for every folder asked about so far,
+    // until it answers false.
+    template <typename GoOn>
+    void Answer(const GoOn &goOn)
+    {
+        for (const int owed = m_owed.load(std::memory_order_relaxed); m_answered < owed && !Stopped(); ++m_answered) {
+            if (!goOn())
+                Stop();
+        }
+    }
+    void Stop() { m_stopped.store(true, std::memory_order_relaxed); }
+    bool Stopped() const { return m_stopped.load(std::memory_order_relaxed); }
 
 private:
-    template <typename GoOn>
-    void Give(std::unique_lock<std::mutex> &lock, const GoOn &goOn)
-    {
-        lock.unlock(); // the host's handlers run without the lock
-        const bool goesOn = goOn();
-        lock.lock();
-        (goesOn ? m_given : m_stopped) = true;
-        m_changed.notify_all();
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_asked = false;    // the reading thread waits for a turn
-    bool m_given = false;    // a turn is given and not yet taken
-    bool m_stopped = false;  // no more turns
-    bool m_finished = false; // the reading thread is done
+    std::atomic<int> m_owed{0};
+    std::atomic<bool> m_stopped{false};
+    int m_answered = 0; // host's thread only
 };
 
 struct FolderScan::Step {
@@ -176,33 +164,30 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
 }
 
 // The two trees are read at the same time, the second on a thread of its own:
-// reading a folder costs mostly system calls, which two processors share
-// out. The host is still asked once before each folder of either tree is
-// read, always on this thread (its handlers run here): the other thread asks
-// for its turn and waits until a question answered "go on" gives it one.
+// reading a folder costs mostly system calls, which two processors share out.
+// The host is still asked once for every folder of either tree, always on
+// this thread (its handlers run here).
 void FolderScan::ReadListings(const std::string &search1, const std::string &search2)
 {
     FolderTurns turns;
     std::future<std::unique_ptr<FolderListing>> second = std::async(std::launch::async, [&] {
-        struct Finish {
-            FolderTurns &turns;
-            ~Finish() { turns.Finish(); }
-        } finish{turns};
-        return FolderListing::Read(search2, [&turns] { return !turns.Take(); }, {search1});
+        return FolderListing::Read(search2, [&turns] { return !turns.Ask(); }, {search1});
     });
-    // Should this thread leave early (an exception), the other stops too
-    // rather than wait for a turn while its result is waited for.
+    // Should this thread leave early (an exception), the other stops too.
     struct StopOnLeave {
         FolderTurns &turns;
         ~StopOnLeave() { turns.Stop(); }
     } stopOnLeave{turns};
-    const auto pump = [this] { return !PumpMessages(); };
+    const auto goOn = [this] { return !PumpMessages(); };
     m_listing1 = FolderListing::Read(search1, [&] {
-        turns.GiveIfAsked(pump);
-        return PumpMessages() ? (turns.Stop(), true) : false;
+        turns.Answer(goOn);
+        if (PumpMessages())
+            turns.Stop();
+        return m_stopped;
     }, {search2});
-    while (turns.WaitAndGive(pump)) {
-    }
+    while (second.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        turns.Answer(goOn);
+    turns.Answer(goOn);
     m_listing2 = second.get();
 }
 
@@ -254,16 +239,23 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
     const std::string start1 = m_host.FolderPath(1);
     const std::string start2 = m_host.FolderPath(2);
     const bool checkAhead = m_host.PumpMayChangeFiles();
-    CompareQueue queue(compared.size(), [&](std::size_t index, FileComparer &comparer) {
-        const Step &step = steps[compared[index]];
-        const std::string full1 = JoinPath(start1, relative(step, 1));
-        const std::string full2 = JoinPath(start2, relative(step, 2));
-        CompareQueue::Done done;
-        if (checkAhead)
-            done.snapshot = {{CompareQueue::Stamp(full1), CompareQueue::Stamp(full2)}};
-        done.result = comparer.Compare(full1, full2);
-        return done;
-    });
+    CompareQueue queue(
+        compared.size(),
+        [&](std::size_t index, FileComparer &comparer) {
+            const Step &step = steps[compared[index]];
+            // Each thread's own path texts, kept from pair to pair.
+            thread_local std::string full1;
+            thread_local std::string full2;
+            JoinPathInto(full1, start1, relative(step, 1));
+            JoinPathInto(full2, start2, relative(step, 2));
+            CompareQueue::Done done;
+            if (checkAhead)
+                done.snapshot = {{CompareQueue::Stamp(full1), CompareQueue::Stamp(full2)}};
+            done.result = comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
+                                           step.entry2 && step.entry2->regularFile);
+            return done;
+        },
+        FolderBatches(steps, compared, relative));
 
     // The folded relative paths of the folders each side could not open or
     // did not follow.

@@ -22,8 +22,9 @@ public:
     virtual ~FolderScanHost() = default;
 
     // Handles whatever is pending (user input included) and answers whether
-    // the run is to stop. Asked before each folder is read and after every
-    // pairing step.
+    // the run is to stop. Asked once for every folder read (the second tree
+    // is read on another thread, and the questions for its folders may come
+    // after them) and after every pairing step.
     virtual bool PumpMessages() = 0;
 
     // The current text of folder box 1 or 2. Asked again for every
