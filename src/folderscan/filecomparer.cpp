@@ -160,10 +160,41 @@ bool DecideIrregular(const PathLookUp &look1, const PathLookUp &look2, FileCompa
 
 FileComparer::~FileComparer()
 {
-    for (FolderHandle &handle : m_folders) {
-        if (handle.fd >= 0)
-            close(handle.fd);
+    for (FolderHandle *handles : {m_folders, m_roots}) {
+        for (int side = 0; side < 2; ++side) {
+            if (handles[side].fd >= 0)
+                close(handles[side].fd);
+        }
     }
+}
+
+void FileComparer::SetRoots(std::string_view root1, std::string_view root2)
+{
+    const std::string_view roots[2] = {root1, root2};
+    for (int side = 0; side < 2; ++side) {
+        FolderHandle &root = m_roots[side];
+        if (root.path == roots[side] && (root.fd >= 0 || root.path.empty()))
+            continue;
+        if (root.fd >= 0)
+            close(root.fd);
+        root.path.assign(roots[side]);
+        root.fd = root.path.empty() ? -1 : open(root.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+}
+
+int FileComparer::OpenFolder(int side, const std::string &folder) const
+{
+    const FolderHandle &root = m_roots[side];
+    if (root.fd >= 0 && folder.size() > root.path.size() && folder.starts_with(root.path)) {
+        const char *below = folder.c_str() + root.path.size();
+        if (*below == '/')
+            ++below;
+        else if (root.path.back() != '/')
+            below = nullptr; // another folder whose name begins with the root's
+        if (below && *below != '\0')
+            return openat(root.fd, below, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    return open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
@@ -177,7 +208,7 @@ FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
         if (handle.fd >= 0)
             close(handle.fd);
         handle.path.assign(folder);
-        handle.fd = open(handle.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        handle.fd = OpenFolder(side, handle.path);
     }
     if (handle.fd < 0)
         return {AT_FDCWD, path.c_str()};

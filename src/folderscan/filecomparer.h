@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lindo {
@@ -58,6 +59,12 @@ public:
     // change is caught afterwards: a folder renamed away stays the one used.
     void KeepFolders() { m_keepFolders = true; }
 
+    // With KeepFolders: the folders the compared trees of side 1 and 2 begin
+    // at. A folder below one is looked up from the root's own handle, which
+    // walks only the part of its path below the root. Cheap to call again
+    // with the same roots.
+    void SetRoots(std::string_view root1, std::string_view root2);
+
     // Where a file is: a folder handle (or the current folder's mark) and a
     // name, or a path, relative to it.
     struct Place {
@@ -77,9 +84,11 @@ private:
         int fd = -1;
     };
     Place PlaceOf(int side, const std::string &path);
+    int OpenFolder(int side, const std::string &folder) const;
 
     bool m_keepFolders = false;
     FolderHandle m_folders[2];
+    FolderHandle m_roots[2];
     const std::atomic<bool> *m_cancel = nullptr;
     std::vector<char> m_block1;
     std::vector<char> m_block2;

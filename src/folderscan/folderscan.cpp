@@ -248,6 +248,7 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
             thread_local std::string full2;
             JoinPathInto(full1, start1, relative(step, 1));
             JoinPathInto(full2, start2, relative(step, 2));
+            comparer.SetRoots(start1, start2);
             CompareQueue::Done done;
             if (checkAhead)
                 done.snapshot = {{CompareQueue::Stamp(full1), CompareQueue::Stamp(full2)}};
