@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -86,6 +87,9 @@ void BuildSmallTrees(const QString &root)
     Put(root + "/one/docs/draft.txt", "only here", t);
     Put(root + "/two/docs/notes.txt", "only there", t);
     Put(root + "/two/res/icon.png", "png", t);
+    // A link back up on one side, a real folder on the other.
+    QFile::link(QStringLiteral(".."), root + "/one/src/up");
+    Put(root + "/two/src/up/deep.txt", "deep", t);
 }
 
 bool Save(QWidget &window, const QString &folder, const char *name)
