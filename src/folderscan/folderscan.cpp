@@ -53,15 +53,19 @@ std::vector<std::size_t> FolderBatches(const Steps &steps, const std::vector<std
     return starts;
 }
 
-// A link not followed counts only where the other tree has a folder at the
-// same path: its files are what the link would have been compared with.
-// Elsewhere it stands for no files at all, as an empty folder would.
+// A link not followed counts only where the other tree has a folder it read
+// at the same path: its files are what the link would have been compared
+// with. Elsewhere it stands for no files at all, as an empty folder would,
+// also where the other tree has a link not followed too (two links to
+// folders compared by their own names, say).
 void DropUnmatchedLinks(std::vector<const FolderEntry *> &entries, std::size_t cut, const FolderListing &other,
                         std::size_t otherCut)
 {
     std::erase_if(entries, [&](const FolderEntry *entry) {
-        return entry->notFollowed != NotFollowed::No
-               && !other.FindFolder(std::string_view(entry->path).substr(cut), otherCut);
+        if (entry->notFollowed == NotFollowed::No)
+            return false;
+        const FolderEntry *facing = other.FindFolder(std::string_view(entry->path).substr(cut), otherCut);
+        return !facing || facing->notFollowed != NotFollowed::No;
     });
 }
 

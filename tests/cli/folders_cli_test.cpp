@@ -157,7 +157,8 @@ TEST_F(FoldersCommand, APathOneSideCannotReadIsNamedAndFailsTheRun)
 
 // A link one side does not follow (it leads back up, or to a folder read by
 // another way) while the other side has a real folder there: one row that
-// says so, none of that folder's files as present on one side alone.
+// says so, none of that folder's files as present on one side alone. Two
+// such links facing each other are no row, as two empty folders would not be.
 TEST_F(FoldersCommand, ALinkNotFollowedFacingARealFolderIsNamedAndFailsTheRun)
 {
     fs::create_directory_symlink("..", m_dir / "one" / "src" / "up");
@@ -165,6 +166,8 @@ TEST_F(FoldersCommand, ALinkNotFollowedFacingARealFolderIsNamedAndFailsTheRun)
     fs::create_directory_symlink("src", m_dir / "one" / "twin"); // src is read first, by its own name
     WriteFile(m_dir / "two" / "twin" / "t.c", "t");
     fs::create_directory_symlink("..", m_dir / "one" / "Debug" / "loop"); // nothing faces it
+    for (const char *side : {"one", "two"})
+        fs::create_directory_symlink("src", m_dir / side / "zalias"); // a link faces a link: src is compared
     const auto result = Run("one two");
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "Different - 2 is more recent\t/src/a.c\n"
