@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace lindo {
 
@@ -41,12 +42,16 @@ private:
     };
     static FileStamp StampOf(int fd);
     static int Open(const QString &path);
+    bool PathInputsChanged();
     int OpenMissing(const QString &path);
     void WatchNearestFolder(const QString &path, int error);
     void CloseWatch();
 
     QString m_name;
     std::int32_t m_fallback;
+    std::optional<std::string> m_pathInputs[3]; // what decided the file's path: variables as last seen
+    bool m_pathKnown = false;
+    QString m_currentPath;            // the file's path as they decide it
     QString m_path;                   // the file the value was last read from
     int m_fd = -1;                    // that file, open; -1 when it did not exist
     std::optional<FileStamp> m_stamp; // its state then; nothing before the first read

@@ -71,5 +71,26 @@ TEST(FreshSettingNumber, SeesAFileMadeWhereNoneWas)
     unsetenv("LINDO_SETTINGS_FILE");
 }
 
+// Without a file named by the environment, the store is in the configuration
+// folder, which follows XDG_CONFIG_HOME from read to read.
+TEST(FreshSettingNumber, FollowsTheConfigurationFolder)
+{
+    TempDir dir;
+    unsetenv("LINDO_SETTINGS_FILE");
+    const char *before = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    FreshSettingNumber showSame("FoldersShowSame", 0);
+    for (const int value : {2, 3}) {
+        const std::string folder = (dir / std::to_string(value)).string();
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        SettingsStore().WriteNumber("FoldersShowSame", value);
+        EXPECT_EQ(showSame.Read(), value);
+    }
+    if (before)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 } // namespace
 } // namespace lindo::test
