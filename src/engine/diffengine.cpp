@@ -141,8 +141,6 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         // lookup, so they need neither tags nor ids.
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
-        lines[1].reserve(lines[0].size());
-        AdviseHugePages(lines[1].data(), lines[0].size() * sizeof(DiffLine));
         lines[1].assign(lines[0].begin(), lines[0].end());
         twinLines = true;
     } else if (compact) {

@@ -150,7 +150,6 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
 
     lines2.clear();
     lines2.reserve(count2);
-    AdviseHugePages(lines2.data(), lines2.capacity() * sizeof(DiffLine));
     char *const base = bytes2.Data();
     const char *const end = base + bytes2.Size();
     std::size_t kept = 0; // bytes2's front holds the texts side 1 does not have

@@ -318,7 +318,6 @@ void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
     lines.clear();
     const std::size_t count = CountLines(bytes);
     lines.reserve(count);
-    AdviseHugePages(lines.data(), count * sizeof(DiffLine));
     CutLines(bytes, lines, tags);
 }
 
