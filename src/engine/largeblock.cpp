@@ -29,7 +29,8 @@ bool Mapped(std::size_t bytes)
 std::size_t MappedLength(std::size_t bytes)
 {
     constexpr std::size_t kSmallPage = 4096;
-    const std::size_t unit = bytes < kWholeHugePagesBelow ? kHugePage : kSmallPage;
+    const bool wholeLast = bytes < kWholeHugePagesBelow && bytes % kHugePage >= kLargeBlockFrom;
+    const std::size_t unit = wholeLast ? kHugePage : kSmallPage;
     return (bytes + unit - 1) & ~(unit - 1);
 }
 

@@ -17,9 +17,10 @@ namespace lindo {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // From this size on a block is mapped on its own; smaller ones come from the heap.
 constexpr std::size_t kLargeBlockFrom = std::size_t{256} << 10;
-// Below this size a block is mapped in whole 2 MiB pages, its last one
-// included: a few hundred faults saved for at most 2 MiB more. Larger
-// blocks end in 4 KiB pages, so they take no memory beyond their size.
+// Below this size a block's last 2 MiB page is whole too, when the block
+// fills at least kLargeBlockFrom of it: clearing the rest costs less than
+// that many 4 KiB faults. Larger blocks end in 4 KiB pages, so the large
+// files' blocks take no memory beyond their size.
 constexpr std::size_t kWholeHugePagesBelow = std::size_t{8} << 20;
 
 // A block of at least `bytes` bytes (bytes > 0), aligned for any type;
