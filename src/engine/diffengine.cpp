@@ -66,6 +66,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
     std::array<int, 2> errors{};
     std::array<TextForm, 2> forms;
     const std::string fallback = fallbackEncoding;
+    const LineKeyOptions keys = keyOptions;
     bool sameBytes = false;
     const bool sameSized = SameSizedFiles(path1, path2);
     if (sameSized) {
@@ -86,7 +87,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
                 forms[n] = ReadForm(buffers[n], fallback);
                 if (n == 1 && buffers[1].Size() >= compactSecondFrom)
                     return;
-                ReadLines(buffers[n].View(), lines[n], n == 0);
+                ReadLines(buffers[n].View(), lines[n], n == 0, keys);
                 cut[n] = true;
             } catch (const std::bad_alloc &) {
                 errors[n] = ENOMEM;
@@ -110,7 +111,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
         if (sameBytes)
             cut = {};
-        Prepare(buffers, sameBytes, lines, cut, forms);
+        Prepare(buffers, sameBytes, lines, cut, forms, keys);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -126,14 +127,14 @@ void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
     forms[0] = ReadForm(buffers[0], fallbackEncoding);
     forms[1] = sameBytes ? forms[0] : ReadForm(buffers[1], fallbackEncoding);
     std::array<DiffLines, 2> lines;
-    Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View(), lines, {}, forms);
+    Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View(), lines, {}, forms, keyOptions);
 }
 
 void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                         std::array<bool, 2> cut, const std::array<TextForm, 2> &forms)
+                         std::array<bool, 2> cut, const std::array<TextForm, 2> &forms,
+                         const LineKeyOptions &options)
 {
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
-    const LineKeyOptions options = keyOptions;
     bool twinLines = false;
     if (sameBytes) {
         // One cut from side 1's bytes (side 2's copy is not needed) and a
@@ -145,7 +146,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         twinLines = true;
     } else if (compact) {
         if (!cut[0])
-            ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
+            ReadLines(buffers[0].View(), lines[0], true, options); // side 2 is cut while it is interned, below
     } else if (!cut[0] || !cut[1]) {
         std::array<bool, 2> outOfMemory{};
         RunBoth([&](std::size_t n) {
@@ -154,7 +155,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
             try {
                 // Side 2's lines are tagged only where they differ from
                 // side 1's, as they are interned.
-                ReadLines(buffers[n].View(), lines[n], n == 0);
+                ReadLines(buffers[n].View(), lines[n], n == 0, options);
             } catch (const std::bad_alloc &) {
                 outOfMemory[n] = true;
             }
@@ -162,18 +163,14 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    // With options, the texts' tags are kept for the keys that are the texts themselves.
-    std::vector<std::uint32_t> tags;
-    std::vector<std::uint32_t> *const keepTags = options.Any() ? &tags : nullptr;
+    // With options, lines are cut with their keys' tags and interned by key.
     std::uint32_t idCount = 0;
     if (compact)
-        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, keepTags);
+        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, options);
     else if (!twinLines)
-        idCount = InternLines(lines[0], lines[1], keepTags);
-    if (options.Any() && !twinLines) {
-        idCount = RekeyLines(lines[0], lines[1], std::move(tags), options);
+        idCount = InternLines(lines[0], lines[1], options);
+    if (options.Any() && !twinLines)
         twinLines = SameKeys(lines[0], lines[1]);
-    }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

@@ -153,11 +153,12 @@ private:
     DiffLines &Lines2() { return m_files[1].lines; }
 
     // Cuts both buffers into lines (but for a side whose cut is true: its
-    // lines are cut already, with tags on side 1 only) and interns them; on
-    // success the engine takes them over. Leaves the engine unchanged when it
-    // throws. With sameBytes, both sides are cut from the first buffer.
+    // lines are cut already, with their keys' tags under options on side 1
+    // only) and interns them by their keys; on success the engine takes them
+    // over, loaded with options. Leaves the engine unchanged when it throws.
+    // With sameBytes, both sides are cut from the first buffer.
     void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                 std::array<bool, 2> cut, const std::array<TextForm, 2> &forms);
+                 std::array<bool, 2> cut, const std::array<TextForm, 2> &forms, const LineKeyOptions &options);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.

@@ -1,15 +1,10 @@
 #include "engine/linekey.h"
 
-#include "engine/runboth.h"
-#include "engine/tagtable.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <stdexcept>
-#include <new>
-#include <vector>
 
 namespace lindo {
 
@@ -50,7 +45,7 @@ std::uint64_t BlankBytes(std::uint64_t word)
 }
 
 // The number of bytes of word, in memory order, before the first one whose
-// high bit mask marks; mask is not 0.
+// high bit mask marks; 8 when mask is 0.
 std::size_t BytesBeforeMark(std::uint64_t mask)
 {
     if constexpr (std::endian::native == std::endian::little)
@@ -59,38 +54,51 @@ std::size_t BytesBeforeMark(std::uint64_t mask)
         return static_cast<std::size_t>(std::countl_zero(mask)) / 8;
 }
 
-// The index of the first byte of text from `at` on that is (blank true) or
-// is not (blank false) blank space; the text's size when there is none.
-// Eight bytes at a time: indentation and words are both long runs.
-std::size_t RunEnd(std::string_view text, std::size_t at, bool blank)
+// The word without its first `bytes` bytes (fewer than 8), in memory order;
+// zero bytes come in at its end.
+std::uint64_t DropFirstBytes(std::uint64_t word, std::size_t bytes)
 {
-    const std::size_t size = text.size();
-    for (; size - at >= 8; at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        const std::uint64_t marked = blank ? BlankBytes(word) : BlankBytes(word) ^ kHighBits;
-        if (marked != 0)
-            return at + BytesBeforeMark(marked);
-    }
-    while (at < size && IsBlank(text[at]) != blank)
-        ++at;
-    return at;
+    if constexpr (std::endian::native == std::endian::little)
+        return word >> (8 * bytes);
+    else
+        return word << (8 * bytes);
 }
 
 // Writes the key of text, but for its case folding, to out (room for
-// text.size() bytes) and returns its length. A run of blank space leaves one
-// blank behind only when more text follows it and runs are not dropped
-// altogether.
+// text.size() + 8 bytes) and returns its length. A run of blank space leaves
+// one blank behind only when more text follows it and runs are not dropped
+// altogether. Eight bytes at a time: a run of other bytes within a word is
+// written with one store of the word's rest, whose bytes after the run are
+// overwritten by what comes next.
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
 {
     std::size_t length = 0;
-    for (std::size_t at = RunEnd(text, 0, false); at < text.size();) {
-        if (at > 0 && !dropAll)
-            out[length++] = ' ';
-        const std::size_t end = RunEnd(text, at, true);
-        std::memcpy(out + length, text.data() + at, end - at);
-        length += end - at;
-        at = RunEnd(text, end, false);
+    bool blankBefore = false; // a blank is owed before the next byte written
+    for (std::size_t at = 0; at < text.size(); at += 8) {
+        // The last word is filled up with blanks: at the text's end they leave nothing.
+        std::uint64_t word = kEveryByte * ' ';
+        std::memcpy(&word, text.data() + at, std::min<std::size_t>(8, text.size() - at));
+        const std::uint64_t blanks = BlankBytes(word);
+        for (std::size_t done = 0; done < 8;) {
+            const std::uint64_t rest = DropFirstBytes(word, done);
+            const std::uint64_t restBlanks = DropFirstBytes(blanks, done);
+            // The bytes coming in are zeros, not blanks, so neither run
+            // reaches past the word's end.
+            const std::size_t blankRun = BytesBeforeMark(~restBlanks & kHighBits);
+            if (blankRun > 0) {
+                blankBefore = !dropAll;
+                done += blankRun;
+                continue;
+            }
+            const std::size_t run = std::min(BytesBeforeMark(restBlanks), 8 - done);
+            if (blankBefore) {
+                out[length++] = ' ';
+                blankBefore = false;
+            }
+            std::memcpy(out + length, &rest, 8);
+            length += run;
+            done += run;
+        }
     }
     return length;
 }
@@ -107,7 +115,7 @@ bool SqueezedIsText(std::string_view text, bool dropAll)
     if (IsBlank(text.front()) || IsBlank(text.back()))
         return false;
     if (size < 8) {
-        char squeezed[8];
+        char squeezed[16];
         return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
     }
     constexpr bool little = std::endian::native == std::endian::little;
@@ -130,32 +138,12 @@ bool SqueezedIsText(std::string_view text, bool dropAll)
     }
 }
 
-// Whether text holds an ASCII capital; eight bytes at a time.
-bool HasCapital(std::string_view text)
-{
-    const std::size_t size = text.size();
-    if (size < 8)
-        return std::any_of(text.begin(), text.end(), [](char c) { return FoldedAscii(c) != c; });
-    for (std::size_t at = 0;; at += 8) {
-        at = std::min(at, size - 8);
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        if (FoldedWord(word) != word)
-            return true;
-        if (at + 8 == size)
-            return false;
-    }
-}
-
-constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
-constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second thread
-
 } // namespace
 
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
 {
     if (options.ignoreAllSpace || options.ignoreSpaceChange) {
-        key.resize(text.size());
+        key.resize(text.size() + 8);
         key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
     } else {
         key.assign(text);
@@ -217,90 +205,18 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
-namespace {
-
-// Sets keyIds[id], for ids from `from` to `to`, to the tag of the key of
-// the text firsts[id] views, where that key is not the text itself (whose
-// tag keyIds holds already).
-void TagKeys(const std::vector<const DiffLine *> &firsts, std::uint32_t from, std::uint32_t to,
-             const LineKeyOptions &options, std::vector<std::uint32_t> &keyIds)
+std::uint32_t KeyTag(std::string_view text, const LineKeyOptions &options, std::string &room)
 {
-    // The case is folded as the tag reads the words, not in a copy.
-    const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
-    const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
-    LineKeyOptions blanksOnly = options;
-    blanksOnly.ignoreCase = false;
-    std::string key;
-    for (std::uint32_t id = from; id < to; ++id) {
-        const std::string_view text = firsts[id]->text;
-        const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
-        if (squeezed && (!options.ignoreCase || !HasCapital(text)))
-            continue;
-        if (squeezed) {
-            keyIds[id] = TextTag(text, folded);
-        } else {
-            MakeLineKey(text, blanksOnly, key);
-            keyIds[id] = TextTag(key, folded);
-        }
+    // Most keys are the text with at most its case folded: hashed where the
+    // text stands, the case folded as the tag reads the words.
+    if ((options.ignoreAllSpace || options.ignoreSpaceChange) && !SqueezedIsText(text, options.ignoreAllSpace)) {
+        if (room.size() < text.size() + 8)
+            room.resize(text.size() + 8);
+        text = std::string_view(room.data(), SqueezeBlanks(text, options.ignoreAllSpace, room.data()));
     }
-}
-
-} // namespace
-
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
-                         const LineKeyOptions &options)
-{
-    const auto idCount = static_cast<std::uint32_t>(tags.size());
-    // Ids count up in the order their texts first occur, so one sequential
-    // pass finds each text's first line; then every key's tag is known
-    // before any is looked up, and the table's slots are fetched ahead.
-    std::vector<const DiffLine *> firsts; // by text id
-    firsts.reserve(idCount);
-    for (const DiffLines *lines : {&lines1, &lines2})
-        for (const DiffLine &line : *lines)
-            if (line.textId == firsts.size())
-                firsts.push_back(&line);
-    if (firsts.size() != idCount)
-        throw std::logic_error("line ids are not numbered in the order their texts occur");
-    // The keys' tags, half of them on a second thread when there are many.
-    // A text that is its own key keeps its tag.
-    std::vector<std::uint32_t> keyIds = std::move(tags);
-    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) { TagKeys(firsts, from, to, options, keyIds); };
-    if (idCount < kThreadFrom) {
-        tagKeys(0, idCount);
-    } else {
-        const std::uint32_t half = idCount / 2;
-        bool outOfMemory[2] = {};
-        RunBoth([&](std::size_t n) {
-            try {
-                n == 0 ? tagKeys(0, half) : tagKeys(half, idCount);
-            } catch (const std::bad_alloc &) {
-                outOfMemory[n] = true;
-            }
-        });
-        if (outOfMemory[0] || outOfMemory[1])
-            throw std::bad_alloc();
-    }
-    // Twice as many slots as there can be keys: the table never grows.
-    TagTable table(std::size_t{idCount} * 2);
-    for (std::uint32_t id = 0; id < idCount; ++id) {
-        if (id + kLookAhead < idCount)
-            table.Prefetch(keyIds[id + kLookAhead]);
-        keyIds[id] = table.Intern(keyIds[id], id, [&](std::uint32_t first) {
-            return SameLineKey(firsts[first]->text, firsts[id]->text, options);
-        });
-    }
-    const auto rekey = [&keyIds](DiffLines &lines) {
-        for (DiffLine &line : lines)
-            line.textId = keyIds[line.textId];
-    };
-    if (idCount < kThreadFrom) {
-        rekey(lines1);
-        rekey(lines2);
-    } else {
-        RunBoth([&](std::size_t n) { rekey(n == 0 ? lines1 : lines2); });
-    }
-    return table.Count();
+    if (options.ignoreCase)
+        return TextTag(text, [](std::uint64_t word) { return FoldedWord(word); });
+    return TextTag(text);
 }
 
 } // namespace lindo

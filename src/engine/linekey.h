@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lindo {
 
@@ -45,13 +44,9 @@ void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::stri
 // Whether two texts have the same key, read without making the keys.
 bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options);
 
-// Expects every line's textId to be the interned id of its text (numbered
-// in the order the texts first occur, side 1 before side 2, as the interning
-// numbers them) and tags to hold each id's TextTag, and replaces every
-// textId by the id of the text's key under options; returns the number of
-// distinct keys. Each distinct text is keyed once, however often it occurs.
-// The texts must stay in place while it runs.
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
-                         const LineKeyOptions &options);
+// The tag of the key of text under options, as TextTag gives it for the key
+// made: equal keys get equal tags. A key that is not the text itself is
+// made in room.
+std::uint32_t KeyTag(std::string_view text, const LineKeyOptions &options, std::string &room);
 
 } // namespace lindo

@@ -281,16 +281,20 @@ std::size_t CountLines(std::string_view bytes)
     return count;
 }
 
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags)
+namespace {
+
+// CutLines, each line's textId set to tag(text).
+template <typename Tag>
+void CutTaggedLines(std::string_view bytes, DiffLines &lines, Tag &&tag)
 {
     const char *const begin = bytes.data();
     const char *const end = begin + bytes.size();
-    auto emit = [&lines, tags](const char *start, const char *lineEnd, bool endedByLineFeed) {
+    auto emit = [&lines, &tag](const char *start, const char *lineEnd, bool endedByLineFeed) {
         std::size_t length = static_cast<std::size_t>(lineEnd - start);
         if (endedByLineFeed && length > 0 && start[length - 1] == '\r')
             --length; // CR LF is one line end; only the one CR right before the LF
         const std::string_view text(start, length);
-        lines.push_back(DiffLine{text, -1, tags ? TextTag(text) : 0});
+        lines.push_back(DiffLine{text, -1, tag(text)});
     };
     const char *lineStart = begin;
     const char *p = begin;
@@ -313,12 +317,26 @@ void CutLines(std::string_view bytes, DiffLines &lines, bool tags)
         emit(lineStart, end, false);
 }
 
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
+} // namespace
+
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys)
+{
+    if (!tags) {
+        CutTaggedLines(bytes, lines, [](std::string_view) { return 0u; });
+    } else if (keys.Any()) {
+        std::string room;
+        CutTaggedLines(bytes, lines, [&](std::string_view text) { return KeyTag(text, keys, room); });
+    } else {
+        CutTaggedLines(bytes, lines, [](std::string_view text) { return TextTag(text); });
+    }
+}
+
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys)
 {
     lines.clear();
     const std::size_t count = CountLines(bytes);
     lines.reserve(count);
-    CutLines(bytes, lines, tags);
+    CutLines(bytes, lines, tags, keys);
 }
 
 void TagLines(DiffLines &lines)

@@ -7,6 +7,7 @@
 
 #include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
+#include "engine/linekey.h"
 
 #include <string>
 #include <string_view>
@@ -27,15 +28,15 @@ int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer
 int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same);
 
 // Cuts bytes into lines (each with link -1); the texts view into bytes. Each
-// line's textId holds its TextTag until the lines are interned, or 0 when
-// tags is false (TagLines can add them later).
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
+// line's textId holds its KeyTag under keys (with none, its TextTag) until
+// the lines are interned, or 0 when tags is false (TagLines can add them later).
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true, const LineKeyOptions &keys = {});
 
 // The number of lines ReadLines cuts from bytes.
 std::size_t CountLines(std::string_view bytes);
 
 // ReadLines without emptying or reserving: appends the lines of bytes.
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys = {});
 
 // Sets every line's textId to its TextTag.
 void TagLines(DiffLines &lines);
