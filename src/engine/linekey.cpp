@@ -103,17 +103,13 @@ std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
     return length;
 }
 
-// Whether SqueezeBlanks would leave text as it is, as it does for most
-// lines: then the text is hashed where it stands, without a copy. Eight
-// bytes at a time; the last word may overlap the one before it, which can
-// only make a text look as if it needed squeezing.
-bool SqueezedIsText(std::string_view text, bool dropAll)
+// Whether SqueezeBlanks would leave a text that neither starts with a blank
+// nor ends with one as it is, or one that starts with a single blank
+// (under -b only). Eight bytes at a time; the last word may overlap the one
+// before it, which can only make a text look as if it needed squeezing.
+bool SqueezedInside(std::string_view text, bool dropAll)
 {
     const std::size_t size = text.size();
-    if (size == 0)
-        return true;
-    if (IsBlank(text.front()) || IsBlank(text.back()))
-        return false;
     if (size < 8) {
         char squeezed[16];
         return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
@@ -136,6 +132,31 @@ bool SqueezedIsText(std::string_view text, bool dropAll)
         if (at + 8 == size)
             return true;
     }
+}
+
+// Where the key of text, but for its case folding, is a piece of the text
+// itself, narrows text to that piece and returns true: then the key is
+// hashed where it stands, without a copy. So it is for most lines: the
+// text less the blank space at its ends, but for the last byte of a run
+// before it under -b, when that byte is a blank (the run leaves one).
+bool NarrowToKey(std::string_view &text, bool dropAll)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1]))
+        --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    if (begin > 0 && begin < end && !dropAll) {
+        if (text[begin - 1] != ' ')
+            return false;
+        --begin;
+    }
+    const std::string_view piece = text.substr(begin, end - begin);
+    if (!SqueezedInside(piece, dropAll))
+        return false;
+    text = piece;
+    return true;
 }
 
 } // namespace
@@ -207,9 +228,9 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
 
 std::uint32_t KeyTag(std::string_view text, const LineKeyOptions &options, std::string &room)
 {
-    // Most keys are the text with at most its case folded: hashed where the
-    // text stands, the case folded as the tag reads the words.
-    if ((options.ignoreAllSpace || options.ignoreSpaceChange) && !SqueezedIsText(text, options.ignoreAllSpace)) {
+    // Most keys are a piece of the text with at most its case folded: hashed
+    // where the text stands, the case folded as the tag reads the words.
+    if ((options.ignoreAllSpace || options.ignoreSpaceChange) && !NarrowToKey(text, options.ignoreAllSpace)) {
         if (room.size() < text.size() + 8)
             room.resize(text.size() + 8);
         text = std::string_view(room.data(), SqueezeBlanks(text, options.ignoreAllSpace, room.data()));
