@@ -44,62 +44,48 @@ std::uint64_t BlankBytes(std::uint64_t word)
     return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
 }
 
-// The number of bytes of word, in memory order, before the first one whose
-// high bit mask marks; 8 when mask is 0.
-std::size_t BytesBeforeMark(std::uint64_t mask)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
-    else
-        return static_cast<std::size_t>(std::countl_zero(mask)) / 8;
-}
-
-// The word without its first `bytes` bytes (fewer than 8), in memory order;
-// zero bytes come in at its end.
-std::uint64_t DropFirstBytes(std::uint64_t word, std::size_t bytes)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return word >> (8 * bytes);
-    else
-        return word << (8 * bytes);
-}
+static_assert(std::endian::native == std::endian::little, "SqueezeBlanks counts a word's bytes in little-endian order");
 
 // Writes the key of text, but for its case folding, to out (room for
 // text.size() + 8 bytes) and returns its length. A run of blank space leaves
 // one blank behind only when more text follows it and runs are not dropped
-// altogether. Eight bytes at a time: a run of other bytes within a word is
-// written with one store of the word's rest, whose bytes after the run are
-// overwritten by what comes next.
+// altogether. Eight bytes at a time, without branches inside a word: a
+// multiplication counts, for each byte, the bytes before it that stay, which
+// is where it goes, so every byte is stored at once, and a byte that goes
+// is overwritten by the next one that stays (a blank stays, as a ' ', only
+// under -b and only as the first of its run).
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
 {
+    constexpr std::uint64_t kBlank = kEveryByte * ' ';
     std::size_t length = 0;
-    bool blankBefore = false; // a blank is owed before the next byte written
+    std::uint64_t blankBefore = 0; // 0x80 when the word before ended in a blank
     for (std::size_t at = 0; at < text.size(); at += 8) {
-        // The last word is filled up with blanks: at the text's end they leave nothing.
-        std::uint64_t word = kEveryByte * ' ';
-        std::memcpy(&word, text.data() + at, std::min<std::size_t>(8, text.size() - at));
+        std::uint64_t word = kBlank;
+        if (text.size() - at >= 8)
+            std::memcpy(&word, text.data() + at, 8);
+        else // the last word is filled up with blanks: at the text's end they leave nothing
+            std::memcpy(&word, text.data() + at, text.size() - at);
         const std::uint64_t blanks = BlankBytes(word);
-        for (std::size_t done = 0; done < 8;) {
-            const std::uint64_t rest = DropFirstBytes(word, done);
-            const std::uint64_t restBlanks = DropFirstBytes(blanks, done);
-            // The bytes coming in are zeros, not blanks, so neither run
-            // reaches past the word's end.
-            const std::size_t blankRun = BytesBeforeMark(~restBlanks & kHighBits);
-            if (blankRun > 0) {
-                blankBefore = !dropAll;
-                done += blankRun;
-                continue;
-            }
-            const std::size_t run = std::min(BytesBeforeMark(restBlanks), 8 - done);
-            if (blankBefore) {
-                out[length++] = ' ';
-                blankBefore = false;
-            }
-            std::memcpy(out + length, &rest, 8);
-            length += run;
-            done += run;
+        if (blanks == 0) {
+            std::memcpy(out + length, &word, 8);
+            length += 8;
+            blankBefore = 0;
+            continue;
         }
+        const std::uint64_t goes = dropAll ? blanks : blanks & ((blanks << 8) | blankBefore);
+        blankBefore = blanks >> 56;
+        const std::uint64_t blankBytes = (blanks >> 7) * 0xFF;
+        const std::uint64_t squeezed = (word & ~blankBytes) | (kBlank & blankBytes);
+        const std::uint64_t stays = (~goes & kHighBits) >> 7;
+        const std::uint64_t upTo = stays * kEveryByte; // byte n: the bytes up to n that stay
+        const std::uint64_t before = upTo - stays;
+#pragma GCC unroll 8
+        for (unsigned n = 0; n < 64; n += 8)
+            out[length + ((before >> n) & 0xFF)] = static_cast<char>(squeezed >> n);
+        length += upTo >> 56;
     }
+    if (!dropAll && length > 0 && out[length - 1] == ' ')
+        --length; // only the first blank of a run stays, and a run at the end leaves nothing
     return length;
 }
 
