@@ -18,6 +18,8 @@ namespace lindo {
 
 namespace {
 
+constexpr std::size_t kTagThreadFrom = std::size_t{1} << 14; // lines worth a second thread for their tags
+
 // Two regular files of one size: worth comparing while the second is read.
 bool SameSizedFiles(const std::string &path1, const std::string &path2)
 {
@@ -32,6 +34,29 @@ bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
 {
     return std::equal(lines1.begin(), lines1.end(), lines2.begin(), lines2.end(),
                       [](const DiffLine &a, const DiffLine &b) { return a.textId == b.textId; });
+}
+
+// Sets the tags of side 1's lines, the keys' with options; half of them on a
+// second thread when they are many. Making the tags is much of a large
+// comparison's work, and, done after both files are cut, it keeps both
+// threads busy even when one file is cut much later than the other.
+void TagFirstSide(DiffLines &lines, const LineKeyOptions &options)
+{
+    const std::size_t count = lines.size();
+    if (count < kTagThreadFrom) {
+        TagLines(lines, 0, count, options);
+        return;
+    }
+    std::array<bool, 2> outOfMemory{};
+    RunBoth([&](std::size_t n) {
+        try {
+            TagLines(lines, n == 0 ? 0 : count / 2, n == 0 ? count / 2 : count, options);
+        } catch (const std::bad_alloc &) {
+            outOfMemory[n] = true;
+        }
+    });
+    if (outOfMemory[0] || outOfMemory[1])
+        throw std::bad_alloc();
 }
 
 // Decodes buffer to UTF-8 and looks at its line ends, before anything views its bytes.
@@ -66,7 +91,6 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
     std::array<int, 2> errors{};
     std::array<TextForm, 2> forms;
     const std::string fallback = fallbackEncoding;
-    const LineKeyOptions keys = keyOptions;
     bool sameBytes = false;
     const bool sameSized = SameSizedFiles(path1, path2);
     if (sameSized) {
@@ -78,7 +102,8 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
     } else {
         // Each file is read and cut on a thread of its own, which touches
         // only its own buffer and lines. A second file for the compacting
-        // load is cut later, while it is interned.
+        // load is cut later, while it is interned. The lines are tagged
+        // after both are cut, on both threads.
         RunBoth([&](std::size_t n) {
             errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]);
             if (errors[n] != 0)
@@ -87,7 +112,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
                 forms[n] = ReadForm(buffers[n], fallback);
                 if (n == 1 && buffers[1].Size() >= compactSecondFrom)
                     return;
-                ReadLines(buffers[n].View(), lines[n], n == 0, keys);
+                ReadLines(buffers[n].View(), lines[n], false);
                 cut[n] = true;
             } catch (const std::bad_alloc &) {
                 errors[n] = ENOMEM;
@@ -111,7 +136,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
         if (sameBytes)
             cut = {};
-        Prepare(buffers, sameBytes, lines, cut, forms, keys);
+        Prepare(buffers, sameBytes, lines, cut, forms, keyOptions);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -146,16 +171,14 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         twinLines = true;
     } else if (compact) {
         if (!cut[0])
-            ReadLines(buffers[0].View(), lines[0], true, options); // side 2 is cut while it is interned, below
+            ReadLines(buffers[0].View(), lines[0], false); // side 2 is cut while it is interned, below
     } else if (!cut[0] || !cut[1]) {
         std::array<bool, 2> outOfMemory{};
         RunBoth([&](std::size_t n) {
             if (cut[n])
                 return;
             try {
-                // Side 2's lines are tagged only where they differ from
-                // side 1's, as they are interned.
-                ReadLines(buffers[n].View(), lines[n], n == 0, options);
+                ReadLines(buffers[n].View(), lines[n], false);
             } catch (const std::bad_alloc &) {
                 outOfMemory[n] = true;
             }
@@ -163,7 +186,10 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    // With options, lines are cut with their keys' tags and interned by key.
+    // Side 2's lines are tagged only where they differ from side 1's, as
+    // they are interned; with options, lines are tagged and interned by key.
+    if (!twinLines)
+        TagFirstSide(lines[0], options);
     std::uint32_t idCount = 0;
     if (compact)
         idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, options);

@@ -339,10 +339,16 @@ void ReadLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKe
     CutLines(bytes, lines, tags, keys);
 }
 
-void TagLines(DiffLines &lines)
+void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys)
 {
-    for (DiffLine &line : lines)
-        line.textId = TextTag(line.text);
+    if (!keys.Any()) {
+        for (std::size_t n = from; n < to; ++n)
+            lines[n].textId = TextTag(lines[n].text);
+        return;
+    }
+    std::string room;
+    for (std::size_t n = from; n < to; ++n)
+        lines[n].textId = KeyTag(lines[n].text, keys, room);
 }
 
 LineEnds FindLineEnds(std::string_view text)

@@ -38,8 +38,9 @@ std::size_t CountLines(std::string_view bytes);
 // ReadLines without emptying or reserving: appends the lines of bytes.
 void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys = {});
 
-// Sets every line's textId to its TextTag.
-void TagLines(DiffLines &lines);
+// Sets the textId of lines[from, to) to the KeyTag of its text under keys
+// (with none, its TextTag), as ReadLines would have.
+void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys = {});
 
 // The kinds of line end a text has.
 struct LineEnds {
