@@ -18,8 +18,6 @@ namespace lindo {
 
 namespace {
 
-constexpr std::size_t kTagThreadFrom = std::size_t{1} << 14; // lines worth a second thread for their tags
-
 // Two regular files of one size: worth comparing while the second is read.
 bool SameSizedFiles(const std::string &path1, const std::string &path2)
 {
@@ -37,13 +35,13 @@ bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
 }
 
 // Sets the tags of side 1's lines, the keys' with options; half of them on a
-// second thread when they are many. Making the tags is much of a large
+// second thread from threadFrom lines on. Making the tags is much of a large
 // comparison's work, and, done after both files are cut, it keeps both
 // threads busy even when one file is cut much later than the other.
-void TagFirstSide(DiffLines &lines, const LineKeyOptions &options)
+void TagFirstSide(DiffLines &lines, const LineKeyOptions &options, std::size_t threadFrom)
 {
     const std::size_t count = lines.size();
-    if (count < kTagThreadFrom) {
+    if (count < threadFrom) {
         TagLines(lines, 0, count, options);
         return;
     }
@@ -189,7 +187,7 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
     // Side 2's lines are tagged only where they differ from side 1's, as
     // they are interned; with options, lines are tagged and interned by key.
     if (!twinLines)
-        TagFirstSide(lines[0], options);
+        TagFirstSide(lines[0], options, tagThreadFrom);
     std::uint32_t idCount = 0;
     if (compact)
         idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, options);

@@ -140,6 +140,11 @@ public:
     static constexpr std::size_t kCompactSecondFrom = std::size_t{8} << 20;
     std::size_t compactSecondFrom = kCompactSecondFrom;
 
+    // From this many lines of the first file on, their tags are made half on
+    // each of two threads. Changes no result.
+    static constexpr std::size_t kTagThreadFrom = std::size_t{1} << 14;
+    std::size_t tagThreadFrom = kTagThreadFrom;
+
     // After this many whole cycles, a comparison still making links goes on
     // with cycles that look only at what the cycle before changed. Changes
     // no result.
