@@ -23,7 +23,7 @@ public:
     // of a pointer per key. The table starts with a slot for each of
     // `expected` lines and grows when more than half of them hold keys.
     InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2, const LineKeyOptions &keys)
-        : m_table(expected), m_sides{&side1, &side2}, m_keys(keys), m_keyed(keys.Any())
+        : m_table(expected), m_sides{&side1, &side2}, m_keys(keys), m_keyed(keys.Any()), m_tagger(keys)
     {
     }
 
@@ -41,7 +41,7 @@ public:
     // Sets the tag of a line that was cut without one.
     void Tag(DiffLine &line)
     {
-        line.textId = m_keyed ? KeyTag(line.text, m_keys, m_room) : TextTag(line.text);
+        line.textId = m_keyed ? m_tagger(line.text) : TextTag(line.text);
     }
 
     // Whether lines of one id can differ in their texts.
@@ -66,7 +66,7 @@ private:
     const DiffLines *m_sides[2];
     const LineKeyOptions &m_keys;
     const bool m_keyed;
-    std::string m_room; // the key of a text that is not its own
+    KeyTagger m_tagger;
 };
 
 // Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.

@@ -212,18 +212,39 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
-std::uint32_t KeyTag(std::string_view text, const LineKeyOptions &options, std::string &room)
+std::uint32_t KeyTagger::Make(std::string_view text)
 {
     // Most keys are a piece of the text with at most its case folded: hashed
     // where the text stands, the case folded as the tag reads the words.
-    if ((options.ignoreAllSpace || options.ignoreSpaceChange) && !NarrowToKey(text, options.ignoreAllSpace)) {
-        if (room.size() < text.size() + 8)
-            room.resize(text.size() + 8);
-        text = std::string_view(room.data(), SqueezeBlanks(text, options.ignoreAllSpace, room.data()));
+    if ((m_options.ignoreAllSpace || m_options.ignoreSpaceChange) && !NarrowToKey(text, m_options.ignoreAllSpace)) {
+        if (m_room.size() < text.size() + 8)
+            m_room.resize(text.size() + 8);
+        text = std::string_view(m_room.data(), SqueezeBlanks(text, m_options.ignoreAllSpace, m_room.data()));
     }
-    if (options.ignoreCase)
+    if (m_options.ignoreCase)
         return TextTag(text, [](std::uint64_t word) { return FoldedWord(word); });
     return TextTag(text);
+}
+
+std::uint32_t KeyTagger::operator()(std::string_view text)
+{
+    // Folding case alone costs next to nothing beside the tag itself.
+    if ((!m_options.ignoreAllSpace && !m_options.ignoreSpaceChange) || text.size() > kRememberedSize)
+        return Make(text);
+    if (!m_remembered)
+        m_remembered = std::make_unique<Remembered[]>(kRememberedCount);
+    // A text's place is picked by its size and its first and last words.
+    const std::size_t edge = std::min<std::size_t>(text.size(), 8);
+    const std::uint64_t mixed = (ShortWord(text.data(), edge) * 0x9E3779B97F4A7C15ull)
+                                ^ (ShortWord(text.data() + text.size() - edge, edge) * 0xC2B2AE3D27D4EB4Full)
+                                ^ text.size();
+    Remembered &place = m_remembered[(mixed >> 32) % kRememberedCount];
+    if (place.size == text.size() && SameText(std::string_view(place.bytes, place.size), text))
+        return place.tag;
+    place.tag = Make(text);
+    std::memcpy(place.bytes, text.data(), text.size());
+    place.size = static_cast<std::uint32_t>(text.size());
+    return place.tag;
 }
 
 } // namespace lindo

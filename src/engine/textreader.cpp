@@ -324,8 +324,8 @@ void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKey
     if (!tags) {
         CutTaggedLines(bytes, lines, [](std::string_view) { return 0u; });
     } else if (keys.Any()) {
-        std::string room;
-        CutTaggedLines(bytes, lines, [&](std::string_view text) { return KeyTag(text, keys, room); });
+        KeyTagger tag(keys);
+        CutTaggedLines(bytes, lines, [&tag](std::string_view text) { return tag(text); });
     } else {
         CutTaggedLines(bytes, lines, [](std::string_view text) { return TextTag(text); });
     }
@@ -346,9 +346,9 @@ void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyO
             lines[n].textId = TextTag(lines[n].text);
         return;
     }
-    std::string room;
+    KeyTagger tag(keys);
     for (std::size_t n = from; n < to; ++n)
-        lines[n].textId = KeyTag(lines[n].text, keys, room);
+        lines[n].textId = tag(lines[n].text);
 }
 
 LineEnds FindLineEnds(std::string_view text)
