@@ -158,8 +158,8 @@ private:
     DiffLines &Lines2() { return m_files[1].lines; }
 
     // Cuts both buffers into lines (but for a side whose cut is true: its
-    // lines are cut already, with their keys' tags under options on side 1
-    // only) and interns them by their keys; on success the engine takes them
+    // lines are cut already, untagged), tags side 1's lines by their keys
+    // under options and interns both by key; on success the engine takes them
     // over, loaded with options. Leaves the engine unchanged when it throws.
     // With sameBytes, both sides are cut from the first buffer.
     void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,

@@ -13,8 +13,8 @@
 
 namespace lindo {
 
-// Expects each side-1 line's textId to hold its KeyTag under keys (as
-// ReadLines leaves it given the same keys; side 2's are not read) and
+// Expects each side-1 line's textId to hold its key's tag under keys (as
+// TagLines leaves it given the same keys; side 2's are not read) and
 // replaces every line's textId by the id of its key; returns the number of
 // distinct keys. Without options a line's key is its text. Ids are
 // numbered in the order their keys first occur, side 1's lines before
@@ -24,7 +24,7 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, const LineKeyOpt
 constexpr std::size_t kInternChunk = std::size_t{1} << 20;
 
 // InternLines for two different files with a smaller peak: interns lines1
-// (cut with tags), then cuts bytes2 into lines2 and interns it a chunk at a
+// (tagged as for InternLines), then cuts bytes2 into lines2 and interns it a chunk at a
 // time. Every side-2 line whose text is known by then views the bytes of
 // the first line, of either side, with that text, so bytes2 keeps only the
 // texts side 1 lacks, moved to its front, and the pages of the rest are

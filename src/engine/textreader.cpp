@@ -281,20 +281,16 @@ std::size_t CountLines(std::string_view bytes)
     return count;
 }
 
-namespace {
-
-// CutLines, each line's textId set to tag(text).
-template <typename Tag>
-void CutTaggedLines(std::string_view bytes, DiffLines &lines, Tag &&tag)
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags)
 {
     const char *const begin = bytes.data();
     const char *const end = begin + bytes.size();
-    auto emit = [&lines, &tag](const char *start, const char *lineEnd, bool endedByLineFeed) {
+    auto emit = [&lines, tags](const char *start, const char *lineEnd, bool endedByLineFeed) {
         std::size_t length = static_cast<std::size_t>(lineEnd - start);
         if (endedByLineFeed && length > 0 && start[length - 1] == '\r')
             --length; // CR LF is one line end; only the one CR right before the LF
         const std::string_view text(start, length);
-        lines.push_back(DiffLine{text, -1, tag(text)});
+        lines.push_back(DiffLine{text, -1, tags ? TextTag(text) : 0});
     };
     const char *lineStart = begin;
     const char *p = begin;
@@ -317,26 +313,12 @@ void CutTaggedLines(std::string_view bytes, DiffLines &lines, Tag &&tag)
         emit(lineStart, end, false);
 }
 
-} // namespace
-
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys)
-{
-    if (!tags) {
-        CutTaggedLines(bytes, lines, [](std::string_view) { return 0u; });
-    } else if (keys.Any()) {
-        KeyTagger tag(keys);
-        CutTaggedLines(bytes, lines, [&tag](std::string_view text) { return tag(text); });
-    } else {
-        CutTaggedLines(bytes, lines, [](std::string_view text) { return TextTag(text); });
-    }
-}
-
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys)
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
 {
     lines.clear();
     const std::size_t count = CountLines(bytes);
     lines.reserve(count);
-    CutLines(bytes, lines, tags, keys);
+    CutLines(bytes, lines, tags);
 }
 
 void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys)

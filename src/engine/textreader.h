@@ -28,19 +28,19 @@ int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer
 int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same);
 
 // Cuts bytes into lines (each with link -1); the texts view into bytes. Each
-// line's textId holds its KeyTag under keys (with none, its TextTag) until
-// the lines are interned, or 0 when tags is false (TagLines can add them later).
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true, const LineKeyOptions &keys = {});
+// line's textId holds its TextTag until the lines are interned, or 0 when
+// tags is false (TagLines can add them later).
+void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
 
 // The number of lines ReadLines cuts from bytes.
 std::size_t CountLines(std::string_view bytes);
 
 // ReadLines without emptying or reserving: appends the lines of bytes.
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags, const LineKeyOptions &keys = {});
+void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
 
-// Sets the textId of lines[from, to) to the KeyTag of its text under keys
-// (with none, its TextTag), as ReadLines would have.
-void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys = {});
+// Sets the textId of lines[from, to) to the tag of its text's key under
+// keys (a KeyTagger's; with no option set, the text's TextTag).
+void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys);
 
 // The kinds of line end a text has.
 struct LineEnds {

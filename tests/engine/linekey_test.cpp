@@ -1,6 +1,6 @@
 // The key a line is compared by when blanks or case are ignored: made whole
 // (MakeLineKey), read without making it (SameLineKey) and tagged where it
-// stands (KeyTag), the three must agree.
+// stands (KeyTagger), the three must agree.
 
 #include "engine/linekey.h"
 #include "engine/texthash.h"
