@@ -252,6 +252,18 @@ std::vector<std::string_view> LinesOf(std::string_view text)
     return texts;
 }
 
+// The engine's lines are the decoded texts' lines, whichever bytes they view.
+void CheckTexts(const DiffEngine &engine, std::string_view text1, std::string_view text2)
+{
+    for (int side = 1; side <= 2; ++side) {
+        const std::vector<std::string_view> expected = LinesOf(side == 1 ? text1 : text2);
+        const DiffLines &lines = engine.Lines(side);
+        FUZZ_CHECK(lines.size() == expected.size());
+        for (std::size_t n = 0; n < lines.size(); ++n)
+            FUZZ_CHECK(lines[n].text == expected[n]);
+    }
+}
+
 // Two equal inputs link every line to its twin, and merge to that input's
 // lines, each with CR LF when it has one, else LF. Where that is the text
 // itself, the merge is the input byte for byte, in its own encoding.
@@ -303,13 +315,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(engine.IsCompared());
     CheckAgainstReference(engine, bytes1, bytes2, text1, text2);
 
-    // Compared by keys, with the mix of the three options the input's length picks.
+    // Compared by keys, with the mix of the three options the input's length
+    // picks: inputs that went through the tracked cycles above go through
+    // the compacting load here, the others tag the first file's lines on
+    // two threads.
     const std::size_t mix = 1 + size % 7;
     const reference::Ignore ignore{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
     DiffEngine keyed;
     keyed.wholeCycles = tracked ? DiffEngine::kWholeCycles : 1;
+    keyed.compactSecondFrom = tracked ? 0 : DiffEngine::kCompactSecondFrom;
+    keyed.tagThreadFrom = tracked ? DiffEngine::kTagThreadFrom : 0;
     SetIgnored(keyed, ignore);
     keyed.LoadTexts(bytes1, bytes2);
+    CheckTexts(keyed, text1, text2);
     keyed.Compare();
     CheckAgainstReference(keyed, bytes1, bytes2, text1, text2, ignore);
 

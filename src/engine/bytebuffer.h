@@ -4,6 +4,8 @@
 // allocates (every byte is about to be overwritten by a read), and moving it
 // never moves the bytes, so line texts viewing them stay valid.
 
+#include "engine/largeblock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -53,8 +55,7 @@ public:
     {
         if (capacity <= m_capacity)
             return;
-        std::unique_ptr<char[]> grown(new char[capacity]);
-        AdviseHugePages(grown.get(), capacity);
+        Block grown(static_cast<char *>(AllocateLargeBlock(capacity)), LargeBlockDeleter{capacity});
         if (m_size > 0)
             std::memcpy(grown.get(), m_data.get(), m_size);
         m_data = std::move(grown);
@@ -87,7 +88,9 @@ public:
     }
 
 private:
-    std::unique_ptr<char[]> m_data;
+    using Block = std::unique_ptr<char[], LargeBlockDeleter>;
+
+    Block m_data;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };

@@ -34,6 +34,29 @@ bool SameKeys(const DiffLines &lines1, const DiffLines &lines2)
                       [](const DiffLine &a, const DiffLine &b) { return a.textId == b.textId; });
 }
 
+// Sets the tags of side 1's lines, the keys' with options; half of them on a
+// second thread from threadFrom lines on. Making the tags is much of a large
+// comparison's work, and, done after both files are cut, it keeps both
+// threads busy even when one file is cut much later than the other.
+void TagFirstSide(DiffLines &lines, const LineKeyOptions &options, std::size_t threadFrom)
+{
+    const std::size_t count = lines.size();
+    if (count < threadFrom) {
+        TagLines(lines, 0, count, options);
+        return;
+    }
+    std::array<bool, 2> outOfMemory{};
+    RunBoth([&](std::size_t n) {
+        try {
+            TagLines(lines, n == 0 ? 0 : count / 2, n == 0 ? count / 2 : count, options);
+        } catch (const std::bad_alloc &) {
+            outOfMemory[n] = true;
+        }
+    });
+    if (outOfMemory[0] || outOfMemory[1])
+        throw std::bad_alloc();
+}
+
 // Decodes buffer to UTF-8 and looks at its line ends, before anything views its bytes.
 TextForm ReadForm(ByteBuffer &buffer, const std::string &fallback)
 {
@@ -77,7 +100,8 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
     } else {
         // Each file is read and cut on a thread of its own, which touches
         // only its own buffer and lines. A second file for the compacting
-        // load is cut later, while it is interned.
+        // load is cut later, while it is interned. The lines are tagged
+        // after both are cut, on both threads.
         RunBoth([&](std::size_t n) {
             errors[n] = ReadFileBytes(n == 0 ? path1 : path2, buffers[n]);
             if (errors[n] != 0)
@@ -86,7 +110,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
                 forms[n] = ReadForm(buffers[n], fallback);
                 if (n == 1 && buffers[1].Size() >= compactSecondFrom)
                     return;
-                ReadLines(buffers[n].View(), lines[n], n == 0);
+                ReadLines(buffers[n].View(), lines[n], false);
                 cut[n] = true;
             } catch (const std::bad_alloc &) {
                 errors[n] = ENOMEM;
@@ -110,7 +134,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
         sameBytes = sameBytes || buffers[0].View() == buffers[1].View();
         if (sameBytes)
             cut = {};
-        Prepare(buffers, sameBytes, lines, cut, forms);
+        Prepare(buffers, sameBytes, lines, cut, forms, keyOptions);
     } catch (const std::bad_alloc &) {
         Report(FileErrorMessage(FileErrorCause::OutOfMemory, path1));
         return false;
@@ -126,14 +150,14 @@ void DiffEngine::LoadTexts(std::string_view bytes1, std::string_view bytes2)
     forms[0] = ReadForm(buffers[0], fallbackEncoding);
     forms[1] = sameBytes ? forms[0] : ReadForm(buffers[1], fallbackEncoding);
     std::array<DiffLines, 2> lines;
-    Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View(), lines, {}, forms);
+    Prepare(buffers, sameBytes || buffers[0].View() == buffers[1].View(), lines, {}, forms, keyOptions);
 }
 
 void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                         std::array<bool, 2> cut, const std::array<TextForm, 2> &forms)
+                         std::array<bool, 2> cut, const std::array<TextForm, 2> &forms,
+                         const LineKeyOptions &options)
 {
     const bool compact = !sameBytes && buffers[1].Size() >= compactSecondFrom;
-    const LineKeyOptions options = keyOptions;
     bool twinLines = false;
     if (sameBytes) {
         // One cut from side 1's bytes (side 2's copy is not needed) and a
@@ -141,22 +165,18 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         // lookup, so they need neither tags nor ids.
         buffers[1].Clear();
         ReadLines(buffers[0].View(), lines[0], false);
-        lines[1].reserve(lines[0].size());
-        AdviseHugePages(lines[1].data(), lines[0].size() * sizeof(DiffLine));
         lines[1].assign(lines[0].begin(), lines[0].end());
         twinLines = true;
     } else if (compact) {
         if (!cut[0])
-            ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
+            ReadLines(buffers[0].View(), lines[0], false); // side 2 is cut while it is interned, below
     } else if (!cut[0] || !cut[1]) {
         std::array<bool, 2> outOfMemory{};
         RunBoth([&](std::size_t n) {
             if (cut[n])
                 return;
             try {
-                // Side 2's lines are tagged only where they differ from
-                // side 1's, as they are interned.
-                ReadLines(buffers[n].View(), lines[n], n == 0);
+                ReadLines(buffers[n].View(), lines[n], false);
             } catch (const std::bad_alloc &) {
                 outOfMemory[n] = true;
             }
@@ -164,18 +184,17 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         if (outOfMemory[0] || outOfMemory[1])
             throw std::bad_alloc();
     }
-    // With options, the texts' tags are kept for the keys that are the texts themselves.
-    std::vector<std::uint32_t> tags;
-    std::vector<std::uint32_t> *const keepTags = options.Any() ? &tags : nullptr;
+    // Side 2's lines are tagged only where they differ from side 1's, as
+    // they are interned; with options, lines are tagged and interned by key.
+    if (!twinLines)
+        TagFirstSide(lines[0], options, tagThreadFrom);
     std::uint32_t idCount = 0;
     if (compact)
-        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, keepTags);
+        idCount = InternCompacting(lines[0], buffers[1], lines[1], kInternChunk, options);
     else if (!twinLines)
-        idCount = InternLines(lines[0], lines[1], keepTags);
-    if (options.Any() && !twinLines) {
-        idCount = RekeyLines(lines[0], lines[1], std::move(tags), options);
+        idCount = InternLines(lines[0], lines[1], options);
+    if (options.Any() && !twinLines)
         twinLines = SameKeys(lines[0], lines[1]);
-    }
     // Nothing can fail from here on. Swapping keeps each buffer's bytes where
     // they are, so the fresh line texts stay valid; the old lines go away
     // with the old buffers.

@@ -140,6 +140,11 @@ public:
     static constexpr std::size_t kCompactSecondFrom = std::size_t{8} << 20;
     std::size_t compactSecondFrom = kCompactSecondFrom;
 
+    // From this many lines of the first file on, their tags are made half on
+    // each of two threads. Changes no result.
+    static constexpr std::size_t kTagThreadFrom = std::size_t{1} << 14;
+    std::size_t tagThreadFrom = kTagThreadFrom;
+
     // After this many whole cycles, a comparison still making links goes on
     // with cycles that look only at what the cycle before changed. Changes
     // no result.
@@ -153,11 +158,12 @@ private:
     DiffLines &Lines2() { return m_files[1].lines; }
 
     // Cuts both buffers into lines (but for a side whose cut is true: its
-    // lines are cut already, with tags on side 1 only) and interns them; on
-    // success the engine takes them over. Leaves the engine unchanged when it
-    // throws. With sameBytes, both sides are cut from the first buffer.
+    // lines are cut already, untagged), tags side 1's lines by their keys
+    // under options and interns both by key; on success the engine takes them
+    // over, loaded with options. Leaves the engine unchanged when it throws.
+    // With sameBytes, both sides are cut from the first buffer.
     void Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std::array<DiffLines, 2> &lines,
-                 std::array<bool, 2> cut, const std::array<TextForm, 2> &forms);
+                 std::array<bool, 2> cut, const std::array<TextForm, 2> &forms, const LineKeyOptions &options);
     void Report(const std::string &message);
 
     // Matching steps, in the order Compare runs them.

@@ -3,6 +3,8 @@
 // The plain records of a two-file comparison. They carry no behaviour; the
 // DiffEngine fills them and everything else reads them.
 
+#include "engine/largeblock.h"
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -29,7 +31,7 @@ struct DiffLine {
     std::uint32_t textId = 0;
 };
 
-using DiffLines = std::vector<DiffLine>;
+using DiffLines = LargeVector<DiffLine>;
 
 // Section state bits.
 enum SectionFlags : std::uint32_t {

@@ -15,34 +15,37 @@ namespace {
 
 constexpr std::size_t kBatch = 16; // lines whose slots are fetched ahead of their lookup
 
-// Numbers the line texts of both sides; each text is referred to by the
+// Numbers the line keys of both sides; each key is referred to by the
 // first line that had it, which is read again when a tag matches.
 class InternTable {
 public:
     // Lines are named by side (0 or 1, the top bit) and index: half the room
-    // of a pointer per text. The table starts with a slot for each of
-    // `expected` lines and grows when more than half of them hold texts.
-    // With tags, keeps each id's tag there, by id.
-    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2,
-                std::vector<std::uint32_t> *tags)
-        : m_table(expected), m_sides{&side1, &side2}, m_tags(tags)
+    // of a pointer per key. The table starts with a slot for each of
+    // `expected` lines and grows when more than half of them hold keys.
+    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2, const LineKeyOptions &keys)
+        : m_table(expected), m_sides{&side1, &side2}, m_keys(keys), m_keyed(keys.Any()), m_tagger(keys)
     {
-        if (m_tags)
-            m_tags->clear();
     }
 
     void Prefetch(std::uint32_t tag) const { m_table.Prefetch(tag); }
 
-    // The id of the line's text, whose tag its textId holds; ref names the line.
+    // The id of the line's key, whose tag its textId holds; ref names the line.
     std::uint32_t Intern(const DiffLine &line, std::uint32_t ref)
     {
-        const std::uint32_t known = m_table.Count();
-        const auto same = [&](std::uint32_t first) { return SameText(Line(first).text, line.text); };
-        const std::uint32_t id = m_table.Intern(line.textId, ref, same);
-        if (m_tags && id == known)
-            m_tags->push_back(line.textId);
-        return id;
+        return m_table.Intern(line.textId, ref, [&](std::uint32_t first) {
+            const std::string_view text = Line(first).text;
+            return m_keyed ? SameLineKey(text, line.text, m_keys) : SameText(text, line.text);
+        });
     }
+
+    // Sets the tag of a line that was cut without one.
+    void Tag(DiffLine &line)
+    {
+        line.textId = m_keyed ? m_tagger(line.text) : TextTag(line.text);
+    }
+
+    // Whether lines of one id can differ in their texts.
+    bool Keyed() const { return m_keyed; }
 
     std::uint32_t Count() const { return m_table.Count(); }
     const DiffLine &First(std::uint32_t id) const { return Line(m_table.FirstRef(id)); }
@@ -61,7 +64,9 @@ private:
 
     TagTable m_table;
     const DiffLines *m_sides[2];
-    std::vector<std::uint32_t> *m_tags;
+    const LineKeyOptions &m_keys;
+    const bool m_keyed;
+    KeyTagger m_tagger;
 };
 
 // Interns lines[from..] of side (0 or 1); then(line, isNew) follows each line's interning.
@@ -92,9 +97,9 @@ constexpr std::ptrdiff_t kResyncWindow = 1024; // lines a guess may jump after a
 // of a file mostly run in step, so each line is first compared with the side-1
 // line after the one the previous line matched: a sequential read instead of
 // a table lookup that misses the cache. Only lines that differ there are
-// tagged and looked up. then(line, isNew, same) follows each line, same being
-// a line with the same text (the line itself when new). guess carries over
-// from one call to the next.
+// tagged and looked up. then(line, sameText) follows each line, sameText
+// being an earlier line with the same text, or null when none is known.
+// guess carries over from one call to the next.
 template <typename Then>
 void InternSecond(InternTable &table, const DiffLines &lines1, DiffLines &lines2, std::size_t from,
                   std::ptrdiff_t &guess, Then &&then)
@@ -106,17 +111,18 @@ void InternSecond(InternTable &table, const DiffLines &lines1, DiffLines &lines2
             const DiffLine &ahead = lines1[static_cast<std::size_t>(guess)];
             if (SameText(ahead.text, line.text)) {
                 line.textId = ahead.textId;
-                then(line, false, ahead);
+                then(line, &ahead);
                 ++guess;
                 continue;
             }
         }
-        line.textId = TextTag(line.text);
-        const std::uint32_t known = table.Count();
+        table.Tag(line);
+        const std::uint32_t count = table.Count();
         const std::uint32_t id = table.Intern(line, static_cast<std::uint32_t>(n) | (1u << 31));
         line.textId = id;
-        const bool isNew = id == known;
-        then(line, isNew, isNew ? line : table.First(id));
+        const bool isNew = id == count;
+        const DiffLine *sameKey = isNew ? nullptr : &table.First(id);
+        then(line, sameKey && (!table.Keyed() || SameText(sameKey->text, line.text)) ? sameKey : nullptr);
         ++guess;
         // Realign after an insertion or deletion, but not on a far-off
         // first copy of some common text.
@@ -130,27 +136,26 @@ constexpr std::uintptr_t kReleaseUnit = 4096; // pages are given back as soon as
 
 } // namespace
 
-std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> *tags)
+std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, const LineKeyOptions &keys)
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2, tags);
+    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2, keys);
     InternSide(table, 0, lines1);
     std::ptrdiff_t guess = 0;
-    InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, bool, const DiffLine &) {});
+    InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, const DiffLine *) {});
     return table.Count();
 }
 
 std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines &lines2, std::size_t chunk,
-                               std::vector<std::uint32_t> *tags)
+                               const LineKeyOptions &keys)
 {
     const std::size_t count2 = CountLines(bytes2.View());
-    InternTable table(std::max(lines1.size(), count2), lines1, lines2, tags);
+    InternTable table(std::max(lines1.size(), count2), lines1, lines2, keys);
     InternSide(table, 0, lines1);
 
     lines2.clear();
     lines2.reserve(count2);
-    AdviseHugePages(lines2.data(), lines2.capacity() * sizeof(DiffLine));
     char *const base = bytes2.Data();
     const char *const end = base + bytes2.Size();
     std::size_t kept = 0; // bytes2's front holds the texts side 1 does not have
@@ -169,9 +174,9 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
         }
         const std::size_t from = lines2.size();
         CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, false);
-        InternSecond(table, lines1, lines2, from, guess, [&](DiffLine &line, bool isNew, const DiffLine &same) {
-            if (!isNew) {
-                line.text = same.text;
+        InternSecond(table, lines1, lines2, from, guess, [&](DiffLine &line, const DiffLine *sameText) {
+            if (sameText) {
+                line.text = sameText->text;
                 return;
             }
             // Moving down never overwrites a byte not yet cut: everything

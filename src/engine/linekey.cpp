@@ -1,15 +1,10 @@
 #include "engine/linekey.h"
 
-#include "engine/runboth.h"
-#include "engine/tagtable.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <stdexcept>
-#include <new>
-#include <vector>
 
 namespace lindo {
 
@@ -49,65 +44,60 @@ std::uint64_t BlankBytes(std::uint64_t word)
     return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
 }
 
-// The number of bytes of word, in memory order, before the first one whose
-// high bit mask marks; mask is not 0.
-std::size_t BytesBeforeMark(std::uint64_t mask)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return static_cast<std::size_t>(std::countr_zero(mask)) / 8;
-    else
-        return static_cast<std::size_t>(std::countl_zero(mask)) / 8;
-}
-
-// The index of the first byte of text from `at` on that is (blank true) or
-// is not (blank false) blank space; the text's size when there is none.
-// Eight bytes at a time: indentation and words are both long runs.
-std::size_t RunEnd(std::string_view text, std::size_t at, bool blank)
-{
-    const std::size_t size = text.size();
-    for (; size - at >= 8; at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        const std::uint64_t marked = blank ? BlankBytes(word) : BlankBytes(word) ^ kHighBits;
-        if (marked != 0)
-            return at + BytesBeforeMark(marked);
-    }
-    while (at < size && IsBlank(text[at]) != blank)
-        ++at;
-    return at;
-}
+static_assert(std::endian::native == std::endian::little, "SqueezeBlanks counts a word's bytes in little-endian order");
 
 // Writes the key of text, but for its case folding, to out (room for
-// text.size() bytes) and returns its length. A run of blank space leaves one
-// blank behind only when more text follows it and runs are not dropped
-// altogether.
+// text.size() + 8 bytes) and returns its length. A run of blank space leaves
+// one blank behind only when more text follows it and runs are not dropped
+// altogether. Eight bytes at a time, without branches inside a word: a
+// multiplication counts, for each byte, the bytes before it that stay, which
+// is where it goes, so every byte is stored at once, and a byte that goes
+// is overwritten by the next one that stays (a blank stays, as a ' ', only
+// under -b and only as the first of its run).
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
 {
+    constexpr std::uint64_t kBlank = kEveryByte * ' ';
     std::size_t length = 0;
-    for (std::size_t at = RunEnd(text, 0, false); at < text.size();) {
-        if (at > 0 && !dropAll)
-            out[length++] = ' ';
-        const std::size_t end = RunEnd(text, at, true);
-        std::memcpy(out + length, text.data() + at, end - at);
-        length += end - at;
-        at = RunEnd(text, end, false);
+    std::uint64_t blankBefore = 0; // 0x80 when the word before ended in a blank
+    for (std::size_t at = 0; at < text.size(); at += 8) {
+        std::uint64_t word = kBlank;
+        if (text.size() - at >= 8)
+            std::memcpy(&word, text.data() + at, 8);
+        else // the last word is filled up with blanks: at the text's end they leave nothing
+            std::memcpy(&word, text.data() + at, text.size() - at);
+        const std::uint64_t blanks = BlankBytes(word);
+        if (blanks == 0) {
+            std::memcpy(out + length, &word, 8);
+            length += 8;
+            blankBefore = 0;
+            continue;
+        }
+        const std::uint64_t goes = dropAll ? blanks : blanks & ((blanks << 8) | blankBefore);
+        blankBefore = blanks >> 56;
+        const std::uint64_t blankBytes = (blanks >> 7) * 0xFF;
+        const std::uint64_t squeezed = (word & ~blankBytes) | (kBlank & blankBytes);
+        const std::uint64_t stays = (~goes & kHighBits) >> 7;
+        const std::uint64_t upTo = stays * kEveryByte; // byte n: the bytes up to n that stay
+        const std::uint64_t before = upTo - stays;
+#pragma GCC unroll 8
+        for (unsigned n = 0; n < 64; n += 8)
+            out[length + ((before >> n) & 0xFF)] = static_cast<char>(squeezed >> n);
+        length += upTo >> 56;
     }
+    if (!dropAll && length > 0 && out[length - 1] == ' ')
+        --length; // only the first blank of a run stays, and a run at the end leaves nothing
     return length;
 }
 
-// Whether SqueezeBlanks would leave text as it is, as it does for most
-// lines: then the text is hashed where it stands, without a copy. Eight
-// bytes at a time; the last word may overlap the one before it, which can
-// only make a text look as if it needed squeezing.
-bool SqueezedIsText(std::string_view text, bool dropAll)
+// Whether SqueezeBlanks would leave a text that neither starts with a blank
+// nor ends with one as it is, or one that starts with a single blank
+// (under -b only). Eight bytes at a time; the last word may overlap the one
+// before it, which can only make a text look as if it needed squeezing.
+bool SqueezedInside(std::string_view text, bool dropAll)
 {
     const std::size_t size = text.size();
-    if (size == 0)
-        return true;
-    if (IsBlank(text.front()) || IsBlank(text.back()))
-        return false;
     if (size < 8) {
-        char squeezed[8];
+        char squeezed[16];
         return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
     }
     constexpr bool little = std::endian::native == std::endian::little;
@@ -130,32 +120,37 @@ bool SqueezedIsText(std::string_view text, bool dropAll)
     }
 }
 
-// Whether text holds an ASCII capital; eight bytes at a time.
-bool HasCapital(std::string_view text)
+// Where the key of text, but for its case folding, is a piece of the text
+// itself, narrows text to that piece and returns true: then the key is
+// hashed where it stands, without a copy. So it is for most lines: the
+// text less the blank space at its ends, but for the last byte of a run
+// before it under -b, when that byte is a blank (the run leaves one).
+bool NarrowToKey(std::string_view &text, bool dropAll)
 {
-    const std::size_t size = text.size();
-    if (size < 8)
-        return std::any_of(text.begin(), text.end(), [](char c) { return FoldedAscii(c) != c; });
-    for (std::size_t at = 0;; at += 8) {
-        at = std::min(at, size - 8);
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        if (FoldedWord(word) != word)
-            return true;
-        if (at + 8 == size)
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1]))
+        --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    if (begin > 0 && begin < end && !dropAll) {
+        if (text[begin - 1] != ' ')
             return false;
+        --begin;
     }
+    const std::string_view piece = text.substr(begin, end - begin);
+    if (!SqueezedInside(piece, dropAll))
+        return false;
+    text = piece;
+    return true;
 }
-
-constexpr std::uint32_t kLookAhead = 16;       // keys whose slots are fetched ahead of their lookup
-constexpr std::uint32_t kThreadFrom = 1u << 14; // distinct texts worth a second thread
 
 } // namespace
 
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
 {
     if (options.ignoreAllSpace || options.ignoreSpaceChange) {
-        key.resize(text.size());
+        key.resize(text.size() + 8);
         key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
     } else {
         key.assign(text);
@@ -217,90 +212,39 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
     }
 }
 
-namespace {
-
-// Sets keyIds[id], for ids from `from` to `to`, to the tag of the key of
-// the text firsts[id] views, where that key is not the text itself (whose
-// tag keyIds holds already).
-void TagKeys(const std::vector<const DiffLine *> &firsts, std::uint32_t from, std::uint32_t to,
-             const LineKeyOptions &options, std::vector<std::uint32_t> &keyIds)
+std::uint32_t KeyTagger::Make(std::string_view text)
 {
-    // The case is folded as the tag reads the words, not in a copy.
-    const auto folded = [&options](std::uint64_t word) { return options.ignoreCase ? FoldedWord(word) : word; };
-    const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
-    LineKeyOptions blanksOnly = options;
-    blanksOnly.ignoreCase = false;
-    std::string key;
-    for (std::uint32_t id = from; id < to; ++id) {
-        const std::string_view text = firsts[id]->text;
-        const bool squeezed = !blanks || SqueezedIsText(text, options.ignoreAllSpace);
-        if (squeezed && (!options.ignoreCase || !HasCapital(text)))
-            continue;
-        if (squeezed) {
-            keyIds[id] = TextTag(text, folded);
-        } else {
-            MakeLineKey(text, blanksOnly, key);
-            keyIds[id] = TextTag(key, folded);
-        }
+    // Most keys are a piece of the text with at most its case folded: hashed
+    // where the text stands, the case folded as the tag reads the words.
+    if ((m_options.ignoreAllSpace || m_options.ignoreSpaceChange) && !NarrowToKey(text, m_options.ignoreAllSpace)) {
+        if (m_room.size() < text.size() + 8)
+            m_room.resize(text.size() + 8);
+        text = std::string_view(m_room.data(), SqueezeBlanks(text, m_options.ignoreAllSpace, m_room.data()));
     }
+    if (m_options.ignoreCase)
+        return TextTag(text, [](std::uint64_t word) { return FoldedWord(word); });
+    return TextTag(text);
 }
 
-} // namespace
-
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
-                         const LineKeyOptions &options)
+std::uint32_t KeyTagger::operator()(std::string_view text)
 {
-    const auto idCount = static_cast<std::uint32_t>(tags.size());
-    // Ids count up in the order their texts first occur, so one sequential
-    // pass finds each text's first line; then every key's tag is known
-    // before any is looked up, and the table's slots are fetched ahead.
-    std::vector<const DiffLine *> firsts; // by text id
-    firsts.reserve(idCount);
-    for (const DiffLines *lines : {&lines1, &lines2})
-        for (const DiffLine &line : *lines)
-            if (line.textId == firsts.size())
-                firsts.push_back(&line);
-    if (firsts.size() != idCount)
-        throw std::logic_error("line ids are not numbered in the order their texts occur");
-    // The keys' tags, half of them on a second thread when there are many.
-    // A text that is its own key keeps its tag.
-    std::vector<std::uint32_t> keyIds = std::move(tags);
-    const auto tagKeys = [&](std::uint32_t from, std::uint32_t to) { TagKeys(firsts, from, to, options, keyIds); };
-    if (idCount < kThreadFrom) {
-        tagKeys(0, idCount);
-    } else {
-        const std::uint32_t half = idCount / 2;
-        bool outOfMemory[2] = {};
-        RunBoth([&](std::size_t n) {
-            try {
-                n == 0 ? tagKeys(0, half) : tagKeys(half, idCount);
-            } catch (const std::bad_alloc &) {
-                outOfMemory[n] = true;
-            }
-        });
-        if (outOfMemory[0] || outOfMemory[1])
-            throw std::bad_alloc();
-    }
-    // Twice as many slots as there can be keys: the table never grows.
-    TagTable table(std::size_t{idCount} * 2);
-    for (std::uint32_t id = 0; id < idCount; ++id) {
-        if (id + kLookAhead < idCount)
-            table.Prefetch(keyIds[id + kLookAhead]);
-        keyIds[id] = table.Intern(keyIds[id], id, [&](std::uint32_t first) {
-            return SameLineKey(firsts[first]->text, firsts[id]->text, options);
-        });
-    }
-    const auto rekey = [&keyIds](DiffLines &lines) {
-        for (DiffLine &line : lines)
-            line.textId = keyIds[line.textId];
-    };
-    if (idCount < kThreadFrom) {
-        rekey(lines1);
-        rekey(lines2);
-    } else {
-        RunBoth([&](std::size_t n) { rekey(n == 0 ? lines1 : lines2); });
-    }
-    return table.Count();
+    // Folding case alone costs next to nothing beside the tag itself.
+    if ((!m_options.ignoreAllSpace && !m_options.ignoreSpaceChange) || text.size() > kRememberedSize)
+        return Make(text);
+    if (!m_remembered)
+        m_remembered = std::make_unique<Remembered[]>(kRememberedCount);
+    // A text's place is picked by its size and its first and last words.
+    const std::size_t edge = std::min<std::size_t>(text.size(), 8);
+    const std::uint64_t mixed = (ShortWord(text.data(), edge) * 0x9E3779B97F4A7C15ull)
+                                ^ (ShortWord(text.data() + text.size() - edge, edge) * 0xC2B2AE3D27D4EB4Full)
+                                ^ text.size();
+    Remembered &place = m_remembered[(mixed >> 32) % kRememberedCount];
+    if (place.size == text.size() && SameText(std::string_view(place.bytes, place.size), text))
+        return place.tag;
+    place.tag = Make(text);
+    std::memcpy(place.bytes, text.data(), text.size());
+    place.size = static_cast<std::uint32_t>(text.size());
+    return place.tag;
 }
 
 } // namespace lindo

@@ -7,9 +7,9 @@
 #include "engine/difftypes.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lindo {
 
@@ -45,13 +45,33 @@ void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::stri
 // Whether two texts have the same key, read without making the keys.
 bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOptions &options);
 
-// Expects every line's textId to be the interned id of its text (numbered
-// in the order the texts first occur, side 1 before side 2, as the interning
-// numbers them) and tags to hold each id's TextTag, and replaces every
-// textId by the id of the text's key under options; returns the number of
-// distinct keys. Each distinct text is keyed once, however often it occurs.
-// The texts must stay in place while it runs.
-std::uint32_t RekeyLines(DiffLines &lines1, DiffLines &lines2, std::vector<std::uint32_t> tags,
-                         const LineKeyOptions &options);
+// Tags line texts by their keys under options: the tag of a text is the
+// TextTag of its key, so equal keys get equal tags. Lines repeat, and a key
+// that drops blank space costs a pass over its text or a copy of it, so
+// with such an option the tagger remembers the short texts it tagged last
+// (copies of them, so the texts may move afterwards) and gives a text it
+// finds there the tag it had.
+class KeyTagger {
+public:
+    explicit KeyTagger(const LineKeyOptions &options) : m_options(options) {}
+
+    std::uint32_t operator()(std::string_view text);
+
+private:
+    static constexpr std::size_t kRememberedSize = 40; // texts up to this size are remembered
+    static constexpr std::size_t kRememberedCount = 512;
+
+    std::uint32_t Make(std::string_view text);
+
+    struct Remembered {
+        char bytes[kRememberedSize];
+        std::uint32_t size = ~0u; // none yet
+        std::uint32_t tag = 0;
+    };
+
+    LineKeyOptions m_options;
+    std::string m_room; // the key of a text that is not its own
+    std::unique_ptr<Remembered[]> m_remembered; // made with the first text remembered
+};
 
 } // namespace lindo

@@ -230,7 +230,7 @@ bool DiffEngine::LinkSections(std::vector<DiffSection> &list1, std::vector<DiffS
 
     // Phase 1: a matched section pairs with the side-2 section starting at the
     // link of its first line.
-    std::vector<std::int32_t> &sectionStarting = m_scratch->sectionStarting;
+    LargeVector<std::int32_t> &sectionStarting = m_scratch->sectionStarting;
     sectionStarting.assign(Lines2().size(), -1);
     for (int t = 0; t < count2; ++t)
         sectionStarting[static_cast<std::size_t>(list2[static_cast<std::size_t>(t)].first)] = t;

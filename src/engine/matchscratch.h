@@ -5,6 +5,7 @@
 // over a range cost only that range, never the size of the whole id space.
 
 #include "engine/difftypes.h"
+#include "engine/largeblock.h"
 
 #include <cstdint>
 #include <vector>
@@ -46,8 +47,8 @@ public:
     }
 
 private:
-    std::vector<std::int32_t> m_index;
-    std::vector<std::uint32_t> m_stamp;
+    LargeVector<std::int32_t> m_index;
+    LargeVector<std::uint32_t> m_stamp;
     std::uint32_t m_generation = 0;
 };
 
@@ -57,7 +58,7 @@ public:
     UniqueLineIndex unique1;
     UniqueLineIndex unique2;
     // Per line of the second side: the section starting there, -1 for none.
-    std::vector<std::int32_t> sectionStarting;
+    LargeVector<std::int32_t> sectionStarting;
 };
 
 } // namespace lindo

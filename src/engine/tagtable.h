@@ -3,6 +3,8 @@
 // The table the prepare step numbers texts with: each distinct item (a line
 // text, or a line's key) gets one small id, in the order items first come.
 
+#include "engine/largeblock.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -62,7 +64,7 @@ private:
     // up again.
     void Grow()
     {
-        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
+        LargeVector<std::uint64_t> old(m_slots.size() * 2, 0);
         old.swap(m_slots);
         const std::size_t mask = m_slots.size() - 1;
         for (const std::uint64_t slot : old) {
@@ -75,7 +77,7 @@ private:
         }
     }
 
-    std::vector<std::uint64_t> m_slots;
+    LargeVector<std::uint64_t> m_slots;
     std::vector<std::uint32_t> m_firsts; // by id: the reference given with its first item
 };
 

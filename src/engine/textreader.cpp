@@ -318,14 +318,19 @@ void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
     lines.clear();
     const std::size_t count = CountLines(bytes);
     lines.reserve(count);
-    AdviseHugePages(lines.data(), count * sizeof(DiffLine));
     CutLines(bytes, lines, tags);
 }
 
-void TagLines(DiffLines &lines)
+void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys)
 {
-    for (DiffLine &line : lines)
-        line.textId = TextTag(line.text);
+    if (!keys.Any()) {
+        for (std::size_t n = from; n < to; ++n)
+            lines[n].textId = TextTag(lines[n].text);
+        return;
+    }
+    KeyTagger tag(keys);
+    for (std::size_t n = from; n < to; ++n)
+        lines[n].textId = tag(lines[n].text);
 }
 
 LineEnds FindLineEnds(std::string_view text)

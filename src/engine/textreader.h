@@ -7,6 +7,7 @@
 
 #include "engine/bytebuffer.h"
 #include "engine/difftypes.h"
+#include "engine/linekey.h"
 
 #include <string>
 #include <string_view>
@@ -37,8 +38,9 @@ std::size_t CountLines(std::string_view bytes);
 // ReadLines without emptying or reserving: appends the lines of bytes.
 void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
 
-// Sets every line's textId to its TextTag.
-void TagLines(DiffLines &lines);
+// Sets the textId of lines[from, to) to the tag of its text's key under
+// keys (a KeyTagger's; with no option set, the text's TextTag).
+void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys);
 
 // The kinds of line end a text has.
 struct LineEnds {

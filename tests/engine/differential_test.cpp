@@ -114,13 +114,14 @@ void ExpectSameAsReference(const std::string &first, const std::string &second, 
 {
     const reference::Result expected = reference::Run(first, second, autoSelect, ignore);
     // Once as it runs, once with cycles that only follow what changed from
-    // the first cycle on.
+    // the first cycle on and the first file's lines tagged on two threads.
     for (const int wholeCycles : {DiffEngine::kWholeCycles, 1}) {
         DiffEngine engine;
         engine.autoSelect = autoSelect ? 1 : 0;
         engine.compactSecondFrom = compactSecondFrom;
         engine.keyOptions = {ignore.spaceChange, ignore.allSpace, ignore.letterCase};
         engine.wholeCycles = wholeCycles;
+        engine.tagThreadFrom = wholeCycles == 1 ? 0 : DiffEngine::kTagThreadFrom;
         engine.LoadTexts(first, second);
         engine.Compare();
         SCOPED_TRACE("whole cycles " + std::to_string(wholeCycles));

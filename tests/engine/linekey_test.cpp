@@ -1,7 +1,9 @@
 // The key a line is compared by when blanks or case are ignored: made whole
-// (MakeLineKey) and read without making it (SameLineKey), the two must agree.
+// (MakeLineKey), read without making it (SameLineKey) and tagged where it
+// stands (KeyTagger), the three must agree.
 
 #include "engine/linekey.h"
+#include "engine/texthash.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,48 @@ TEST(LineKey, BlankSpaceIsWhatIsspaceTakes)
         const std::string line = std::string("a") + text + "b";
         EXPECT_EQ(KeyOf(line, allSpace), line);
         EXPECT_FALSE(SameLineKey(line, "ab", allSpace));
+    }
+}
+
+// A key's tag is made from a piece of the text where the key is one, else
+// from a squeezed copy, eight bytes at a time, or found among the short
+// texts tagged before: every way it is the tag of the key made whole, for
+// texts with blank runs of every kind on both sides of word boundaries, at
+// both ends, and none, and for texts that differ only between their first
+// and last eight bytes (which the tagger files in one place).
+TEST(LineKey, TagIsTheTagOfTheKeyMadeWhole)
+{
+    const std::string texts[] = {"",
+                                 " ",
+                                 "\t \t",
+                                 "abc",
+                                 " abc",
+                                 "\tabc",
+                                 " \tabc",
+                                 "\t abc",
+                                 "abc  ",
+                                 "    if (value == Index) {",
+                                 "\t\tReturn X;\t",
+                                 "2026-12-09T01:47:06 web-01 handler[42]: INFO id=41 method=GET path=/Health",
+                                 "abcdefg hijklmn",
+                                 "abcdefgh ijklmno",
+                                 "abcdefg  hijklmno",
+                                 "abcdefg\vhijklmno ",
+                                 "abcdefgh-1-ijklmnop",
+                                 "abcdefgh-2-ijklmnop",
+                                 "a b c d e f g h i j k l m n o p q",
+                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ    abcdefghijklmnopqrstuvwxyz"};
+    for (int mix = 1; mix < 8; ++mix) {
+        const LineKeyOptions options{(mix & 1) != 0, (mix & 2) != 0, (mix & 4) != 0};
+        KeyTagger tag(options);
+        for (int round = 0; round < 2; ++round) {
+            for (const std::string &text : texts) {
+                SCOPED_TRACE(testing::Message() << "options " << mix << " text '" << text << "'");
+                const std::string key = KeyOf(text, options);
+                EXPECT_EQ(tag(text), TextTag(key));
+                EXPECT_TRUE(SameLineKey(text, key, options));
+            }
+        }
     }
 }
 
