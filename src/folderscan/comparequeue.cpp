@@ -43,13 +43,11 @@ CompareQueue::~CompareQueue()
 
 std::size_t CompareQueue::BatchCount() const
 {
-    return m_batchStarts.empty() ? m_count : m_batchStarts.size();
+    return m_batchStarts.size();
 }
 
 std::size_t CompareQueue::BatchOf(std::size_t index) const
 {
-    if (m_batchStarts.empty())
-        return index;
     return static_cast<std::size_t>(std::upper_bound(m_batchStarts.begin(), m_batchStarts.end(), index)
                                     - m_batchStarts.begin())
            - 1;
@@ -57,10 +55,6 @@ std::size_t CompareQueue::BatchOf(std::size_t index) const
 
 void CompareQueue::CompareBatch(std::size_t batch, FileComparer &comparer)
 {
-    if (m_batchStarts.empty()) {
-        Store(batch, m_compare(batch, comparer));
-        return;
-    }
     const std::size_t end = batch + 1 < m_batchStarts.size() ? m_batchStarts[batch + 1] : m_count;
     for (std::size_t index = m_batchStarts[batch]; index < end; ++index)
         Store(index, m_compare(index, comparer));

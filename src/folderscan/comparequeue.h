@@ -32,10 +32,10 @@ public:
 
     // `count` pairs, each compared by `compare`. A thread takes the pairs a
     // batch at a time: the batches begin at the indexes in `batchStarts`
-    // (rising, the first 0; empty: every pair is a batch). Pairs of one
-    // folder are best one batch: the thread that compares them looks their
-    // folder up once.
-    CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts = {});
+    // (rising, the first 0; empty only when there are no pairs). Pairs of
+    // one folder are best one batch: the thread that compares them looks
+    // their folder up once.
+    CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts);
     // Stops the workers (a comparison under way is cut short) and waits for them.
     ~CompareQueue();
     CompareQueue(const CompareQueue &) = delete;

@@ -1,5 +1,7 @@
 #include "folderscan/filecomparer.h"
 
+#include "folderscan/folderpath.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -185,16 +187,9 @@ void FileComparer::SetRoots(std::string_view root1, std::string_view root2)
 int FileComparer::OpenFolder(int side, const std::string &folder) const
 {
     const FolderHandle &root = m_roots[side];
-    if (root.fd >= 0 && folder.size() > root.path.size() && folder.starts_with(root.path)) {
-        const char *below = folder.c_str() + root.path.size();
-        if (*below == '/')
-            ++below;
-        else if (root.path.back() != '/')
-            below = nullptr; // another folder whose name begins with the root's
-        if (below && *below != '\0')
-            return openat(root.fd, below, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-    return open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const char *below = root.fd >= 0 ? PathBelow(root.path, folder) : nullptr;
+    return below ? openat(root.fd, below, O_PATH | O_DIRECTORY | O_CLOEXEC)
+                 : open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)

@@ -173,14 +173,12 @@ private:
     {
         const std::string openPath = folder.empty() ? std::string(1, kPathSeparator) : folder;
         if (isRoot) {
-            m_rootLength = folder.size();
+            m_rootPath = openPath;
             m_root = open(openPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         }
-        if (isRoot || m_root < 0 || folder.size() <= m_rootLength + 1)
+        const char *below = isRoot || m_root < 0 ? nullptr : PathBelow(m_rootPath, openPath);
+        if (!below)
             return opendir(openPath.c_str());
-        const char *below = folder.c_str() + m_rootLength;
-        if (*below == kPathSeparator)
-            ++below;
         const int fd = openat(m_root, below, O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
         DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
         if (fd >= 0 && !dir) {
@@ -191,8 +189,8 @@ private:
         return dir;
     }
 
-    int m_root = -1;              // the root folder, for looking up those below it
-    std::size_t m_rootLength = 0; // the length of the root's path text
+    int m_root = -1;        // the root folder, for looking up those below it
+    std::string m_rootPath; // its path as opened
     const std::function<bool()> &m_stopRequested;
     const IdentitySet m_rootsAndParents; // folders whose reading would walk into a compared tree
     IdentitySet m_read;                  // every folder read so far

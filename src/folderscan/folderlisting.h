@@ -47,8 +47,9 @@ public:
     // nothing twice: one already being read further up, one that holds
     // `folder` or any of `otherRoots` (reading it would walk back into a
     // compared tree), and one reached through a symbolic link when that
-    // folder was read already; their entries say why. `stopRequested` is asked before each folder
-    // is read; once it answers true nothing more is read.
+    // folder was read already; their entries say why. `stopRequested` is
+    // asked before each folder is read; once it answers true nothing more
+    // is read.
     static std::unique_ptr<FolderListing> Read(const std::string &folder,
                                                const std::function<bool()> &stopRequested,
                                                const std::vector<std::string> &otherRoots = {});

@@ -41,6 +41,18 @@ std::string SearchFolder(const std::string &typed)
     return JoinPath(current, typed);
 }
 
+const char *PathBelow(std::string_view root, const std::string &path)
+{
+    if (root.empty() || path.size() <= root.size() || !path.starts_with(root))
+        return nullptr;
+    const char *below = path.c_str() + root.size();
+    if (IsPathSeparator(*below))
+        ++below;
+    else if (!IsPathSeparator(root.back()))
+        return nullptr; // another folder whose name begins with the root's
+    return *below != '\0' ? below : nullptr;
+}
+
 std::string LowerCase(std::string_view text)
 {
     std::string lower(text.size(), '\0');

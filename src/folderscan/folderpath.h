@@ -25,4 +25,9 @@ std::string LowerCase(std::string_view text);
 // byte order. Negative, zero or positive as a is before, equal to or after b.
 int CompareNoCase(std::string_view a, std::string_view b);
 
+// The part of `path` below the folder `root`, without its leading
+// separator; null when `path` is not below `root` (or is `root` itself).
+// Points into `path`.
+const char *PathBelow(std::string_view root, const std::string &path);
+
 } // namespace lindo

@@ -71,8 +71,6 @@ void DropUnmatchedLinks(std::vector<const FolderEntry *> &entries, std::size_t c
 
 } // namespace
 
-// One pairing step: the entry of either side, or of both when their
-// relative paths are equal ignoring case.
 // The questions the thread reading the second tree owes the host, one per
 // folder, asked on the host's thread as it gets to them. The reading thread
 // never waits for an answer: handing a turn from thread to thread for every
@@ -107,6 +105,8 @@ private:
     int m_answered = 0; // host's thread only
 };
 
+// One pairing step: the entry of either side, or of both when their
+// relative paths are equal ignoring case.
 struct FolderScan::Step {
     const FolderEntry *entry1;
     const FolderEntry *entry2;

@@ -1,14 +1,10 @@
 #include "settingsstore/freshsetting.h"
 
-#include "settingsstore/settingsnames.h"
-
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
-#include <iterator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,30 +102,15 @@ int FreshSettingNumber::Open(const QString &path)
     return path.isEmpty() ? -1 : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 }
 
-bool FreshSettingNumber::PathInputsChanged()
-{
-    // The store's file is named by its variable, or else found in the
-    // configuration folder, which these two decide.
-    static constexpr const char *kNames[] = {settings::kStoreFileVariable, "XDG_CONFIG_HOME", "HOME"};
-    bool changed = !m_pathKnown;
-    for (std::size_t n = 0; n < std::size(kNames); ++n) {
-        const char *value = std::getenv(kNames[n]);
-        std::optional<std::string> &seen = m_pathInputs[n];
-        if (value ? (!seen || *seen != value) : seen.has_value()) {
-            changed = true;
-            seen = value ? std::optional<std::string>(value) : std::nullopt;
-        }
-    }
-    return changed;
-}
-
 std::int32_t FreshSettingNumber::Read()
 {
     const SettingsStore store;
     // Working the path out again (the configuration folder included) costs
     // several times the look at the file; it changes only with its inputs.
-    if (PathInputsChanged()) {
+    SettingsStore::FilePathInputs(m_pathInputsNow);
+    if (!m_pathKnown || m_pathInputsNow != m_pathInputs) {
         m_currentPath = store.FilePath();
+        m_pathInputs.swap(m_pathInputsNow);
         m_pathKnown = true;
     }
     const QString &path = m_currentPath;

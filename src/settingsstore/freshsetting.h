@@ -42,14 +42,14 @@ private:
     };
     static FileStamp StampOf(int fd);
     static int Open(const QString &path);
-    bool PathInputsChanged();
     int OpenMissing(const QString &path);
     void WatchNearestFolder(const QString &path, int error);
     void CloseWatch();
 
     QString m_name;
     std::int32_t m_fallback;
-    std::optional<std::string> m_pathInputs[3]; // what decided the file's path: variables as last seen
+    std::string m_pathInputs;    // what decided the file's path when it was worked out
+    std::string m_pathInputsNow; // the same now (kept to reuse its storage)
     bool m_pathKnown = false;
     QString m_currentPath;            // the file's path as they decide it
     QString m_path;                   // the file the value was last read from

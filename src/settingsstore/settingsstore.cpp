@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cerrno>
+#include <cstdlib>
 #include <limits>
 
 namespace lindo {
@@ -197,6 +198,18 @@ QString SettingsStore::FilePath() const
         return {};
     return configFolder + QLatin1Char('/') + QLatin1String(settings::kStoreFolder)
            + QLatin1Char('/') + QLatin1String(settings::kStoreFile);
+}
+
+void SettingsStore::FilePathInputs(std::string &inputs)
+{
+    // The store's own variable, else the configuration folder, which
+    // QStandardPaths takes from these two.
+    inputs.clear();
+    for (const char *name : {settings::kStoreFileVariable, "XDG_CONFIG_HOME", "HOME"}) {
+        if (const char *value = std::getenv(name))
+            inputs.append(1, '=').append(value);
+        inputs += '\0';
+    }
 }
 
 std::optional<QVariant> SettingsStore::ReadValue(const QString &name) const

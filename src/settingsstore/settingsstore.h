@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace lindo {
@@ -58,6 +59,11 @@ public:
     // The file read and written at this moment; empty when there is none
     // (no configuration folder can be found).
     QString FilePath() const;
+
+    // What FilePath of a store made without a path depends on: the values
+    // of the variables it reads, into `inputs`. While they stay the same, so
+    // does the path, which is several times dearer to work out.
+    static void FilePathInputs(std::string &inputs);
 
     // Optional leading blanks and sign, then digits up to the first other
     // character; text without leading digits is 0. Out-of-range values are

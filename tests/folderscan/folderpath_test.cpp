@@ -142,5 +142,22 @@ TEST(FolderRowList, RefusesDuplicatesIgnoringCaseAndExcludedPathsWhenSwitchedOn)
     EXPECT_EQ(rows.AddRow("/a.txt", FolderSame), 0);
 }
 
+// Folders are opened from their compared root's handle by the part below it;
+// a folder beside the root whose name merely begins like it is not below it.
+TEST(FolderPath, PathBelowARoot)
+{
+    const auto below = [](std::string_view root, const std::string &path) {
+        const char *part = PathBelow(root, path);
+        return part ? std::string(part) : std::string("(none)");
+    };
+    EXPECT_EQ(below("/a/one", "/a/one/x/y"), "x/y");
+    EXPECT_EQ(below("/a/one/", "/a/one/x"), "x");
+    EXPECT_EQ(below("/", "/tmp"), "tmp");
+    EXPECT_EQ(below("/a/one", "/a/onex/y"), "(none)");
+    EXPECT_EQ(below("/a/one", "/a/one"), "(none)");
+    EXPECT_EQ(below("/a/one", "/a/one/"), "(none)");
+    EXPECT_EQ(below("", "/a"), "(none)");
+}
+
 } // namespace
 } // namespace lindo

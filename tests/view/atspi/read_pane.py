@@ -121,7 +121,10 @@ def read_new_comparison(app, left):
     return failures
 
 
-def main():
+def run_with_demo(program, parts_of, what, client):
+    """Starts the demo program with accessibility on, waits up to 15 s for
+    parts_of(app) to give the accessibles the client reads (None while any is
+    missing), and returns client(app, parts): an exit status."""
     try:
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.childCount
@@ -130,58 +133,70 @@ def main():
         return SKIP
 
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-    demo = subprocess.Popen([sys.argv[1]], env=env, stdout=subprocess.PIPE, text=True)
+    demo = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, text=True)
     try:
         if demo.stdout.readline().strip() != "ready":
-            print("the pane demo did not start")
+            print("the demo did not start")
             return 1
-        name = os.path.basename(sys.argv[1])
-        left = right = None
+        name = os.path.basename(program)
+        app = parts = None
         deadline = time.monotonic() + 15
-        while time.monotonic() < deadline and (left is None or right is None):
+        while time.monotonic() < deadline and parts is None:
             app = find(desktop, lambda a: a.getRole() == pyatspi.ROLE_APPLICATION and a.name == name, 11)
-            if app is not None:
-                left = pane_named(app, "First file")
-                right = pane_named(app, "Second file")
-            if left is None or right is None:
+            parts = parts_of(app) if app is not None else None
+            if parts is None:
                 time.sleep(0.2)
-        if left is None or right is None:
-            print("no panes found on the accessibility bus")
+        if parts is None:
+            print("no %s found on the accessibility bus" % what)
             return 1
-
-        failures = 0
-        for pane, expected in ((left, ["0 same in both: keep", "1 changed: old", "2 changed: gone",
-                                       "3 same in both: tail"]),
-                               (right, ["0 same in both: keep", "1 changed: new", "2 same in both: tail",
-                                        "3 only in the second file: added"])):
-            text = pane.queryText()
-            states = pane.getState()
-            print("%s: role=%s read-only=%s characters=%d" % (
-                pane.name, pane.getRoleName(), not states.contains(pyatspi.STATE_EDITABLE), text.characterCount))
-            offset = 0
-            for want in expected:
-                got = line_at(text, offset).rstrip("\n")
-                print("  line: %r" % got)
-                if got != want:
-                    print("  expected %r" % want)
-                    failures += 1
-                offset += len(got) + 1
-        moved = press_and_wait_for(find(app, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
-                                        and a.name == "Next change"), "object:text-caret-moved")
-        if moved is None:
-            print("no caret event after Next change")
-            failures += 1
-        else:
-            source, offset = moved
-            caret = line_at(source.queryText(), offset).rstrip("\n")
-            print("Next change moved the caret of %s to %r" % (source.name, caret))
-            if source.name != "First file" or caret != "1 changed: old":
-                failures += 1
-        failures += read_new_comparison(app, left)
-        return 1 if failures else 0
+        return client(app, parts)
     finally:
         demo.kill()
         demo.wait()
+
+
+def read_panes(app, panes):
+    left, right = panes
+    failures = 0
+    for pane, expected in ((left, ["0 same in both: keep", "1 changed: old", "2 changed: gone",
+                                   "3 same in both: tail"]),
+                           (right, ["0 same in both: keep", "1 changed: new", "2 same in both: tail",
+                                    "3 only in the second file: added"])):
+        text = pane.queryText()
+        states = pane.getState()
+        print("%s: role=%s read-only=%s characters=%d" % (
+            pane.name, pane.getRoleName(), not states.contains(pyatspi.STATE_EDITABLE), text.characterCount))
+        offset = 0
+        for want in expected:
+            got = line_at(text, offset).rstrip("\n")
+            print("  line: %r" % got)
+            if got != want:
+                print("  expected %r" % want)
+                failures += 1
+            offset += len(got) + 1
+    moved = press_and_wait_for(find(app, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                    and a.name == "Next change"), "object:text-caret-moved")
+    if moved is None:
+        print("no caret event after Next change")
+        failures += 1
+    else:
+        source, offset = moved
+        caret = line_at(source.queryText(), offset).rstrip("\n")
+        print("Next change moved the caret of %s to %r" % (source.name, caret))
+        if source.name != "First file" or caret != "1 changed: old":
+            failures += 1
+    failures += read_new_comparison(app, left)
+    return 1 if failures else 0
+
+
+def both_panes(app):
+    left = pane_named(app, "First file")
+    right = pane_named(app, "Second file")
+    return None if left is None or right is None else (left, right)
+
+
+def main():
+    return run_with_demo(sys.argv[1], both_panes, "panes", read_panes)
 
 
 if __name__ == "__main__":
