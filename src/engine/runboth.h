@@ -2,6 +2,8 @@
 
 // Two halves of one piece of work on two cores.
 
+#include "engine/threadplacement.h"
+
 #include <system_error>
 #include <thread>
 
@@ -20,7 +22,9 @@ void RunBoth(Work &&work)
     } catch (const std::system_error &) {
         work(0);
     }
+    KeptOffStarter placement(other);
     work(1);
+    placement.Release();
     if (other.joinable())
         other.join();
 }

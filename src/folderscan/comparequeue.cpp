@@ -30,15 +30,25 @@ CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vect
     for (std::size_t n = 0; n < count; ++n)
         m_ready[n].store(false, std::memory_order_relaxed);
     const std::size_t workers = WorkerCount(BatchCount());
-    for (std::size_t n = 0; n < workers; ++n)
+    for (std::size_t n = 0; n < workers; ++n) {
         m_workers.emplace_back([this] { Work(); });
+        m_placements.push_back(std::make_unique<KeptOffStarter>(m_workers.back()));
+    }
 }
 
 CompareQueue::~CompareQueue()
 {
     m_cancel = true;
+    ReleasePlacements();
     for (std::thread &worker : m_workers)
         worker.join();
+}
+
+// The loop's thread is about to wait: the workers may use its processor.
+void CompareQueue::ReleasePlacements()
+{
+    for (const std::unique_ptr<KeptOffStarter> &placement : m_placements)
+        placement->Release();
 }
 
 std::size_t CompareQueue::BatchCount() const
@@ -92,6 +102,7 @@ CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
     while (!m_ready[index].load(std::memory_order_acquire)) {
         const std::size_t ahead = m_next.fetch_add(1);
         if (ahead >= BatchCount()) {
+            ReleasePlacements();
             m_ready[index].wait(false, std::memory_order_acquire);
             break;
         }

@@ -7,6 +7,8 @@
 
 #include "folderscan/filecomparer.h"
 
+#include "engine/threadplacement.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -50,6 +52,7 @@ public:
 
 private:
     void Work();
+    void ReleasePlacements();
     void Store(std::size_t index, Done done);
     std::size_t BatchCount() const;
     std::size_t BatchOf(std::size_t index) const;
@@ -63,6 +66,7 @@ private:
     std::unique_ptr<Done[]> m_done;
     std::unique_ptr<std::atomic<bool>[]> m_ready; // whether m_done holds the pair's result
     std::vector<std::thread> m_workers;
+    std::vector<std::unique_ptr<KeptOffStarter>> m_placements; // one per worker
 };
 
 } // namespace lindo

@@ -3,10 +3,13 @@
 #include "folderscan/comparequeue.h"
 #include "folderscan/folderpath.h"
 
+#include "engine/threadplacement.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -174,14 +177,21 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
 void FolderScan::ReadListings(const std::string &search1, const std::string &search2)
 {
     FolderTurns turns;
-    std::future<std::unique_ptr<FolderListing>> second = std::async(std::launch::async, [&] {
-        return FolderListing::Read(search2, [&turns] { return !turns.Ask(); }, {search1});
-    });
+    std::packaged_task<std::unique_ptr<FolderListing>()> readSecond(
+        [&] { return FolderListing::Read(search2, [&turns] { return !turns.Ask(); }, {search1}); });
+    std::future<std::unique_ptr<FolderListing>> second = readSecond.get_future();
+    std::thread reader(std::move(readSecond));
     // Should this thread leave early (an exception), the other stops too.
     struct StopOnLeave {
         FolderTurns &turns;
-        ~StopOnLeave() { turns.Stop(); }
-    } stopOnLeave{turns};
+        std::thread &reader;
+        ~StopOnLeave()
+        {
+            turns.Stop();
+            reader.join();
+        }
+    } stopOnLeave{turns, reader};
+    KeptOffStarter placement(reader);
     const auto goOn = [this] { return !PumpMessages(); };
     m_listing1 = FolderListing::Read(search1, [&] {
         turns.Answer(goOn);
@@ -189,6 +199,7 @@ void FolderScan::ReadListings(const std::string &search1, const std::string &sea
             turns.Stop();
         return m_stopped;
     }, {search2});
+    placement.Release();
     while (second.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
         turns.Answer(goOn);
     turns.Answer(goOn);
