@@ -33,27 +33,37 @@ bool BelowOneOf(std::string_view relativePath, const std::unordered_set<std::str
 
 // Where the batches of compared pairs begin: a new batch with every new
 // folder on either side, and at most 64 pairs to a batch, so that the
-// threads still share out a folder of many files.
-template <typename Steps, typename Relative>
-std::vector<std::size_t> FolderBatches(const Steps &steps, const std::vector<std::size_t> &compared,
-                                       const Relative &relative)
-{
-    constexpr std::size_t kMostPairs = 64;
-    const auto folderOf = [](std::string_view path) { return path.substr(0, path.rfind(kPathSeparator)); };
-    std::vector<std::size_t> starts;
-    std::string_view folder1;
-    std::string_view folder2;
-    for (std::size_t index = 0; index < compared.size(); ++index) {
-        const auto &step = steps[compared[index]];
-        const std::string_view here1 = folderOf(relative(step, 1));
-        const std::string_view here2 = folderOf(relative(step, 2));
-        if (starts.empty() || here1 != folder1 || here2 != folder2 || index - starts.back() >= kMostPairs) {
-            starts.push_back(index);
-            folder1 = here1;
-            folder2 = here2;
+// threads still share out a folder of many files. Given the pairs' relative
+// paths in order, as they are paired: the paths are at hand then, where a
+// pass of its own would fetch every one from memory again.
+class BatchStarts {
+public:
+    void Add(std::string_view relative1, std::string_view relative2)
+    {
+        constexpr std::size_t kMostPairs = 64;
+        const std::string_view here1 = FolderOf(relative1);
+        const std::string_view here2 = FolderOf(relative2);
+        if (m_starts.empty() || here1 != m_folder1 || here2 != m_folder2 || m_pairs - m_starts.back() >= kMostPairs) {
+            m_starts.push_back(m_pairs);
+            m_folder1 = here1;
+            m_folder2 = here2;
         }
+        ++m_pairs;
     }
-    return starts;
+    std::vector<std::size_t> Take() { return std::move(m_starts); }
+
+private:
+    static std::string_view FolderOf(std::string_view path) { return path.substr(0, path.rfind(kPathSeparator)); }
+
+    std::vector<std::size_t> m_starts;
+    std::string_view m_folder1;
+    std::string_view m_folder2;
+    std::size_t m_pairs = 0;
+};
+
+bool IsFolder(const FolderEntry *entry)
+{
+    return entry && entry->isFolder;
 }
 
 // A link not followed counts only where the other tree has a folder it read
@@ -215,6 +225,17 @@ void FolderScan::PairFiles(const std::vector<const FolderEntry *> &files1, std::
 {
     std::vector<Step> steps;
     steps.reserve(std::max(files1.size(), files2.size()));
+    std::vector<std::size_t> compared; // the steps that compare files, in order
+    BatchStarts batches;
+    const auto add = [&](const FolderEntry *entry1, const FolderEntry *entry2) {
+        if (!IsFolder(entry1) && !IsFolder(entry2)) {
+            compared.push_back(steps.size());
+            const std::string_view path1 = entry1 ? std::string_view(entry1->path).substr(cut1)
+                                                  : std::string_view(entry2->path).substr(cut2);
+            batches.Add(path1, entry2 ? std::string_view(entry2->path).substr(cut2) : path1);
+        }
+        steps.push_back({entry1, entry2});
+    };
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < files1.size() || j < files2.size()) {
@@ -222,21 +243,22 @@ void FolderScan::PairFiles(const std::vector<const FolderEntry *> &files1, std::
             const int order = CompareNoCase(std::string_view(files1[i]->path).substr(cut1),
                                             std::string_view(files2[j]->path).substr(cut2));
             if (order == 0)
-                steps.push_back({files1[i++], files2[j++]});
+                add(files1[i++], files2[j++]);
             else if (order < 0)
-                steps.push_back({files1[i++], nullptr});
+                add(files1[i++], nullptr);
             else
-                steps.push_back({nullptr, files2[j++]});
+                add(nullptr, files2[j++]);
         } else if (i < files1.size()) {
-            steps.push_back({files1[i++], nullptr});
+            add(files1[i++], nullptr);
         } else {
-            steps.push_back({nullptr, files2[j++]});
+            add(nullptr, files2[j++]);
         }
     }
-    RunSteps(steps, cut1, cut2);
+    RunSteps(steps, compared, batches.Take(), cut1, cut2);
 }
 
-void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std::size_t cut2)
+void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std::size_t> &compared,
+                          std::vector<std::size_t> batchStarts, std::size_t cut1, std::size_t cut2)
 {
     const auto relative = [&](const Step &step, int side) {
         const FolderEntry *entry = side == 1 ? step.entry1 : step.entry2;
@@ -244,13 +266,6 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
             entry = side == 1 ? step.entry2 : step.entry1;
         return std::string_view(entry->path).substr(entry == step.entry1 ? cut1 : cut2);
     };
-    const auto isFolder = [](const FolderEntry *entry) { return entry && entry->isFolder; };
-    // Which steps compare files, and their order among those.
-    std::vector<std::size_t> compared;
-    for (std::size_t n = 0; n < steps.size(); ++n) {
-        if (!isFolder(steps[n].entry1) && !isFolder(steps[n].entry2))
-            compared.push_back(n);
-    }
     const std::string start1 = m_host.FolderPath(1);
     const std::string start2 = m_host.FolderPath(2);
     const bool checkAhead = m_host.PumpMayChangeFiles();
@@ -271,16 +286,16 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
                                            step.entry2 && step.entry2->regularFile);
             return done;
         },
-        FolderBatches(steps, compared, relative));
+        std::move(batchStarts));
 
     // The folded relative paths of the folders each side could not open or
     // did not follow.
     std::unordered_set<std::string> unreadable1;
     std::unordered_set<std::string> unreadable2;
     for (const Step &step : steps) {
-        if (isFolder(step.entry1))
+        if (IsFolder(step.entry1))
             unreadable1.insert(LowerCase(relative(step, 1)));
-        if (isFolder(step.entry2))
+        if (IsFolder(step.entry2))
             unreadable2.insert(LowerCase(relative(step, 2)));
     }
     FileComparer aheadComparer; // for the pairs this thread takes on from the queue
@@ -296,7 +311,7 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, std::size_t cut1, std:
             if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
                 OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, done);
         } else {
-            const int side = isFolder(step.entry1) ? 1 : 2;
+            const int side = IsFolder(step.entry1) ? 1 : 2;
             OfferNotRead(relative1, side == 1 ? *step.entry1 : *step.entry2, side);
         }
         if (PumpMessages())
