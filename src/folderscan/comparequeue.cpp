@@ -1,7 +1,5 @@
 #include "folderscan/comparequeue.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 namespace lindo {
@@ -24,7 +22,7 @@ CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vect
     : m_count(count)
     , m_compare(std::move(compare))
     , m_batchStarts(std::move(batchStarts))
-    , m_done(new Done[count])
+    , m_done(new Result[count])
     , m_ready(new std::atomic<bool>[count])
 {
     for (std::size_t n = 0; n < count; ++n)
@@ -83,14 +81,14 @@ void CompareQueue::Work()
     }
 }
 
-void CompareQueue::Store(std::size_t index, Done done)
+void CompareQueue::Store(std::size_t index, Result result)
 {
-    m_done[index] = std::move(done);
+    m_done[index] = result;
     m_ready[index].store(true, std::memory_order_release);
     m_ready[index].notify_one();
 }
 
-CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
+CompareQueue::Result CompareQueue::Take(std::size_t index, FileComparer &comparer)
 {
     const std::size_t batch = BatchOf(index);
     std::size_t expected = batch;
@@ -109,21 +107,6 @@ CompareQueue::Done CompareQueue::Take(std::size_t index, FileComparer &comparer)
         CompareBatch(ahead, comparer);
     }
     return m_done[index];
-}
-
-std::uint64_t CompareQueue::Stamp(const std::string &path)
-{
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0)
-        return 0;
-    std::uint64_t stamp = 1469598103934665603ull;
-    for (const std::uint64_t part :
-         {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-          static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_mtim.tv_sec),
-          static_cast<std::uint64_t>(status.st_mtim.tv_nsec), static_cast<std::uint64_t>(status.st_ctim.tv_sec),
-          static_cast<std::uint64_t>(status.st_ctim.tv_nsec), static_cast<std::uint64_t>(status.st_mode)})
-        stamp = (stamp ^ part) * 1099511628211ull;
-    return stamp | 1; // never 0
 }
 
 } // namespace lindo

@@ -20,17 +20,9 @@ namespace lindo {
 
 class CompareQueue {
 public:
-    // What a pair's files looked like when they were compared, to tell
-    // whether either has changed since.
-    struct Snapshot {
-        std::uint64_t stamp[2] = {0, 0};
-    };
-    struct Done {
-        FileComparer::Result result;
-        Snapshot snapshot;
-    };
+    using Result = FileComparer::Result;
     // Compares pair `index` with the given comparer.
-    using CompareFunction = std::function<Done(std::size_t index, FileComparer &comparer)>;
+    using CompareFunction = std::function<Result(std::size_t index, FileComparer &comparer)>;
 
     // `count` pairs, each compared by `compare`. A thread takes the pairs a
     // batch at a time: the batches begin at the indexes in `batchStarts`
@@ -45,15 +37,12 @@ public:
 
     // The result of pair `index`; indexes must be asked in rising order.
     // Meanwhile the calling thread may compare later pairs.
-    Done Take(std::size_t index, FileComparer &comparer);
-
-    // A fingerprint of a file as it is now (0 when it cannot be looked up).
-    static std::uint64_t Stamp(const std::string &path);
+    Result Take(std::size_t index, FileComparer &comparer);
 
 private:
     void Work();
     void ReleasePlacements();
-    void Store(std::size_t index, Done done);
+    void Store(std::size_t index, Result result);
     std::size_t BatchCount() const;
     std::size_t BatchOf(std::size_t index) const;
     void CompareBatch(std::size_t batch, FileComparer &comparer);
@@ -63,7 +52,7 @@ private:
     const std::vector<std::size_t> m_batchStarts;
     std::atomic<std::size_t> m_next{0}; // the next batch nobody has taken
     std::atomic<bool> m_cancel{false};
-    std::unique_ptr<Done[]> m_done;
+    std::unique_ptr<Result[]> m_done;
     std::unique_ptr<std::atomic<bool>[]> m_ready; // whether m_done holds the pair's result
     std::vector<std::thread> m_workers;
     std::vector<std::unique_ptr<KeptOffStarter>> m_placements; // one per worker

@@ -14,6 +14,18 @@ namespace lindo {
 
 namespace {
 
+std::uint64_t StampOf(const struct stat &status)
+{
+    std::uint64_t stamp = 1469598103934665603ull;
+    for (const std::uint64_t part :
+         {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_mtim.tv_sec),
+          static_cast<std::uint64_t>(status.st_mtim.tv_nsec), static_cast<std::uint64_t>(status.st_ctim.tv_sec),
+          static_cast<std::uint64_t>(status.st_ctim.tv_nsec), static_cast<std::uint64_t>(status.st_mode)})
+        stamp = (stamp ^ part) * 1099511628211ull;
+    return stamp | 1; // never 0
+}
+
 // A regular file, looked up beforehand, open for reading; closed when the
 // object goes away.
 class ReadableFile {
@@ -86,6 +98,7 @@ private:
 struct PathLookUp {
     enum class Type { Absent, Regular, Special, Unreadable } type = Type::Absent;
     struct stat status {};
+    bool looked = false; // whether `status` holds what the path names (a link followed)
     int error = 0;
     int fd = -1; // the file, when it was opened to be looked up
 
@@ -95,11 +108,13 @@ struct PathLookUp {
             fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
             if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
                 type = Type::Regular;
+                looked = true;
                 return;
             }
             Close();
         }
         if (fstatat(place.folder, place.name, &status, 0) == 0) {
+            looked = true;
             if (S_ISREG(status.st_mode))
                 type = Type::Regular;
             else if (!S_ISDIR(status.st_mode))
@@ -126,6 +141,8 @@ struct PathLookUp {
     }
 
     bool IsThere() const { return type != Type::Absent; }
+    // What FileComparer::Stamp gives for the path as it was looked up.
+    std::uint64_t Stamp() const { return looked ? StampOf(status) : 0; }
     FileComparer::Kind Kind() const
     {
         if (S_ISFIFO(status.st_mode))
@@ -168,6 +185,12 @@ FileComparer::~FileComparer()
                 close(handles[side].fd);
         }
     }
+}
+
+std::uint64_t FileComparer::Stamp(const std::string &path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? StampOf(status) : 0;
 }
 
 void FileComparer::SetRoots(std::string_view root1, std::string_view root2)
@@ -218,6 +241,8 @@ FileComparer::Result FileComparer::Compare(const std::string &path1, const std::
     const Place place2 = PlaceOf(1, path2);
     PathLookUp look1(place1, listedRegular1);
     PathLookUp look2(place2, listedRegular2);
+    result.stamps[0] = look1.Stamp();
+    result.stamps[1] = look2.Stamp();
     if (DecideIrregular(look1, look2, result))
         return result;
     result.time1 = static_cast<std::int64_t>(look1.status.st_mtime);

@@ -36,7 +36,14 @@ public:
         std::int64_t time2 = 0;
         int error = 0;            // Unreadable1/2: why (an errno value)
         Kind kind = Kind::Pipe;   // Special: side 1's kind when it is special, else side 2's
+        // Each path's Stamp as it was looked up for this comparison.
+        std::uint64_t stamps[2] = {0, 0};
     };
+
+    // A fingerprint of what a path names now (links followed): its identity,
+    // size, times and type; 0 when nothing can be looked up there. A file
+    // changed or replaced since gets another.
+    static std::uint64_t Stamp(const std::string &path);
 
     // Only regular files (symbolic links followed) are ever opened: what a
     // path names is looked up first, so a device is never opened (opening

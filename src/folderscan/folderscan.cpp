@@ -279,12 +279,8 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
             JoinPathInto(full1, start1, relative(step, 1));
             JoinPathInto(full2, start2, relative(step, 2));
             comparer.SetRoots(start1, start2);
-            CompareQueue::Done done;
-            if (checkAhead)
-                done.snapshot = {{CompareQueue::Stamp(full1), CompareQueue::Stamp(full2)}};
-            done.result = comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
-                                           step.entry2 && step.entry2->regularFile);
-            return done;
+            return comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
+                                    step.entry2 && step.entry2->regularFile);
         },
         std::move(batchStarts));
 
@@ -305,11 +301,11 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
         const Step &step = steps[n];
         const std::string_view relative1 = relative(step, 1);
         if (next < compared.size() && compared[next] == n) {
-            const CompareQueue::Done done = queue.Take(next++, aheadComparer);
+            const FileComparer::Result taken = queue.Take(next++, aheadComparer);
             // The other side's files below a folder that one side could not
             // open were not compared: that folder's own row says so.
             if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
-                OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, done);
+                OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, taken);
         } else {
             const int side = IsFolder(step.entry1) ? 1 : 2;
             OfferNotRead(relative1, side == 1 ? *step.entry1 : *step.entry2, side);
@@ -322,20 +318,20 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
 // Offers a pair compared ahead, or compares it again when the folder boxes
 // or the files have changed since.
 void FolderScan::OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
-                            const std::string &start2, bool checkFiles, const CompareQueue::Done &done)
+                            const std::string &start2, bool checkFiles, const FileComparer::Result &taken)
 {
     const std::string folder1 = m_host.FolderPath(1);
     const std::string folder2 = m_host.FolderPath(2);
     if (folder1 == start1 && folder2 == start2 && !checkFiles) {
-        OfferResult(relative1, folder1, relative2, folder2, done.result);
+        OfferResult(relative1, folder1, relative2, folder2, taken);
         return;
     }
     const std::string full1 = JoinPath(folder1, relative1);
     const std::string full2 = JoinPath(folder2, relative2);
     const bool unchanged = folder1 == start1 && folder2 == start2
-                           && done.snapshot.stamp[0] == CompareQueue::Stamp(full1)
-                           && done.snapshot.stamp[1] == CompareQueue::Stamp(full2);
-    OfferResult(relative1, folder1, relative2, folder2, unchanged ? done.result : m_comparer.Compare(full1, full2));
+                           && taken.stamps[0] == FileComparer::Stamp(full1)
+                           && taken.stamps[1] == FileComparer::Stamp(full2);
+    OfferResult(relative1, folder1, relative2, folder2, unchanged ? taken : m_comparer.Compare(full1, full2));
 }
 
 void FolderScan::OfferNotRead(std::string_view relativePath, const FolderEntry &folder, int side)

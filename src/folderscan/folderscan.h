@@ -116,7 +116,7 @@ private:
     void RunSteps(const std::vector<Step> &steps, const std::vector<std::size_t> &compared,
                   std::vector<std::size_t> batchStarts, std::size_t cut1, std::size_t cut2);
     void OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
-                    const std::string &start2, bool checkFiles, const CompareQueue::Done &done);
+                    const std::string &start2, bool checkFiles, const FileComparer::Result &taken);
     void OfferResult(std::string_view relativePath1, const std::string &folder1, std::string_view relativePath2,
                      const std::string &folder2, const FileComparer::Result &result);
     void OfferNotRead(std::string_view relativePath, const FolderEntry &folder, int side);
