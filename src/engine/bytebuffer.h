@@ -11,30 +11,8 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
-#include <sys/mman.h>
 
 namespace lindo {
-
-// Asks for the whole 2 MiB pages inside a large block that is about to be
-// filled: a million-line file's buffers otherwise cost tens of thousands of
-// page faults, a large share of a whole comparison. Only advice; nothing
-// depends on it being taken.
-inline void AdviseHugePages(const void *data, std::size_t bytes)
-{
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    if (bytes < 2 * kHugePage)
-        return;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
 
 class ByteBuffer {
 public:

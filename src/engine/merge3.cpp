@@ -127,7 +127,7 @@ private:
 // no line end, goes by the line before it. -1 when it cannot tell.
 int EndsInCrLf(const Merge3Text &text, std::int32_t line)
 {
-    const std::vector<std::string_view> &lines = text.lines;
+    const Merge3Lines &lines = text.lines;
     if (lines.empty())
         return -1;
     std::string_view text1 = lines[static_cast<std::size_t>(line)];
@@ -289,8 +289,6 @@ void CutMerge3Lines(Merge3Text &text)
     text.lines.clear();
     const std::string_view bytes = text.bytes.View();
     text.lines.reserve(CountLines(bytes));
-    // A million lines' views are tens of megabytes, touched once each.
-    AdviseHugePages(text.lines.data(), text.lines.capacity() * sizeof(std::string_view));
     std::size_t start = 0;
     while (start < bytes.size()) {
         const void *lineFeed = std::memchr(bytes.data() + start, '\n', bytes.size() - start);

@@ -9,6 +9,7 @@
 // The three files are indexed 0 (FILE1), 1 (BASE) and 2 (FILE2) throughout.
 
 #include "engine/bytebuffer.h"
+#include "engine/largeblock.h"
 #include "engine/textencoding.h"
 
 #include <array>
@@ -27,9 +28,12 @@ inline constexpr int kMerge3Second = 2;
 // One of the three files: its text as UTF-8, and its lines, each viewing the
 // text with its own line end (LF or CR LF); only the last may lack one. A
 // file read as valid UTF-8 without a BOM keeps its bytes as they are.
+// A file's lines, each viewing its bytes; large lists in huge pages.
+using Merge3Lines = LargeVector<std::string_view>;
+
 struct Merge3Text {
     ByteBuffer bytes;
-    std::vector<std::string_view> lines;
+    Merge3Lines lines;
     TextEncoding encoding; // what the file's bytes were read as
     bool nonAscii = false; // whether the text holds anything outside ASCII
 };

@@ -26,7 +26,7 @@ enum Disposition : std::uint8_t { kNoMatch = 0, kMatched = 1, kCommon = 2 };
 // clear flag on either side of the file, so that group walks need no bounds.
 struct DiffFile {
     const std::uint32_t *ids = nullptr;
-    const std::vector<std::string_view> *lines = nullptr;
+    const Merge3Lines *lines = nullptr;
     std::int32_t size = 0;
     std::vector<std::uint8_t> changedStore;
     std::uint8_t *changed = nullptr;
@@ -35,7 +35,7 @@ struct DiffFile {
     std::vector<std::uint32_t> kept;
     std::vector<std::uint8_t> keptChanged;
 
-    DiffFile(const std::vector<std::uint32_t> &lineIds, const std::vector<std::string_view> &texts)
+    DiffFile(const Merge3Ids &lineIds, const Merge3Lines &texts)
         : ids(lineIds.data()), lines(&texts), size(static_cast<std::int32_t>(lineIds.size())),
           changedStore(lineIds.size() + 2, 0), changed(changedStore.data() + 1)
     {
@@ -225,7 +225,7 @@ std::vector<Merge3Hunk> CollectHunks(const DiffFile &base, const DiffFile &side)
 
 // How many times each base text occurs among ids, up to a limit above
 // every one KeepLines tells counts apart by.
-std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std::uint32_t texts)
+std::vector<std::uint16_t> CountTexts(const Merge3Ids &ids, std::uint32_t texts)
 {
     static_assert(kCommonLineMatches < 0xFFFF);
     std::vector<std::uint16_t> counts(texts, 0);
@@ -237,17 +237,15 @@ std::vector<std::uint16_t> CountTexts(const std::vector<std::uint32_t> &ids, std
 }
 
 // The base's distinct texts, found by their tags in an open-addressed table.
-// Sizes a fresh list of line numbers, in whole huge pages where it is large.
-void Size(std::vector<std::uint32_t> &ids, std::size_t count)
+void Size(Merge3Ids &ids, std::size_t count)
 {
     ids.reserve(count);
-    AdviseHugePages(ids.data(), ids.capacity() * sizeof(std::uint32_t));
     ids.resize(count);
 }
 
 class BaseTexts {
 public:
-    explicit BaseTexts(const std::vector<std::string_view> &baseLines)
+    explicit BaseTexts(const Merge3Lines &baseLines)
         : m_baseLines(baseLines), m_mask(std::bit_ceil(std::max<std::size_t>(16, baseLines.size() * 2)) - 1),
           m_slots(m_mask + 1)
     {
@@ -255,7 +253,7 @@ public:
     }
 
     // Numbers every base line; a text seen before gets its number again.
-    void NumberBase(std::vector<std::uint32_t> &ids)
+    void NumberBase(Merge3Ids &ids)
     {
         Size(ids, m_baseLines.size());
         NumberLines(m_baseLines, ids, [this](std::string_view text, std::uint32_t tag, std::size_t line) {
@@ -266,8 +264,7 @@ public:
     // Numbers a side's lines. Most lines of a side are the base's lines in
     // the base's order: each is first compared with the base line after the
     // last one it matched, and only looked up when that fails.
-    void NumberSide(const std::vector<std::string_view> &lines, const std::vector<std::uint32_t> &baseIds,
-                    std::vector<std::uint32_t> &ids) const
+    void NumberSide(const Merge3Lines &lines, const Merge3Ids &baseIds, Merge3Ids &ids) const
     {
         Size(ids, lines.size());
         std::size_t expected = 0;
@@ -322,7 +319,7 @@ private:
     // Calls find for every line with its tag, having asked for the line's
     // slot kLookAhead lines before: the table is far larger than the caches.
     template <typename FindFn>
-    void NumberLines(const std::vector<std::string_view> &lines, std::vector<std::uint32_t> &ids, FindFn &&find)
+    void NumberLines(const Merge3Lines &lines, Merge3Ids &ids, FindFn &&find)
     {
         std::uint32_t tags[kLookAhead];
         const std::size_t count = lines.size();
@@ -341,7 +338,7 @@ private:
         }
     }
 
-    const std::vector<std::string_view> &m_baseLines;
+    const Merge3Lines &m_baseLines;
     std::size_t m_mask;
     std::vector<Slot> m_slots;
     std::vector<std::uint32_t> m_firstLine; // of each text, by id

@@ -31,8 +31,11 @@ struct Merge3Hunk {
 // among the base's texts. A side line whose text the base lacks is kNoBaseText.
 inline constexpr std::uint32_t kNoBaseText = 0xFFFFFFFFu;
 
+// The number of each line of one file; large lists in huge pages.
+using Merge3Ids = LargeVector<std::uint32_t>;
+
 struct Merge3LineIds {
-    std::array<std::vector<std::uint32_t>, 3> ids;
+    std::array<Merge3Ids, 3> ids;
     std::uint32_t texts = 0; // distinct texts of the base
 };
 

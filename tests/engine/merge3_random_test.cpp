@@ -191,12 +191,15 @@ TEST(Merge3Property, StretchesCoverEveryLineAndSayTruthfullyWhatChanged)
             EXPECT_EQ(TakeSide(merged, true), first) << "round " << round;
             EXPECT_EQ(TakeSide(merged, false), second) << "round " << round;
         }
-        if (triple[2] == base)
+        if (triple[2] == base) {
             EXPECT_EQ(merged, texts[0].bytes.View()) << "round " << round;
-        if (triple[0] == base)
+        }
+        if (triple[0] == base) {
             EXPECT_EQ(merged, texts[2].bytes.View()) << "round " << round;
-        if (result.conflicts == 0)
+        }
+        if (result.conflicts == 0) {
             EXPECT_EQ(first, second) << "round " << round;
+        }
     }
 }
 
