@@ -18,10 +18,12 @@ std::size_t WorkerCount(std::size_t pairs)
 
 } // namespace
 
-CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts)
+CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts,
+                           std::array<std::string, 2> roots)
     : m_count(count)
     , m_compare(std::move(compare))
     , m_batchStarts(std::move(batchStarts))
+    , m_roots(std::move(roots))
     , m_done(new Result[count])
     , m_ready(new std::atomic<bool>[count])
 {
@@ -72,6 +74,7 @@ void CompareQueue::Work()
 {
     FileComparer comparer;
     comparer.KeepFolders();
+    comparer.SetRoots(m_roots[0], m_roots[1]);
     comparer.SetCancelFlag(&m_cancel);
     while (!m_cancel.load(std::memory_order_relaxed)) {
         const std::size_t batch = m_next.fetch_add(1);

@@ -9,10 +9,12 @@
 
 #include "engine/threadplacement.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,8 +30,10 @@ public:
     // batch at a time: the batches begin at the indexes in `batchStarts`
     // (rising, the first 0; empty only when there are no pairs). Pairs of
     // one folder are best one batch: the thread that compares them looks
-    // their folder up once.
-    CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts);
+    // their folder up once. The workers' comparers keep their folders and
+    // look them up from `roots`, the folders the two trees begin at.
+    CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts,
+                 std::array<std::string, 2> roots);
     // Stops the workers (a comparison under way is cut short) and waits for them.
     ~CompareQueue();
     CompareQueue(const CompareQueue &) = delete;
@@ -50,6 +54,7 @@ private:
     const std::size_t m_count;
     const CompareFunction m_compare;
     const std::vector<std::size_t> m_batchStarts;
+    const std::array<std::string, 2> m_roots;
     std::atomic<std::size_t> m_next{0}; // the next batch nobody has taken
     std::atomic<bool> m_cancel{false};
     std::unique_ptr<Result[]> m_done;

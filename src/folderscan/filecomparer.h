@@ -68,8 +68,7 @@ public:
 
     // With KeepFolders: the folders the compared trees of side 1 and 2 begin
     // at. A folder below one is looked up from the root's own handle, which
-    // walks only the part of its path below the root. Cheap to call again
-    // with the same roots.
+    // walks only the part of its path below the root.
     void SetRoots(std::string_view root1, std::string_view root2);
 
     // Where a file is: a folder handle (or the current folder's mark) and a

@@ -278,11 +278,10 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
             thread_local std::string full2;
             JoinPathInto(full1, start1, relative(step, 1));
             JoinPathInto(full2, start2, relative(step, 2));
-            comparer.SetRoots(start1, start2);
             return comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
                                     step.entry2 && step.entry2->regularFile);
         },
-        std::move(batchStarts));
+        std::move(batchStarts), {start1, start2});
 
     // The folded relative paths of the folders each side could not open or
     // did not follow.
@@ -296,6 +295,7 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
     }
     FileComparer aheadComparer; // for the pairs this thread takes on from the queue
     aheadComparer.KeepFolders();
+    aheadComparer.SetRoots(start1, start2);
     std::size_t next = 0;
     for (std::size_t n = 0; n < steps.size(); ++n) {
         const Step &step = steps[n];
