@@ -17,38 +17,44 @@ public:
     static constexpr std::int32_t kRepeated = -1; // occurs more than once among the range's unmatched lines
     static constexpr std::int32_t kAbsent = -2;   // does not occur there
 
-    explicit UniqueLineIndex(std::uint32_t idCount) : m_index(idCount, 0), m_stamp(idCount, 0) {}
+    explicit UniqueLineIndex(std::uint32_t idCount) : m_entries(idCount) {}
 
     // Rebuilds the map over lines first..last (inclusive), entering only
     // lines that are unmatched right now.
     void Build(const DiffLines &lines, int first, int last)
     {
         if (++m_generation == 0) { // wrapped: old stamps could look current
-            std::fill(m_stamp.begin(), m_stamp.end(), 0);
+            std::fill(m_entries.begin(), m_entries.end(), Entry{});
             m_generation = 1;
         }
         for (int i = first; i <= last; ++i) {
             const DiffLine &line = lines[static_cast<std::size_t>(i)];
             if (line.link != -1)
                 continue;
-            const std::uint32_t id = line.textId;
-            if (m_stamp[id] != m_generation) {
-                m_stamp[id] = m_generation;
-                m_index[id] = i;
+            Entry &entry = m_entries[line.textId];
+            if (entry.stamp != m_generation) {
+                entry.stamp = m_generation;
+                entry.index = i;
             } else {
-                m_index[id] = kRepeated;
+                entry.index = kRepeated;
             }
         }
     }
 
     std::int32_t Lookup(std::uint32_t id) const
     {
-        return m_stamp[id] == m_generation ? m_index[id] : kAbsent;
+        const Entry &entry = m_entries[id];
+        return entry.stamp == m_generation ? entry.index : kAbsent;
     }
 
 private:
-    LargeVector<std::int32_t> m_index;
-    LargeVector<std::uint32_t> m_stamp;
+    // An id's line and stamp side by side: one cache line to look at, and
+    // one block (in a whole huge page when it is large) to make.
+    struct Entry {
+        std::int32_t index = 0;
+        std::uint32_t stamp = 0;
+    };
+    LargeVector<Entry> m_entries;
     std::uint32_t m_generation = 0;
 };
 
