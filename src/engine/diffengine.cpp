@@ -45,16 +45,8 @@ void TagFirstSide(DiffLines &lines, const LineKeyOptions &options, std::size_t t
         TagLines(lines, 0, count, options);
         return;
     }
-    std::array<bool, 2> outOfMemory{};
-    RunBoth([&](std::size_t n) {
-        try {
-            TagLines(lines, n == 0 ? 0 : count / 2, n == 0 ? count / 2 : count, options);
-        } catch (const std::bad_alloc &) {
-            outOfMemory[n] = true;
-        }
-    });
-    if (outOfMemory[0] || outOfMemory[1])
-        throw std::bad_alloc();
+    RunBothPassingOn(
+        [&](std::size_t n) { TagLines(lines, n == 0 ? 0 : count / 2, n == 0 ? count / 2 : count, options); });
 }
 
 // Decodes buffer to UTF-8 and looks at its line ends, before anything views its bytes.
@@ -110,7 +102,7 @@ bool DiffEngine::Load(const std::string &path1, const std::string &path2)
                 forms[n] = ReadForm(buffers[n], fallback);
                 if (n == 1 && buffers[1].Size() >= compactSecondFrom)
                     return;
-                ReadLines(buffers[n].View(), lines[n], false);
+                ReadLines(buffers[n].View(), lines[n]);
                 cut[n] = true;
             } catch (const std::bad_alloc &) {
                 errors[n] = ENOMEM;
@@ -164,25 +156,17 @@ void DiffEngine::Prepare(std::array<ByteBuffer, 2> &buffers, bool sameBytes, std
         // copy of its lines for side 2. Twin lines are linked without any
         // lookup, so they need neither tags nor ids.
         buffers[1].Clear();
-        ReadLines(buffers[0].View(), lines[0], false);
+        ReadLines(buffers[0].View(), lines[0]);
         lines[1].assign(lines[0].begin(), lines[0].end());
         twinLines = true;
     } else if (compact) {
         if (!cut[0])
-            ReadLines(buffers[0].View(), lines[0], false); // side 2 is cut while it is interned, below
+            ReadLines(buffers[0].View(), lines[0]); // side 2 is cut while it is interned, below
     } else if (!cut[0] || !cut[1]) {
-        std::array<bool, 2> outOfMemory{};
-        RunBoth([&](std::size_t n) {
-            if (cut[n])
-                return;
-            try {
-                ReadLines(buffers[n].View(), lines[n], false);
-            } catch (const std::bad_alloc &) {
-                outOfMemory[n] = true;
-            }
+        RunBothPassingOn([&](std::size_t n) {
+            if (!cut[n])
+                ReadLines(buffers[n].View(), lines[n]);
         });
-        if (outOfMemory[0] || outOfMemory[1])
-            throw std::bad_alloc();
     }
     // Side 2's lines are tagged only where they differ from side 1's, as
     // they are interned; with options, lines are tagged and interned by key.

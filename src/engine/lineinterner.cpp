@@ -173,7 +173,7 @@ std::uint32_t InternCompacting(DiffLines &lines1, ByteBuffer &bytes2, DiffLines 
             }
         }
         const std::size_t from = lines2.size();
-        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2, false);
+        CutLines(std::string_view(p, static_cast<std::size_t>(chunkEnd - p)), lines2);
         InternSecond(table, lines1, lines2, from, guess, [&](DiffLine &line, const DiffLine *sameText) {
             if (sameText) {
                 line.text = sameText->text;

@@ -11,7 +11,6 @@
 #include "engine/runboth.h"
 
 #include <cstdint>
-#include <exception>
 #include <vector>
 
 namespace lindo {
@@ -45,24 +44,5 @@ void NumberMerge3Lines(const std::array<const Merge3Text *, 3> &texts, Merge3Lin
 // file order.
 std::vector<Merge3Hunk> DiffMerge3Side(const std::array<const Merge3Text *, 3> &texts, const Merge3LineIds &lineIds,
                                        int side);
-
-// RunBoth for work that may throw (running out of memory): what either half
-// throws is thrown again here, once both have ended.
-template <typename Work>
-void RunBothPassingOn(Work &&work)
-{
-    std::array<std::exception_ptr, 2> thrown;
-    RunBoth([&](std::size_t n) {
-        try {
-            work(n);
-        } catch (...) {
-            thrown[n] = std::current_exception();
-        }
-    });
-    for (const std::exception_ptr &exception : thrown) {
-        if (exception)
-            std::rethrow_exception(exception);
-    }
-}
 
 } // namespace lindo

@@ -4,6 +4,8 @@
 
 #include "engine/threadplacement.h"
 
+#include <array>
+#include <exception>
 #include <system_error>
 #include <thread>
 
@@ -27,6 +29,25 @@ void RunBoth(Work &&work)
     placement.Release();
     if (other.joinable())
         other.join();
+}
+
+// RunBoth for work that may throw (running out of memory): what either half
+// throws is thrown again here, once both have ended.
+template <typename Work>
+void RunBothPassingOn(Work &&work)
+{
+    std::array<std::exception_ptr, 2> thrown;
+    RunBoth([&](std::size_t n) {
+        try {
+            work(n);
+        } catch (...) {
+            thrown[n] = std::current_exception();
+        }
+    });
+    for (const std::exception_ptr &exception : thrown) {
+        if (exception)
+            std::rethrow_exception(exception);
+    }
 }
 
 } // namespace lindo

@@ -281,16 +281,16 @@ std::size_t CountLines(std::string_view bytes)
     return count;
 }
 
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags)
+void CutLines(std::string_view bytes, DiffLines &lines)
 {
     const char *const begin = bytes.data();
     const char *const end = begin + bytes.size();
-    auto emit = [&lines, tags](const char *start, const char *lineEnd, bool endedByLineFeed) {
+    auto emit = [&lines](const char *start, const char *lineEnd, bool endedByLineFeed) {
         std::size_t length = static_cast<std::size_t>(lineEnd - start);
         if (endedByLineFeed && length > 0 && start[length - 1] == '\r')
             --length; // CR LF is one line end; only the one CR right before the LF
         const std::string_view text(start, length);
-        lines.push_back(DiffLine{text, -1, tags ? TextTag(text) : 0});
+        lines.push_back(DiffLine{text, -1, 0});
     };
     const char *lineStart = begin;
     const char *p = begin;
@@ -313,12 +313,12 @@ void CutLines(std::string_view bytes, DiffLines &lines, bool tags)
         emit(lineStart, end, false);
 }
 
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags)
+void ReadLines(std::string_view bytes, DiffLines &lines)
 {
     lines.clear();
     const std::size_t count = CountLines(bytes);
     lines.reserve(count);
-    CutLines(bytes, lines, tags);
+    CutLines(bytes, lines);
 }
 
 void TagLines(DiffLines &lines, std::size_t from, std::size_t to, const LineKeyOptions &keys)

@@ -27,16 +27,15 @@ int ReadFileBytes(const std::string &path, ByteBuffer &buffer);
 int ReadAllBytesComparing(int fd, std::string_view reference, ByteBuffer &buffer, bool &same);
 int ReadFileBytesComparing(const std::string &path, std::string_view reference, ByteBuffer &buffer, bool &same);
 
-// Cuts bytes into lines (each with link -1); the texts view into bytes. Each
-// line's textId holds its TextTag until the lines are interned, or 0 when
-// tags is false (TagLines can add them later).
-void ReadLines(std::string_view bytes, DiffLines &lines, bool tags = true);
+// Cuts bytes into lines (each with link -1 and textId 0, until TagLines
+// tags them); the texts view into bytes.
+void ReadLines(std::string_view bytes, DiffLines &lines);
 
 // The number of lines ReadLines cuts from bytes.
 std::size_t CountLines(std::string_view bytes);
 
 // ReadLines without emptying or reserving: appends the lines of bytes.
-void CutLines(std::string_view bytes, DiffLines &lines, bool tags);
+void CutLines(std::string_view bytes, DiffLines &lines);
 
 // Sets the textId of lines[from, to) to the tag of its text's key under
 // keys (a KeyTagger's; with no option set, the text's TextTag).

@@ -207,14 +207,6 @@ void FileComparer::SetRoots(std::string_view root1, std::string_view root2)
     }
 }
 
-int FileComparer::OpenFolder(int side, const std::string &folder) const
-{
-    const FolderHandle &root = m_roots[side];
-    const char *below = root.fd >= 0 ? PathBelow(root.path, folder) : nullptr;
-    return below ? openat(root.fd, below, O_PATH | O_DIRECTORY | O_CLOEXEC)
-                 : open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-}
-
 FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
 {
     const std::size_t cut = path.rfind('/');
@@ -226,7 +218,8 @@ FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
         if (handle.fd >= 0)
             close(handle.fd);
         handle.path.assign(folder);
-        handle.fd = OpenFolder(side, handle.path);
+        const FolderHandle &root = m_roots[side];
+        handle.fd = OpenFolderBelow(root.fd, root.path, handle.path, O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     if (handle.fd < 0)
         return {AT_FDCWD, path.c_str()};

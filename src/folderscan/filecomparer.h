@@ -90,7 +90,6 @@ private:
         int fd = -1;
     };
     Place PlaceOf(int side, const std::string &path);
-    int OpenFolder(int side, const std::string &folder) const;
 
     bool m_keepFolders = false;
     FolderHandle m_folders[2];

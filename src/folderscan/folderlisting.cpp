@@ -213,9 +213,9 @@ private:
         if (isRoot) {
             m_rootPath = openPath;
             m_root = open(openPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            return open(openPath.c_str(), kFlags);
         }
-        const char *below = isRoot || m_root < 0 ? nullptr : PathBelow(m_rootPath, openPath);
-        return below ? openat(m_root, below, kFlags) : open(openPath.c_str(), kFlags);
+        return OpenFolderBelow(m_root, m_rootPath, openPath, kFlags);
     }
 
     int m_root = -1;        // the root folder, for looking up those below it

@@ -1,5 +1,6 @@
 #include "folderscan/folderpath.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,6 +52,12 @@ const char *PathBelow(std::string_view root, const std::string &path)
     else if (!IsPathSeparator(root.back()))
         return nullptr; // another folder whose name begins with the root's
     return *below != '\0' ? below : nullptr;
+}
+
+int OpenFolderBelow(int rootHandle, std::string_view root, const std::string &path, int flags)
+{
+    const char *below = rootHandle >= 0 ? PathBelow(root, path) : nullptr;
+    return below ? openat(rootHandle, below, flags) : open(path.c_str(), flags);
 }
 
 std::string LowerCase(std::string_view text)

@@ -30,4 +30,10 @@ int CompareNoCase(std::string_view a, std::string_view b);
 // Points into `path`.
 const char *PathBelow(std::string_view root, const std::string &path);
 
+// Opens the folder at `path` with `flags` (open(2)'s): by its part below
+// `root` through `rootHandle`, an open handle on `root`, when it lies below
+// it, which the system walks in fewer steps than the whole path; else (and
+// when `rootHandle` is -1) by the whole path. A handle, or -1 with errno set.
+int OpenFolderBelow(int rootHandle, std::string_view root, const std::string &path, int flags);
+
 } // namespace lindo

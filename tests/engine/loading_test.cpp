@@ -257,6 +257,7 @@ TEST(CompactingLoad, SecondSideKeepsOnlyTheTextsTheFirstLacks)
     const std::string second = "}\nnew one\r\nshared\nnew one\n" + std::string(40, 'x') + "\n}\n\nnew two";
     DiffLines lines1;
     ReadLines(first, lines1);
+    TagLines(lines1, 0, lines1.size(), {});
     ByteBuffer bytes2(second);
     DiffLines lines2;
     InternCompacting(lines1, bytes2, lines2, 7);
