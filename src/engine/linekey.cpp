@@ -1,5 +1,6 @@
 #include "engine/linekey.h"
 
+#include "engine/squeezeblanks.h"
 #include "engine/texthash.h"
 
 #include <algorithm>
@@ -32,61 +33,6 @@ void FoldCase(std::string &text)
     }
     for (; at < size; ++at)
         bytes[at] = FoldedAscii(bytes[at]);
-}
-
-// The high bit of every byte of word that is blank space, nothing else: the
-// bytes of tab to carriage return, and the blank.
-std::uint64_t BlankBytes(std::uint64_t word)
-{
-    const std::uint64_t low = word & ~kHighBits;
-    const std::uint64_t atLeastTab = low + kEveryByte * (0x80 - '\t');
-    const std::uint64_t aboveCr = low + kEveryByte * (0x80 - '\r' - 1);
-    return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
-}
-
-static_assert(std::endian::native == std::endian::little, "SqueezeBlanks counts a word's bytes in little-endian order");
-
-// Writes the key of text, but for its case folding, to out (room for
-// text.size() + 8 bytes) and returns its length. A run of blank space leaves
-// one blank behind only when more text follows it and runs are not dropped
-// altogether. Eight bytes at a time, without branches inside a word: a
-// multiplication counts, for each byte, the bytes before it that stay, which
-// is where it goes, so every byte is stored at once, and a byte that goes
-// is overwritten by the next one that stays (a blank stays, as a ' ', only
-// under -b and only as the first of its run).
-std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
-{
-    constexpr std::uint64_t kBlank = kEveryByte * ' ';
-    std::size_t length = 0;
-    std::uint64_t blankBefore = 0; // 0x80 when the word before ended in a blank
-    for (std::size_t at = 0; at < text.size(); at += 8) {
-        std::uint64_t word = kBlank;
-        if (text.size() - at >= 8)
-            std::memcpy(&word, text.data() + at, 8);
-        else // the last word is filled up with blanks: at the text's end they leave nothing
-            std::memcpy(&word, text.data() + at, text.size() - at);
-        const std::uint64_t blanks = BlankBytes(word);
-        if (blanks == 0) {
-            std::memcpy(out + length, &word, 8);
-            length += 8;
-            blankBefore = 0;
-            continue;
-        }
-        const std::uint64_t goes = dropAll ? blanks : blanks & ((blanks << 8) | blankBefore);
-        blankBefore = blanks >> 56;
-        const std::uint64_t blankBytes = (blanks >> 7) * 0xFF;
-        const std::uint64_t squeezed = (word & ~blankBytes) | (kBlank & blankBytes);
-        const std::uint64_t stays = (~goes & kHighBits) >> 7;
-        const std::uint64_t upTo = stays * kEveryByte; // byte n: the bytes up to n that stay
-        const std::uint64_t before = upTo - stays;
-#pragma GCC unroll 8
-        for (unsigned n = 0; n < 64; n += 8)
-            out[length + ((before >> n) & 0xFF)] = static_cast<char>(squeezed >> n);
-        length += upTo >> 56;
-    }
-    if (!dropAll && length > 0 && out[length - 1] == ' ')
-        --length; // only the first blank of a run stays, and a run at the end leaves nothing
-    return length;
 }
 
 // Whether SqueezeBlanks would leave a text that neither starts with a blank
