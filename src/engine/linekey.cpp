@@ -4,7 +4,6 @@
 #include "engine/texthash.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace lindo {
@@ -20,6 +19,27 @@ std::uint64_t FoldedWord(std::uint64_t word)
     return word | (((atLeastA & ~aboveZ & ~word) & kHighBits) >> 2);
 }
 
+// Whether two texts are the same once their case is folded.
+bool SameFolded(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    std::size_t at = 0;
+    for (; a.size() - at >= 8; at += 8) {
+        std::uint64_t wordA;
+        std::uint64_t wordB;
+        std::memcpy(&wordA, a.data() + at, 8);
+        std::memcpy(&wordB, b.data() + at, 8);
+        if (FoldedWord(wordA) != FoldedWord(wordB))
+            return false;
+    }
+    for (; at < a.size(); ++at) {
+        if (FoldedAscii(a[at]) != FoldedAscii(b[at]))
+            return false;
+    }
+    return true;
+}
+
 void FoldCase(std::string &text)
 {
     char *const bytes = text.data();
@@ -33,37 +53,6 @@ void FoldCase(std::string &text)
     }
     for (; at < size; ++at)
         bytes[at] = FoldedAscii(bytes[at]);
-}
-
-// Whether SqueezeBlanks would leave a text that neither starts with a blank
-// nor ends with one as it is, or one that starts with a single blank
-// (under -b only). Eight bytes at a time; the last word may overlap the one
-// before it, which can only make a text look as if it needed squeezing.
-bool SqueezedInside(std::string_view text, bool dropAll)
-{
-    const std::size_t size = text.size();
-    if (size < 8) {
-        char squeezed[16];
-        return std::string_view(squeezed, SqueezeBlanks(text, dropAll, squeezed)) == text;
-    }
-    constexpr bool little = std::endian::native == std::endian::little;
-    constexpr std::uint64_t firstByte = little ? 0x80 : 0x80ull << 56;
-    constexpr std::uint64_t lastByte = little ? 0x80ull << 56 : 0x80;
-    bool blankBefore = false;
-    for (std::size_t at = 0;; at += 8) {
-        at = std::min(at, size - 8);
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        const std::uint64_t marked = BlankBytes(word);
-        // Only single blanks between other bytes stay.
-        if (marked != 0
-            && (dropAll || (marked & ~BytesEqualTo(word, ' ')) != 0 || (marked & (marked >> 8)) != 0
-                || (blankBefore && (marked & firstByte) != 0)))
-            return false;
-        blankBefore = (marked & lastByte) != 0;
-        if (at + 8 == size)
-            return true;
-    }
 }
 
 // Where the key of text, but for its case folding, is a piece of the text
@@ -85,7 +74,7 @@ bool NarrowToKey(std::string_view &text, bool dropAll)
         --begin;
     }
     const std::string_view piece = text.substr(begin, end - begin);
-    if (!SqueezedInside(piece, dropAll))
+    if (!SqueezedAlready(piece, dropAll))
         return false;
     text = piece;
     return true;
@@ -96,7 +85,7 @@ bool NarrowToKey(std::string_view &text, bool dropAll)
 void MakeLineKey(std::string_view text, const LineKeyOptions &options, std::string &key)
 {
     if (options.ignoreAllSpace || options.ignoreSpaceChange) {
-        key.resize(text.size() + 8);
+        key.resize(text.size() + kSqueezeRoom);
         key.resize(SqueezeBlanks(text, options.ignoreAllSpace, key.data()));
     } else {
         key.assign(text);
@@ -145,8 +134,21 @@ bool SameLineKey(std::string_view text1, std::string_view text2, const LineKeyOp
 {
     if (SameText(text1, text2))
         return true;
-    if (!options.ignoreAllSpace && !options.ignoreSpaceChange && text1.size() != text2.size())
+    const bool blanks = options.ignoreAllSpace || options.ignoreSpaceChange;
+    if (!blanks && text1.size() != text2.size())
         return false;
+    // Most lines are short: their keys are made whole, many bytes at a time,
+    // rather than read byte by byte.
+    constexpr std::size_t kShort = 256;
+    if (text1.size() <= kShort && text2.size() <= kShort) {
+        char room1[kShort + kSqueezeRoom];
+        char room2[kShort + kSqueezeRoom];
+        if (blanks) {
+            text1 = std::string_view(room1, SqueezeBlanks(text1, options.ignoreAllSpace, room1));
+            text2 = std::string_view(room2, SqueezeBlanks(text2, options.ignoreAllSpace, room2));
+        }
+        return options.ignoreCase ? SameFolded(text1, text2) : SameText(text1, text2);
+    }
     KeyReader reader1(text1, options);
     KeyReader reader2(text2, options);
     for (;;) {
@@ -163,8 +165,8 @@ std::uint32_t KeyTagger::Make(std::string_view text)
     // Most keys are a piece of the text with at most its case folded: hashed
     // where the text stands, the case folded as the tag reads the words.
     if ((m_options.ignoreAllSpace || m_options.ignoreSpaceChange) && !NarrowToKey(text, m_options.ignoreAllSpace)) {
-        if (m_room.size() < text.size() + 8)
-            m_room.resize(text.size() + 8);
+        if (m_room.size() < text.size() + kSqueezeRoom)
+            m_room.resize(text.size() + kSqueezeRoom);
         text = std::string_view(m_room.data(), SqueezeBlanks(text, m_options.ignoreAllSpace, m_room.data()));
     }
     if (m_options.ignoreCase)

@@ -52,10 +52,42 @@ std::size_t WithoutLastBlank(const char *out, std::size_t length, bool dropAll)
     return !dropAll && length > 0 && out[length - 1] == ' ' ? length - 1 : length;
 }
 
+// A blank at the end never stays.
+bool EndsInBlank(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    const auto last = static_cast<unsigned char>(text.back());
+    return last == ' ' || static_cast<unsigned>(last - '\t') <= '\r' - '\t';
+}
+
 #ifdef LINDO_GATHERING_SQUEEZE
+#if defined(__SANITIZE_ADDRESS__)
+#define LINDO_MASKED_LAST_LOAD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LINDO_MASKED_LAST_LOAD 1
+#endif
+#endif
+
+// The last, partial block of a text from at, with `outside` in the places
+// past its end. A load of a whole block there costs a fraction of a masked
+// one; it reads past the text only within the page the text ends on, which
+// is readable, but not where an address checker watches every byte.
+__attribute__((target("avx512f,avx512bw"))) inline __m512i LastBlock(std::string_view text, std::size_t at,
+                                                                     __m512i outside)
+{
+    const __mmask64 inside = (1ull << (text.size() - at)) - 1;
+#ifndef LINDO_MASKED_LAST_LOAD
+    constexpr std::uintptr_t kPage = 4096;
+    if ((reinterpret_cast<std::uintptr_t>(text.data() + at) & (kPage - 1)) <= kPage - 64)
+        return _mm512_mask_blend_epi8(inside, outside, _mm512_loadu_si512(text.data() + at));
+#endif
+    return _mm512_mask_loadu_epi8(outside, inside, text.data() + at);
+}
+
 // Sixty-four bytes at a time: blanks are found by two compares, and the
-// bytes that stay are gathered by one instruction. The last block's load
-// and store are masked, so nothing outside text and key is touched.
+// bytes that stay are gathered by one instruction.
 __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) std::size_t
 SqueezeBlanksByGathering(std::string_view text, bool dropAll, char *out)
 {
@@ -65,39 +97,57 @@ SqueezeBlanksByGathering(std::string_view text, bool dropAll, char *out)
     std::size_t length = 0;
     std::uint64_t blankBefore = 0; // 1 when the block before ended in a blank
     for (std::size_t at = 0; at < text.size(); at += 64) {
-        // A whole block is read and written as it stands: the key before it
-        // is no longer than the text before it.
-        const bool whole = text.size() - at >= 64;
-        const __mmask64 inside = whole ? ~0ull : (1ull << (text.size() - at)) - 1;
         // Past the text's end: blanks, which at its end leave nothing.
-        const __m512i bytes = whole ? _mm512_loadu_si512(text.data() + at)
-                                    : _mm512_mask_loadu_epi8(blank, inside, text.data() + at);
+        const __m512i bytes = text.size() - at >= 64 ? _mm512_loadu_si512(text.data() + at)
+                                                     : LastBlock(text, at, blank);
         const std::uint64_t blanks = _mm512_cmpeq_epi8_mask(bytes, blank)
                                      | _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, tab), tabToCr);
         const std::uint64_t goes = dropAll ? blanks : blanks & ((blanks << 1) | blankBefore);
         blankBefore = blanks >> 63;
         const __m512i squeezed = _mm512_mask_mov_epi8(bytes, blanks, blank);
         const __m512i packed = _mm512_maskz_compress_epi8(~goes, squeezed);
-        const std::size_t stays = static_cast<std::size_t>(_mm_popcnt_u64(~goes));
-        if (whole)
-            _mm512_storeu_si512(out + length, packed);
-        else
-            _mm512_mask_storeu_epi8(out + length, stays == 64 ? ~0ull : (1ull << stays) - 1, packed);
-        length += stays;
+        // The key so far is no longer than the text so far: the room holds
+        // a whole block.
+        _mm512_storeu_si512(out + length, packed);
+        length += static_cast<std::size_t>(_mm_popcnt_u64(~goes));
     }
     return WithoutLastBlank(out, length, dropAll);
 }
 
-SqueezeWay PickedWay()
+__attribute__((target("avx512f,avx512bw,popcnt"))) bool SqueezedAlreadyByMasks(std::string_view text, bool dropAll)
+{
+    if (EndsInBlank(text))
+        return false;
+    const __m512i blank = _mm512_set1_epi8(' ');
+    const __m512i tab = _mm512_set1_epi8('\t');
+    const __m512i tabToCr = _mm512_set1_epi8('\r' - '\t');
+    std::uint64_t blankBefore = 0; // 1 when the block before ended in a blank
+    for (std::size_t at = 0; at < text.size(); at += 64) {
+        // Past the text's end: zeros, which are not blank.
+        const __m512i bytes = text.size() - at >= 64 ? _mm512_loadu_si512(text.data() + at)
+                                                     : LastBlock(text, at, _mm512_setzero_si512());
+        const std::uint64_t spaces = _mm512_cmpeq_epi8_mask(bytes, blank);
+        const std::uint64_t others = _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, tab), tabToCr);
+        const std::uint64_t blanks = spaces | others;
+        // Only single blanks (' ', and under -b) stay as they are.
+        if (others != 0 || (dropAll && blanks != 0) || (blanks & ((blanks << 1) | blankBefore)) != 0)
+            return false;
+        blankBefore = blanks >> 63;
+    }
+    return true;
+}
+
+GatheringWays PickedWays()
 {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bw") ? SqueezeBlanksByGathering
-                                                                                      : SqueezeBlanksByStores;
+    if (__builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bw"))
+        return {SqueezeBlanksByGathering, SqueezedAlreadyByMasks};
+    return {};
 }
 #else
-SqueezeWay PickedWay()
+GatheringWays PickedWays()
 {
-    return SqueezeBlanksByStores;
+    return {};
 }
 #endif
 
@@ -130,16 +180,70 @@ std::size_t SqueezeBlanksByStores(std::string_view text, bool dropAll, char *out
     return WithoutLastBlank(out, length, dropAll);
 }
 
-SqueezeWay GatheringSqueeze()
+// Whether every blank of text is a single ' ' (with none at all under -w).
+// Eight bytes at a time; the last word may overlap the one before it, which
+// can only make a text look as if it needed squeezing.
+bool SqueezedAlreadyByWords(std::string_view text, bool dropAll)
 {
-    const SqueezeWay way = PickedWay();
-    return way == SqueezeBlanksByStores ? nullptr : way;
+    const std::size_t size = text.size();
+    if (EndsInBlank(text))
+        return false;
+    if (size < 8) {
+        char squeezed[16];
+        return std::string_view(squeezed, SqueezeBlanksByStores(text, dropAll, squeezed)) == text;
+    }
+    bool blankBefore = false;
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, size - 8);
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const std::uint64_t marked = BlankBytes(word);
+        if (marked != 0
+            && (dropAll || (marked & ~BytesEqualTo(word, ' ')) != 0 || (marked & (marked >> 8)) != 0
+                || (blankBefore && (marked & 0x80) != 0)))
+            return false;
+        blankBefore = (marked >> 63) != 0;
+        if (at + 8 == size)
+            return true;
+    }
 }
+
+GatheringWays GatheringSqueeze()
+{
+    return PickedWays();
+}
+
+namespace {
+
+struct ChosenWays {
+    SqueezeWay squeeze;
+    SqueezedCheck check;
+};
+
+ChosenWays Chosen()
+{
+    const GatheringWays gathering = PickedWays();
+    if (gathering.squeeze)
+        return {gathering.squeeze, gathering.check};
+    return {SqueezeBlanksByStores, SqueezedAlreadyByWords};
+}
+
+const ChosenWays &Ways()
+{
+    static const ChosenWays ways = Chosen();
+    return ways;
+}
+
+} // namespace
 
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out)
 {
-    static const SqueezeWay way = PickedWay();
-    return way(text, dropAll, out);
+    return Ways().squeeze(text, dropAll, out);
+}
+
+bool SqueezedAlready(std::string_view text, bool dropAll)
+{
+    return Ways().check(text, dropAll);
 }
 
 } // namespace lindo

@@ -21,18 +21,34 @@ constexpr std::uint64_t BlankBytes(std::uint64_t word)
     return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
 }
 
+// What a key's room needs beyond its text's size.
+inline constexpr std::size_t kSqueezeRoom = 64;
+
 // Writes the key of text, but for its case folding, to out (room for
-// text.size() + 8 bytes) and returns its length. A run of blank space leaves
+// text.size() + kSqueezeRoom bytes) and returns its length. A run of blank space leaves
 // one blank behind only when more text follows it and runs are not dropped
 // altogether (dropAll). Takes the fastest way this processor has.
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out);
 
-// The ways, as SqueezeBlanks, for tests to hold each to the same result.
+// Whether SqueezeBlanks would leave text as it is (then its key, but for
+// case folding, is the text itself and needs no copy). May answer false for
+// a text that is left as it is, never true for one that is not. Takes the
+// fastest way this processor has.
+bool SqueezedAlready(std::string_view text, bool dropAll);
+
+// The ways, for tests to hold each to the same results.
 using SqueezeWay = std::size_t (*)(std::string_view text, bool dropAll, char *out);
-// Stores every byte of a word at the place it goes: runs anywhere.
+using SqueezedCheck = bool (*)(std::string_view text, bool dropAll);
+// Eight bytes at a time, storing every byte of a word at the place it goes:
+// these run anywhere.
 std::size_t SqueezeBlanksByStores(std::string_view text, bool dropAll, char *out);
-// Gathers the staying bytes of 64 at a time with one instruction (x86-64
-// AVX-512 VBMI2); null where the processor or the compiler has none.
-SqueezeWay GatheringSqueeze();
+bool SqueezedAlreadyByWords(std::string_view text, bool dropAll);
+// Sixty-four bytes at a time, the staying bytes gathered by one instruction
+// (x86-64 AVX-512 VBMI2); nulls where the processor or the compiler has none.
+struct GatheringWays {
+    SqueezeWay squeeze = nullptr;
+    SqueezedCheck check = nullptr;
+};
+GatheringWays GatheringSqueeze();
 
 } // namespace lindo

@@ -65,6 +65,26 @@ TEST(LineKey, BlankSpaceIsWhatIsspaceTakes)
     }
 }
 
+// Lines too long to have their keys made on the stack are read byte by
+// byte; they compare by the same keys.
+TEST(LineKey, LongLinesCompareByTheSameKeys)
+{
+    std::string text;
+    std::string single;
+    for (int n = 0; n < 100; ++n) {
+        text += "Ab  \t";
+        single += "ab ";
+    }
+    text += 'z';
+    single += 'z';
+    const LineKeyOptions spaceChange{.ignoreSpaceChange = true, .ignoreCase = true};
+    const LineKeyOptions allSpace{.ignoreAllSpace = true, .ignoreCase = true};
+    EXPECT_TRUE(SameLineKey(text, single, spaceChange));
+    EXPECT_TRUE(SameLineKey(text, KeyOf(text, allSpace), allSpace));
+    EXPECT_FALSE(SameLineKey(text, KeyOf(text, allSpace), spaceChange));
+    EXPECT_FALSE(SameLineKey(text, single + 'z', spaceChange));
+}
+
 // A key's tag is made from a piece of the text where the key is one, else
 // from a squeezed copy, eight bytes at a time, or found among the short
 // texts tagged before: every way it is the tag of the key made whole, for
