@@ -8,8 +8,9 @@
 #                                     each pair once per option set (none =
 #                                     no option; "-b -i" in one word: -bi),
 #                                     given to both programs; every row with
-#                                     options also shows its ratio against
-#                                     the no-option row's (goal <= 1.2)
+#                                     options also shows lindo's time
+#                                     against its time without options
+#                                     (goal <= 1.2)
 #   OLD=/path/to/lindo bench/compare.sh
 #                                     also times that lindo, interleaved with
 #                                     the others, for figures before and after
@@ -18,7 +19,8 @@
 # Builds build/release when needed, generates the pairs into bench/out/ once
 # (again only when the generator's source changed), warms the cache with one
 # unmeasured run of each command, then measures REPEAT interleaved runs and
-# reports the median wall time and the largest peak RSS.
+# reports the median wall time and the largest peak RSS of the first three
+# (taken in runs of their own).
 # shellcheck source=/dev/null
 source "$(dirname "$0")/../tools/setup.sh"
 export LC_ALL=C
@@ -64,27 +66,35 @@ opts=() # the option set being measured
 lindo_cmd() { "$lindo" --merge "${opts[@]}" "$1" "$2"; }
 diff_cmd() { diff "${opts[@]}" "${diff_args[@]}" "$1" "$2"; }
 
-# One measured run of lindo or diff on A B: sets run_seconds and run_kib.
-# The wall time is taken around /usr/bin/time, whose own %e has only 10 ms
-# steps. diff exits 1 when the files differ; only a higher status is trouble.
+# One run of lindo, old or diff on A B: sets run_seconds, or with "peak" in
+# front run_kib, its peak memory, instead. The wall time is the command's own,
+# from the shell's clock: run under /usr/bin/time (whose own %e has only 10 ms
+# steps), every time also held that program's start, 1-2 ms, a tenth of the
+# smallest pair's time. diff exits 1 when the files differ; only a higher
+# status is trouble.
 measure() {
+    local peak=0
+    [ "$1" = peak ] && { peak=1; shift; }
     local tool=$1 a=$2 b=$3 start end status=0 worst=0
-    start=$EPOCHREALTIME
-    if [ "$tool" = lindo ] || [ "$tool" = old ]; then
-        local program=$lindo
-        [ "$tool" = old ] && program=$old
-        /usr/bin/time -f '%M' -o "$out/.rss" "$program" --merge "${opts[@]}" "$a" "$b" >/dev/null || status=$?
+    local -a command
+    case $tool in
+    lindo) command=("$lindo" --merge "${opts[@]}" "$a" "$b") ;;
+    old) command=("$old" --merge "${opts[@]}" "$a" "$b") ;;
+    *) command=(diff "${opts[@]}" "${diff_args[@]}" "$a" "$b") worst=1 ;;
+    esac
+    if [ "$peak" = 1 ]; then
+        /usr/bin/time -f '%M' -o "$out/.rss" "${command[@]}" >/dev/null || status=$?
+        run_kib=$(tail -n 1 "$out/.rss")
     else
-        worst=1
-        /usr/bin/time -f '%M' -o "$out/.rss" diff "${opts[@]}" "${diff_args[@]}" "$a" "$b" >/dev/null || status=$?
+        start=$EPOCHREALTIME
+        "${command[@]}" >/dev/null || status=$?
+        end=$EPOCHREALTIME
+        run_seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
     fi
-    end=$EPOCHREALTIME
     if [ "$status" -gt "$worst" ]; then
         echo "$tool failed (exit $status) on $a $b" >&2
         exit 1
     fi
-    run_seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
-    run_kib=$(tail -n 1 "$out/.rss")
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -108,9 +118,17 @@ for pair in "${pairs[@]}"; do
         lindo_times=() diff_times=() lindo_rss=() diff_rss=() old_times=(0)
         for ((run = 0; run < repeat; ++run)); do
             measure lindo "$a" "$b"
-            lindo_times+=("$run_seconds") lindo_rss+=("$run_kib")
+            lindo_times+=("$run_seconds")
+            if [ "$run" -lt 3 ]; then
+                measure peak lindo "$a" "$b"
+                lindo_rss+=("$run_kib")
+            fi
             measure diff "$a" "$b"
-            diff_times+=("$run_seconds") diff_rss+=("$run_kib")
+            diff_times+=("$run_seconds")
+            if [ "$run" -lt 3 ]; then
+                measure peak diff "$a" "$b"
+                diff_rss+=("$run_kib")
+            fi
             if [ -n "$old" ]; then
                 [ "$run" -eq 0 ] && old_times=()
                 measure old "$a" "$b"
@@ -142,21 +160,23 @@ BEGIN {
     ratio = $5 > 0 ? $4 / $5 : 0
     lindo_mib = $6 / 1024
     target = mib + 48
+    # Against the time lindo takes without options: dividing the two ratios
+    # instead would credit lindo with the time the options cost diff.
     if ($11 == "none")
-        plain[$1] = ratio
+        plain[$1] = $4
     against = ""
     if ($11 != "none" && ($1 in plain) && plain[$1] > 0)
-        against = sprintf("%.2f %s", ratio / plain[$1], ratio / plain[$1] <= 1.2 ? "met" : "MISSED")
+        against = sprintf("%.2f %s", $4 / plain[$1], $4 / plain[$1] <= 1.2 ? "met" : "MISSED")
     printf "%-16s %-5s %8d %8.1f %8.3f %8.3f %6.2f %5.1f %-6s %9.1f %9.1f %9.1f %-6s %9d %9d %s\n",
         $1, $11, $2, mib, $4, $5, ratio, $10, (ratio <= $10 ? "met" : "MISSED"),
         lindo_mib, $7 / 1024, target, (lindo_mib <= target ? "met" : "MISSED"), $8, $9, against
     if (with_old) {
         old_ratio = $5 > 0 ? $12 / $5 : 0
         if ($11 == "none")
-            old_plain[$1] = old_ratio
+            old_plain[$1] = $12
         old_against = ""
         if ($11 != "none" && ($1 in old_plain) && old_plain[$1] > 0)
-            old_against = sprintf("%.2f %s", old_ratio / old_plain[$1], old_ratio / old_plain[$1] <= 1.2 ? "met" : "MISSED")
+            old_against = sprintf("%.2f %s", $12 / old_plain[$1], $12 / old_plain[$1] <= 1.2 ? "met" : "MISSED")
         old_rows = old_rows sprintf("%-16s %-5s %8.3f %9.2f %-6s %s\n", $1, $11, $12, old_ratio,
             (old_ratio <= $10 ? "met" : "MISSED"), old_against)
     }
