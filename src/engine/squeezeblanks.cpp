@@ -62,10 +62,11 @@ bool EndsInBlank(std::string_view text)
 }
 
 #ifdef LINDO_GATHERING_SQUEEZE
-#if defined(__SANITIZE_ADDRESS__)
+// Checkers that watch every byte read see the bytes past a text's end.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define LINDO_MASKED_LAST_LOAD 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
 #define LINDO_MASKED_LAST_LOAD 1
 #endif
 #endif
@@ -73,7 +74,7 @@ bool EndsInBlank(std::string_view text)
 // The last, partial block of a text from at, with `outside` in the places
 // past its end. A load of a whole block there costs a fraction of a masked
 // one; it reads past the text only within the page the text ends on, which
-// is readable, but not where an address checker watches every byte.
+// is readable.
 __attribute__((target("avx512f,avx512bw"))) inline __m512i LastBlock(std::string_view text, std::size_t at,
                                                                      __m512i outside)
 {
