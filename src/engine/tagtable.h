@@ -21,7 +21,12 @@ namespace lindo {
 class TagTable {
 public:
     // At least minSlots slots; the table doubles when half of them are used.
-    explicit TagTable(std::size_t minSlots) : m_slots(std::bit_ceil(std::max(minSlots, kLeastSlots)), 0) {}
+    // Room for minSlots ids is made at once: grown as they come, the list
+    // was copied a dozen times, and each new copy faulted its pages in anew.
+    explicit TagTable(std::size_t minSlots) : m_slots(std::bit_ceil(std::max(minSlots, kLeastSlots)), 0)
+    {
+        m_firsts.reserve(std::max(minSlots, kLeastSlots));
+    }
 
     // Starts fetching the slot a tag lands on, so that the cache misses of a
     // run of lookups overlap instead of waiting one after another.
@@ -78,7 +83,7 @@ private:
     }
 
     LargeVector<std::uint64_t> m_slots;
-    std::vector<std::uint32_t> m_firsts; // by id: the reference given with its first item
+    LargeVector<std::uint32_t> m_firsts; // by id: the reference given with its first item
 };
 
 } // namespace lindo
