@@ -20,10 +20,10 @@ constexpr std::size_t kBatch = 16; // lines whose slots are fetched ahead of the
 class InternTable {
 public:
     // Lines are named by side (0 or 1, the top bit) and index: half the room
-    // of a pointer per key. The table starts with a slot for each of
-    // `expected` lines and grows when more than half of them hold keys.
-    InternTable(std::size_t expected, const DiffLines &side1, const DiffLines &side2, const LineKeyOptions &keys)
-        : m_table(expected), m_sides{&side1, &side2}, m_keys(keys), m_keyed(keys.Any()), m_tagger(keys)
+    // of a pointer per key. The table starts with at least `slots` slots and
+    // grows when more than half of them hold keys.
+    InternTable(std::size_t slots, const DiffLines &side1, const DiffLines &side2, const LineKeyOptions &keys)
+        : m_table(slots), m_sides{&side1, &side2}, m_keys(keys), m_keyed(keys.Any()), m_tagger(keys)
     {
     }
 
@@ -140,7 +140,10 @@ std::uint32_t InternLines(DiffLines &lines1, DiffLines &lines2, const LineKeyOpt
 {
     // Most lines of two versions of a file are shared, so the distinct count
     // is usually near one file's line count; the table grows if it is not.
-    InternTable table(std::max(lines1.size(), lines2.size()), lines1, lines2, keys);
+    // Two slots for each are made at once: growing copies every slot to a
+    // table twice the size, a tenth of a small pair's interning. (The
+    // compacting load, for large files, keeps to one slot each for its peak.)
+    InternTable table(2 * std::max(lines1.size(), lines2.size()), lines1, lines2, keys);
     InternSide(table, 0, lines1);
     std::ptrdiff_t guess = 0;
     InternSecond(table, lines1, lines2, 0, guess, [](const DiffLine &, const DiffLine *) {});

@@ -21,11 +21,12 @@ namespace lindo {
 class TagTable {
 public:
     // At least minSlots slots; the table doubles when half of them are used.
-    // Room for minSlots ids is made at once: grown as they come, the list
-    // was copied a dozen times, and each new copy faulted its pages in anew.
+    // Room for the ids the slots take before that is made at once: grown as
+    // they came, the list was copied a dozen times, and each new copy
+    // faulted its pages in anew.
     explicit TagTable(std::size_t minSlots) : m_slots(std::bit_ceil(std::max(minSlots, kLeastSlots)), 0)
     {
-        m_firsts.reserve(std::max(minSlots, kLeastSlots));
+        m_firsts.reserve(m_slots.size() / 2);
     }
 
     // Starts fetching the slot a tag lands on, so that the cache misses of a
