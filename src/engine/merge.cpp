@@ -44,7 +44,9 @@ inline void CopyText(char *to, const char *from, std::size_t n)
 // Feeds the merge output in large chunks of whole lines to a sink, each line
 // ended by CR LF (crlf) or LF; returns false as soon as the sink does. Lines
 // are copied into a plain array: most are short, and a string's append costs
-// more than the copy itself.
+// more than the copy itself. Lines that follow one another in their file,
+// each ended there by one LF, are already the output's bytes when it ends
+// lines with LF: as many of them as the chunk holds go in with one copy.
 template <typename Sink>
 bool EmitMerge(const std::vector<DiffSection> &mergeList, bool crlf, Sink &&sink)
 {
@@ -52,7 +54,7 @@ bool EmitMerge(const std::vector<DiffSection> &mergeList, bool crlf, Sink &&sink
     std::size_t used = 0;
     for (const DiffSection &section : mergeList) {
         const DiffLines &lines = *section.file;
-        for (int line = section.first; line <= section.last; ++line) {
+        for (int line = section.first; line <= section.last;) {
             const std::string_view text = lines[static_cast<std::size_t>(line)].text;
             if (used + text.size() + 2 > kOutputChunk) {
                 if (used > 0 && !sink(std::string_view(chunk.get(), used)))
@@ -64,14 +66,27 @@ bool EmitMerge(const std::vector<DiffSection> &mergeList, bool crlf, Sink &&sink
                     if (crlf)
                         chunk[used++] = '\r';
                     chunk[used++] = '\n';
+                    ++line;
                     continue;
                 }
             }
-            CopyText(chunk.get() + used, text.data(), text.size());
-            used += text.size();
+            std::size_t length = text.size();
+            int next = line + 1;
+            for (; !crlf && next <= section.last; ++next) {
+                const std::string_view following = lines[static_cast<std::size_t>(next)].text;
+                const char *const end = text.data() + length;
+                // The next line starting right after this one's end is what
+                // makes the byte there part of the file, and safe to read.
+                if (following.data() != end + 1 || *end != '\n' || used + length + following.size() + 2 > kOutputChunk)
+                    break;
+                length += 1 + following.size();
+            }
+            CopyText(chunk.get() + used, text.data(), length);
+            used += length;
             if (crlf)
                 chunk[used++] = '\r';
             chunk[used++] = '\n';
+            line = next;
         }
     }
     return used == 0 || sink(std::string_view(chunk.get(), used));
