@@ -18,9 +18,10 @@
 #
 # Builds build/release when needed, generates the pairs into bench/out/ once
 # (again only when the generator's source changed), warms the cache with one
-# unmeasured run of each command, then measures REPEAT interleaved runs and
-# reports the median wall time and the largest peak RSS of the first three
-# (taken in runs of their own).
+# unmeasured run of each command, then measures REPEAT rounds in which the
+# commands and option sets of a pair take turns, and reports the median wall
+# time and the largest peak RSS of the first three (taken in runs of their
+# own).
 # shellcheck source=/dev/null
 source "$(dirname "$0")/../tools/setup.sh"
 export LC_ALL=C
@@ -101,6 +102,10 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 largest() { sort -n | tail -n 1; }
 
 rows=()
+# The option sets of a pair take turns within every round, as lindo and diff
+# do: "vs none" sets the runs of two sets against each other, and this
+# machine's speed drifts from one minute to the next.
+declare -A lindo_times diff_times old_times lindo_rss diff_rss lindo_lines diff_lines
 for pair in "${pairs[@]}"; do
     a="$out/$pair.1"
     b="$out/$pair.2"
@@ -108,40 +113,47 @@ for pair in "${pairs[@]}"; do
         echo "no pair $pair in $out" >&2
         exit 1
     fi
+    lindo_times=() diff_times=() old_times=() lindo_rss=() diff_rss=() lindo_lines=() diff_lines=()
     for set in "${option_sets[@]}"; do
         opts=()
         [ "$set" = none ] || opts=("$set")
         # Warm-up runs, counting the output lines as a rough cross-check.
-        lindo_lines=$(lindo_cmd "$a" "$b" | wc -l)
-        diff_lines=$( (diff_cmd "$a" "$b" || true) | wc -l)
+        lindo_lines[$set]=$(lindo_cmd "$a" "$b" | wc -l)
+        diff_lines[$set]=$( (diff_cmd "$a" "$b" || true) | wc -l)
         [ -n "$old" ] && "$old" --merge "${opts[@]}" "$a" "$b" >/dev/null
-        lindo_times=() diff_times=() lindo_rss=() diff_rss=() old_times=(0)
-        for ((run = 0; run < repeat; ++run)); do
+        old_times[$set]=0
+    done
+    for ((run = 0; run < repeat; ++run)); do
+        for set in "${option_sets[@]}"; do
+            opts=()
+            [ "$set" = none ] || opts=("$set")
             measure lindo "$a" "$b"
-            lindo_times+=("$run_seconds")
+            lindo_times[$set]+="$run_seconds "
             if [ "$run" -lt 3 ]; then
                 measure peak lindo "$a" "$b"
-                lindo_rss+=("$run_kib")
+                lindo_rss[$set]+="$run_kib "
             fi
             measure diff "$a" "$b"
-            diff_times+=("$run_seconds")
+            diff_times[$set]+="$run_seconds "
             if [ "$run" -lt 3 ]; then
                 measure peak diff "$a" "$b"
-                diff_rss+=("$run_kib")
+                diff_rss[$set]+="$run_kib "
             fi
             if [ -n "$old" ]; then
-                [ "$run" -eq 0 ] && old_times=()
+                [ "$run" -eq 0 ] && old_times[$set]=""
                 measure old "$a" "$b"
-                old_times+=("$run_seconds")
+                old_times[$set]+="$run_seconds "
             fi
         done
-        ot=$(printf '%s\n' "${old_times[@]}" | median)
-        lt=$(printf '%s\n' "${lindo_times[@]}" | median)
-        dt=$(printf '%s\n' "${diff_times[@]}" | median)
-        lm=$(printf '%s\n' "${lindo_rss[@]}" | largest)
-        dm=$(printf '%s\n' "${diff_rss[@]}" | largest)
+    done
+    for set in "${option_sets[@]}"; do
+        ot=$(printf '%s\n' ${old_times[$set]} | median)
+        lt=$(printf '%s\n' ${lindo_times[$set]} | median)
+        dt=$(printf '%s\n' ${diff_times[$set]} | median)
+        lm=$(printf '%s\n' ${lindo_rss[$set]} | largest)
+        dm=$(printf '%s\n' ${diff_rss[$set]} | largest)
         input_bytes=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
-        rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm $lindo_lines $diff_lines $(ratio_goal "$pair") $set $ot")
+        rows+=("$pair $(wc -l <"$a") $input_bytes $lt $dt $lm $dm ${lindo_lines[$set]} ${diff_lines[$set]} $(ratio_goal "$pair") $set $ot")
     done
 done
 
