@@ -1,5 +1,8 @@
 #include "engine/squeezeblanks.h"
 
+#include "engine/linekey.h"
+#include "engine/texthash.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -16,6 +19,16 @@ static_assert(std::endian::native == std::endian::little, "the squeeze counts a 
 namespace {
 
 constexpr std::uint64_t kBlank = kEveryByte * ' ';
+
+// The high bit of every byte of word that is blank space, nothing else: the
+// bytes of tab to carriage return, and the blank.
+constexpr std::uint64_t BlankBytes(std::uint64_t word)
+{
+    const std::uint64_t low = word & ~kHighBits;
+    const std::uint64_t atLeastTab = low + kEveryByte * (0x80 - '\t');
+    const std::uint64_t aboveCr = low + kEveryByte * (0x80 - '\r' - 1);
+    return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
+}
 
 // The next word of text from at; past its end, blanks, which at the text's
 // end leave nothing.
@@ -55,10 +68,7 @@ std::size_t WithoutLastBlank(const char *out, std::size_t length, bool dropAll)
 // A blank at the end never stays.
 bool EndsInBlank(std::string_view text)
 {
-    if (text.empty())
-        return false;
-    const auto last = static_cast<unsigned char>(text.back());
-    return last == ' ' || static_cast<unsigned>(last - '\t') <= '\r' - '\t';
+    return !text.empty() && IsBlank(text.back());
 }
 
 #ifdef LINDO_GATHERING_SQUEEZE
@@ -87,22 +97,33 @@ __attribute__((target("avx512f,avx512bw"))) inline __m512i LastBlock(std::string
     return _mm512_mask_loadu_epi8(outside, inside, text.data() + at);
 }
 
-// Sixty-four bytes at a time: blanks are found by two compares, and the
-// bytes that stay are gathered by one instruction.
+// A block's blank space, found by two compares: its blanks, and its bytes of
+// tab to carriage return.
+struct BlockBlanks {
+    std::uint64_t spaces;
+    std::uint64_t others;
+    std::uint64_t All() const { return spaces | others; }
+};
+
+__attribute__((target("avx512f,avx512bw"))) inline BlockBlanks BlanksOf(__m512i bytes)
+{
+    return {_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(' ')),
+            _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, _mm512_set1_epi8('\t')), _mm512_set1_epi8('\r' - '\t'))};
+}
+
+// Sixty-four bytes at a time: the bytes that stay are gathered by one
+// instruction.
 __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) std::size_t
 SqueezeBlanksByGathering(std::string_view text, bool dropAll, char *out)
 {
     const __m512i blank = _mm512_set1_epi8(' ');
-    const __m512i tab = _mm512_set1_epi8('\t');
-    const __m512i tabToCr = _mm512_set1_epi8('\r' - '\t');
     std::size_t length = 0;
     std::uint64_t blankBefore = 0; // 1 when the block before ended in a blank
     for (std::size_t at = 0; at < text.size(); at += 64) {
         // Past the text's end: blanks, which at its end leave nothing.
         const __m512i bytes = text.size() - at >= 64 ? _mm512_loadu_si512(text.data() + at)
                                                      : LastBlock(text, at, blank);
-        const std::uint64_t blanks = _mm512_cmpeq_epi8_mask(bytes, blank)
-                                     | _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, tab), tabToCr);
+        const std::uint64_t blanks = BlanksOf(bytes).All();
         const std::uint64_t goes = dropAll ? blanks : blanks & ((blanks << 1) | blankBefore);
         blankBefore = blanks >> 63;
         const __m512i squeezed = _mm512_mask_mov_epi8(bytes, blanks, blank);
@@ -119,26 +140,22 @@ __attribute__((target("avx512f,avx512bw,popcnt"))) bool SqueezedAlreadyByMasks(s
 {
     if (EndsInBlank(text))
         return false;
-    const __m512i blank = _mm512_set1_epi8(' ');
-    const __m512i tab = _mm512_set1_epi8('\t');
-    const __m512i tabToCr = _mm512_set1_epi8('\r' - '\t');
     std::uint64_t blankBefore = 0; // 1 when the block before ended in a blank
     for (std::size_t at = 0; at < text.size(); at += 64) {
         // Past the text's end: zeros, which are not blank.
         const __m512i bytes = text.size() - at >= 64 ? _mm512_loadu_si512(text.data() + at)
                                                      : LastBlock(text, at, _mm512_setzero_si512());
-        const std::uint64_t spaces = _mm512_cmpeq_epi8_mask(bytes, blank);
-        const std::uint64_t others = _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, tab), tabToCr);
-        const std::uint64_t blanks = spaces | others;
+        const BlockBlanks found = BlanksOf(bytes);
+        const std::uint64_t blanks = found.All();
         // Only single blanks (' ', and under -b) stay as they are.
-        if (others != 0 || (dropAll && blanks != 0) || (blanks & ((blanks << 1) | blankBefore)) != 0)
+        if (found.others != 0 || (dropAll && blanks != 0) || (blanks & ((blanks << 1) | blankBefore)) != 0)
             return false;
         blankBefore = blanks >> 63;
     }
     return true;
 }
 
-GatheringWays PickedWays()
+SqueezeWays PickedWays()
 {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bw"))
@@ -146,7 +163,7 @@ GatheringWays PickedWays()
     return {};
 }
 #else
-GatheringWays PickedWays()
+SqueezeWays PickedWays()
 {
     return {};
 }
@@ -209,29 +226,20 @@ bool SqueezedAlreadyByWords(std::string_view text, bool dropAll)
     }
 }
 
-GatheringWays GatheringSqueeze()
+SqueezeWays GatheringSqueeze()
 {
     return PickedWays();
 }
 
 namespace {
 
-struct ChosenWays {
-    SqueezeWay squeeze;
-    SqueezedCheck check;
-};
-
-ChosenWays Chosen()
+// The fastest ways this processor has, picked once.
+const SqueezeWays &Ways()
 {
-    const GatheringWays gathering = PickedWays();
-    if (gathering.squeeze)
-        return {gathering.squeeze, gathering.check};
-    return {SqueezeBlanksByStores, SqueezedAlreadyByWords};
-}
-
-const ChosenWays &Ways()
-{
-    static const ChosenWays ways = Chosen();
+    static const SqueezeWays ways = [] {
+        const SqueezeWays gathering = PickedWays();
+        return gathering.squeeze ? gathering : SqueezeWays{SqueezeBlanksByStores, SqueezedAlreadyByWords};
+    }();
     return ways;
 }
 

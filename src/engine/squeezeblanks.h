@@ -1,9 +1,7 @@
 #pragma once
 
 // Squeezing the blank space out of a line's text, the costly part of its key
-// under -b and -w: eight bytes at a time, by one of two ways.
-
-#include "engine/texthash.h"
+// under -b and -w: 64 bytes at a time where the processor can, else eight.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,23 +9,13 @@
 
 namespace lindo {
 
-// The high bit of every byte of word that is blank space, nothing else: the
-// bytes of tab to carriage return, and the blank.
-constexpr std::uint64_t BlankBytes(std::uint64_t word)
-{
-    const std::uint64_t low = word & ~kHighBits;
-    const std::uint64_t atLeastTab = low + kEveryByte * (0x80 - '\t');
-    const std::uint64_t aboveCr = low + kEveryByte * (0x80 - '\r' - 1);
-    return (atLeastTab & ~aboveCr & ~word & kHighBits) | BytesEqualTo(word, ' ');
-}
-
 // What a key's room needs beyond its text's size.
 inline constexpr std::size_t kSqueezeRoom = 64;
 
 // Writes the key of text, but for its case folding, to out (room for
-// text.size() + kSqueezeRoom bytes) and returns its length. A run of blank space leaves
-// one blank behind only when more text follows it and runs are not dropped
-// altogether (dropAll). Takes the fastest way this processor has.
+// text.size() + kSqueezeRoom bytes) and returns its length. A run of blank
+// space leaves one blank behind only when more text follows it and runs are
+// not dropped altogether (dropAll). Takes the fastest way this processor has.
 std::size_t SqueezeBlanks(std::string_view text, bool dropAll, char *out);
 
 // Whether SqueezeBlanks would leave text as it is (then its key, but for
@@ -39,16 +27,16 @@ bool SqueezedAlready(std::string_view text, bool dropAll);
 // The ways, for tests to hold each to the same results.
 using SqueezeWay = std::size_t (*)(std::string_view text, bool dropAll, char *out);
 using SqueezedCheck = bool (*)(std::string_view text, bool dropAll);
+struct SqueezeWays {
+    SqueezeWay squeeze = nullptr;
+    SqueezedCheck check = nullptr;
+};
 // Eight bytes at a time, storing every byte of a word at the place it goes:
 // these run anywhere.
 std::size_t SqueezeBlanksByStores(std::string_view text, bool dropAll, char *out);
 bool SqueezedAlreadyByWords(std::string_view text, bool dropAll);
 // Sixty-four bytes at a time, the staying bytes gathered by one instruction
 // (x86-64 AVX-512 VBMI2); nulls where the processor or the compiler has none.
-struct GatheringWays {
-    SqueezeWay squeeze = nullptr;
-    SqueezedCheck check = nullptr;
-};
-GatheringWays GatheringSqueeze();
+SqueezeWays GatheringSqueeze();
 
 } // namespace lindo

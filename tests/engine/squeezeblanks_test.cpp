@@ -39,7 +39,7 @@ TEST(SqueezeBlanks, EveryWayGivesTheKeyReadByteByByte)
 {
     std::vector<SqueezeWay> ways{SqueezeBlanksByStores, SqueezeBlanks};
     std::vector<SqueezedCheck> checks{SqueezedAlreadyByWords, SqueezedAlready};
-    const GatheringWays gathering = GatheringSqueeze();
+    const SqueezeWays gathering = GatheringSqueeze();
     if (gathering.squeeze) {
         ways.push_back(gathering.squeeze);
         checks.push_back(gathering.check);
