@@ -19,11 +19,12 @@ std::size_t WorkerCount(std::size_t pairs)
 } // namespace
 
 CompareQueue::CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts,
-                           std::array<std::string, 2> roots)
+                           std::array<std::string, 2> roots, bool stamps)
     : m_count(count)
     , m_compare(std::move(compare))
     , m_batchStarts(std::move(batchStarts))
     , m_roots(std::move(roots))
+    , m_stamps(stamps)
     , m_done(new Result[count])
     , m_ready(new std::atomic<bool>[count])
 {
@@ -76,6 +77,8 @@ void CompareQueue::Work()
     comparer.KeepFolders();
     comparer.SetRoots(m_roots[0], m_roots[1]);
     comparer.SetCancelFlag(&m_cancel);
+    if (!m_stamps)
+        comparer.LeaveOutStamps();
     while (!m_cancel.load(std::memory_order_relaxed)) {
         const std::size_t batch = m_next.fetch_add(1);
         if (batch >= BatchCount())

@@ -31,9 +31,10 @@ public:
     // (rising, the first 0; empty only when there are no pairs). Pairs of
     // one folder are best one batch: the thread that compares them looks
     // their folder up once. The workers' comparers keep their folders and
-    // look them up from `roots`, the folders the two trees begin at.
+    // look them up from `roots`, the folders the two trees begin at; without
+    // `stamps` they leave the stamps out (FileComparer::LeaveOutStamps).
     CompareQueue(std::size_t count, CompareFunction compare, std::vector<std::size_t> batchStarts,
-                 std::array<std::string, 2> roots);
+                 std::array<std::string, 2> roots, bool stamps = true);
     // Stops the workers (a comparison under way is cut short) and waits for them.
     ~CompareQueue();
     CompareQueue(const CompareQueue &) = delete;
@@ -55,6 +56,7 @@ private:
     const CompareFunction m_compare;
     const std::vector<std::size_t> m_batchStarts;
     const std::array<std::string, 2> m_roots;
+    const bool m_stamps;
     std::atomic<std::size_t> m_next{0}; // the next batch nobody has taken
     std::atomic<bool> m_cancel{false};
     std::unique_ptr<Result[]> m_done;

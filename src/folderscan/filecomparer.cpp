@@ -89,6 +89,20 @@ private:
     struct stat m_status;
 };
 
+// A name the folder listed as a regular file of its own, opened without
+// following a link swapped in since.
+int OpenListed(const FileComparer::Place &place)
+{
+    return openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+// Whether a first read of `got` bytes (up to `asked`) of a stored file
+// reached its end.
+bool EndedShort(ssize_t got, std::size_t asked)
+{
+    return got > 0 && static_cast<std::size_t>(got) < asked;
+}
+
 // What a path names, found without opening it. Anything but a folder (or a
 // link to one) is there; a link that leads nowhere is there but unreadable.
 // A name the folder listed as a regular file of its own (not a link) is
@@ -102,11 +116,15 @@ struct PathLookUp {
     int error = 0;
     int fd = -1; // the file, when it was opened to be looked up
 
-    PathLookUp(const FileComparer::Place &place, bool listedRegular)
+    // `openFile`: the file at `place`, opened already as a listed one is
+    // (it is then this object's to close).
+    PathLookUp(const FileComparer::Place &place, bool listedRegular, int openFile)
     {
-        if (listedRegular) {
-            fd = openat(place.folder, place.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
-            if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        fd = openFile;
+        if (fd < 0 && listedRegular)
+            fd = OpenListed(place);
+        if (fd >= 0) {
+            if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
                 type = Type::Regular;
                 looked = true;
                 return;
@@ -226,14 +244,57 @@ FileComparer::Place FileComparer::PlaceOf(int side, const std::string &path)
     return {handle.fd, path.c_str() + cut + 1};
 }
 
+// Decides a pair of listed regular files from a first read of each, or
+// leaves `files` open (those it could open) for the usual way. The reads do
+// not move the files' offsets, so that way starts at their beginnings.
+bool FileComparer::DecideUnlooked(const Place &place1, const Place &place2, int (&files)[2], Result &result)
+{
+    files[0] = OpenListed(place1);
+    if (files[0] < 0)
+        return false;
+    files[1] = OpenListed(place2);
+    if (files[1] < 0)
+        return false;
+    const ssize_t got1 = pread(files[0], m_block1.data(), kReadAhead, 0);
+    const ssize_t got2 = pread(files[1], m_block2.data(), kReadAhead, 0);
+    if (!EndedShort(got1, kReadAhead) || !EndedShort(got2, kReadAhead))
+        return false;
+    const auto closeBoth = [&files] {
+        for (int &file : files)
+            close(std::exchange(file, -1));
+    };
+    if (got1 == got2 && std::memcmp(m_block1.data(), m_block2.data(), static_cast<std::size_t>(got1)) == 0) {
+        closeBoth();
+        result.outcome = Outcome::Same;
+        return true;
+    }
+    // Files that differ show their times; the look also makes sure that
+    // what was read were regular files.
+    struct stat status1;
+    struct stat status2;
+    if (fstat(files[0], &status1) != 0 || fstat(files[1], &status2) != 0 || !S_ISREG(status1.st_mode)
+        || !S_ISREG(status2.st_mode))
+        return false;
+    closeBoth();
+    result.outcome = Outcome::Different;
+    result.time1 = static_cast<std::int64_t>(status1.st_mtime);
+    result.time2 = static_cast<std::int64_t>(status2.st_mtime);
+    return true;
+}
+
 FileComparer::Result FileComparer::Compare(const std::string &path1, const std::string &path2, bool listedRegular1,
-                                           bool listedRegular2)
+                                           bool listedRegular2, bool bothStored)
 {
     Result result;
     const Place place1 = PlaceOf(0, path1);
     const Place place2 = PlaceOf(1, path2);
-    PathLookUp look1(place1, listedRegular1);
-    PathLookUp look2(place2, listedRegular2);
+    m_block1.resize(kBlockSize);
+    m_block2.resize(kBlockSize);
+    int files[2] = {-1, -1};
+    if (!m_stamps && bothStored && listedRegular1 && listedRegular2 && DecideUnlooked(place1, place2, files, result))
+        return result;
+    PathLookUp look1(place1, listedRegular1, files[0]);
+    PathLookUp look2(place2, listedRegular2, files[1]);
     result.stamps[0] = look1.Stamp();
     result.stamps[1] = look2.Stamp();
     if (DecideIrregular(look1, look2, result))
@@ -256,8 +317,6 @@ FileComparer::Result FileComparer::Compare(const std::string &path1, const std::
         result.error = file2.Error();
         return result;
     }
-    m_block1.resize(kBlockSize);
-    m_block2.resize(kBlockSize);
     for (;;) {
         const ssize_t got1 = file1.ReadBlock(m_block1);
         const ssize_t got2 = got1 < 0 ? 0 : file2.ReadBlock(m_block2);

@@ -31,12 +31,14 @@ public:
 
     struct Result {
         Outcome outcome = Outcome::Missing1;
-        // Last-write times in whole seconds; set when both are regular files.
+        // Last-write times in whole seconds; set when both are regular files
+        // (under LeaveOutStamps, only when they differ).
         std::int64_t time1 = 0;
         std::int64_t time2 = 0;
         int error = 0;            // Unreadable1/2: why (an errno value)
         Kind kind = Kind::Pipe;   // Special: side 1's kind when it is special, else side 2's
-        // Each path's Stamp as it was looked up for this comparison.
+        // Each path's Stamp as it was looked up for this comparison; 0 where
+        // LeaveOutStamps let a comparison go without a look.
         std::uint64_t stamps[2] = {0, 0};
     };
 
@@ -51,9 +53,10 @@ public:
     // differ without being opened, unless `listedRegular` says that the
     // folder's listing named a regular file there: such a file is opened
     // without following a link and then looked up, which saves a walk of
-    // its name on the many files whose sizes agree.
+    // its name on the many files whose sizes agree. `bothStored`: both
+    // listings said that their files are stored files (FolderEntry::storedFile).
     Result Compare(const std::string &path1, const std::string &path2, bool listedRegular1 = false,
-                   bool listedRegular2 = false);
+                   bool listedRegular2 = false, bool bothStored = false);
 
     FileComparer() = default;
     ~FileComparer();
@@ -65,6 +68,13 @@ public:
     // whole path. Only where the folders cannot change meanwhile, or where a
     // change is caught afterwards: a folder renamed away stays the one used.
     void KeepFolders() { m_keepFolders = true; }
+
+    // For callers that use no stamps: two stored files are then opened and
+    // read from their start without a look at their sizes first, two system
+    // calls less per pair. A read that ends short of kReadAhead is taken as
+    // the file's end; one that fills it or finds nothing decides nothing,
+    // and the open files are then looked up as usual.
+    void LeaveOutStamps() { m_stamps = false; }
 
     // With KeepFolders: the folders the compared trees of side 1 and 2 begin
     // at. A folder below one is looked up from the root's own handle, which
@@ -83,6 +93,8 @@ public:
 
     // Bytes read from each file at a time.
     static constexpr std::size_t kBlockSize = 256 * 1024;
+    // Bytes read at first, unlooked, under LeaveOutStamps.
+    static constexpr std::size_t kReadAhead = 64 * 1024;
 
 private:
     struct FolderHandle {
@@ -90,8 +102,10 @@ private:
         int fd = -1;
     };
     Place PlaceOf(int side, const std::string &path);
+    bool DecideUnlooked(const Place &place1, const Place &place2, int (&files)[2], Result &result);
 
     bool m_keepFolders = false;
+    bool m_stamps = true;
     FolderHandle m_folders[2];
     FolderHandle m_roots[2];
     const std::atomic<bool> *m_cancel = nullptr;

@@ -6,11 +6,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/vfs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <iterator>
 #include <unordered_set>
+#include <utility>
 
 namespace lindo {
 
@@ -74,6 +79,38 @@ void ForEachName(int fd, std::vector<char> &buffer, const Take &take)
             take(entry->d_name, entry->d_type);
     }
     closedir(dir);
+#endif
+}
+
+// Whether the file system of the open folder `fd` stores its files' bytes,
+// so that a read ending short is a file's end. Only those known to do so
+// count: a pseudo-file system may hand out a file a page at a time.
+bool StoresFiles(int fd)
+{
+#if defined(__linux__)
+    static constexpr unsigned long kStoring[] = {
+        0xEF53,     // ext2, ext3, ext4
+        0x58465342, // xfs
+        0x9123683E, // btrfs
+        0x01021994, // tmpfs
+        0xF2F52010, // f2fs
+        0x794C7630, // overlayfs
+        0x2FC12FC1, // zfs
+        0x73717368, // squashfs
+        0xE0F5E1E2, // erofs
+        0x9660,     // iso9660
+        0x4D44,     // vfat
+        0x2011BAB0, // exfat
+        0x7366746E, // ntfs3
+    };
+    struct statfs system;
+    if (fstatfs(fd, &system) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(system.f_type) & 0xFFFFFFFFul;
+    return std::find(std::begin(kStoring), std::end(kStoring), type) != std::end(kStoring);
+#else
+    (void)fd;
+    return false;
 #endif
 }
 
@@ -173,11 +210,13 @@ public:
             return std::make_unique<FolderListing>();
         m_read.insert(identity);
 
+        const bool stores = Stores(status.st_dev, handle.fd);
         std::vector<FolderEntry> entries;
         std::vector<bool> viaLinks;
         ForEachName(handle.fd, m_names, [&](const char *name, unsigned char type) {
             const Kind kind = KindOf(handle.fd, name, type);
-            entries.push_back({JoinPath(folder, name), kind.isFolder, nullptr, 0, NotFollowed::No, type == DT_REG});
+            entries.push_back({JoinPath(folder, name), kind.isFolder, nullptr, 0, NotFollowed::No, type == DT_REG,
+                               type == DT_REG && stores});
             viaLinks.push_back(kind.viaLink);
         });
         close(handle.fd);
@@ -204,6 +243,17 @@ public:
     }
 
 private:
+    // StoresFiles for the folder `fd` on `device`, looked up once per device.
+    bool Stores(dev_t device, int fd)
+    {
+        for (const auto &[known, stores] : m_devices) {
+            if (known == device)
+                return stores;
+        }
+        m_devices.emplace_back(device, StoresFiles(fd));
+        return m_devices.back().second;
+    }
+
     // A folder below the root is opened by its path from the root, which the
     // system walks in fewer steps than the whole path.
     int OpenFolder(const std::string &folder, bool isRoot)
@@ -225,6 +275,7 @@ private:
     IdentitySet m_read;                  // every folder read so far
     std::vector<FolderIdentity> m_ancestors; // the folders being read, outermost first
     std::vector<char> m_names;               // room for the names of one folder at a time
+    std::vector<std::pair<dev_t, bool>> m_devices; // StoresFiles of each device met so far
     bool m_stopped = false;
 };
 

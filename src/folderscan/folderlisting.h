@@ -28,6 +28,10 @@ struct FolderEntry {
     int readError = 0;                      // for a folder that could not be opened: why (an errno value)
     NotFollowed notFollowed = NotFollowed::No; // for a folder listed but not read: why
     bool regularFile = false;               // listed as a regular file of its own (not a link)
+    // A regular file on a file system that stores its files' bytes (a disk
+    // or memory file system), where a read that ends short has reached the
+    // file's end; pseudo-files (/proc, /sys) are made up as they are read.
+    bool storedFile = false;
 };
 
 // The sorted content of one folder. Order: all files before all folders;

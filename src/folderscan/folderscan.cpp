@@ -293,9 +293,10 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
             JoinPathInto(full1, start1, relative(step, 1));
             JoinPathInto(full2, start2, relative(step, 2));
             return comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
-                                    step.entry2 && step.entry2->regularFile);
+                                    step.entry2 && step.entry2->regularFile,
+                                    step.entry1 && step.entry2 && step.entry1->storedFile && step.entry2->storedFile);
         },
-        std::move(batchStarts), {start1, start2});
+        std::move(batchStarts), {start1, start2}, checkAhead);
 
     // The folded relative paths of the folders each side could not open or
     // did not follow.
@@ -310,6 +311,9 @@ void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std:
     FileComparer aheadComparer; // for the pairs this thread takes on from the queue
     aheadComparer.KeepFolders();
     aheadComparer.SetRoots(start1, start2);
+    // Stamps only tell whether a file changed before its row was offered.
+    if (!checkAhead)
+        aheadComparer.LeaveOutStamps();
     std::size_t next = 0;
     for (std::size_t n = 0; n < steps.size(); ++n) {
         const Step &step = steps[n];

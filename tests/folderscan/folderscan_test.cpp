@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -640,6 +641,40 @@ TEST(FolderScanListing, EmptyFolderPathListsTheRootWithSeparatorPaths)
             sawTmp = entry.isFolder;
     }
     EXPECT_TRUE(sawTmp);
+}
+
+// Files are read without a look at their sizes only where a short read is
+// the end of the file: never under /proc, whose files are made up as read.
+TEST(FolderScanListing, StoredFilesAreThoseOfFileSystemsThatStoreThem)
+{
+    if (!fs::exists("/proc/self/status"))
+        GTEST_SKIP() << "no /proc on this system";
+    const auto find = [](const FolderListing &listing, std::string_view name) -> const FolderEntry * {
+        for (const FolderEntry &entry : listing.Entries()) {
+            if (entry.path.ends_with(name))
+                return &entry;
+        }
+        return nullptr;
+    };
+    int asked = 0; // only /proc/self itself is read
+    const auto proc = FolderListing::Read("/proc/self", [&] { return ++asked > 1; });
+    const FolderEntry *status = find(*proc, "/status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->regularFile);
+    EXPECT_FALSE(status->storedFile);
+
+    TempDir dir;
+    WriteFile(dir / "file", "text");
+    struct statfs system;
+    ASSERT_EQ(statfs(dir.path().c_str(), &system), 0);
+    constexpr long kExt = 0xEF53;
+    constexpr long kTmpfs = 0x01021994;
+    constexpr long kOverlay = 0x794C7630;
+    if (system.f_type != kExt && system.f_type != kTmpfs && system.f_type != kOverlay)
+        GTEST_SKIP() << "temporary files on another file system";
+    const auto listing = FolderListing::Read(dir.path().string(), nullptr);
+    ASSERT_NE(find(*listing, "/file"), nullptr);
+    EXPECT_TRUE(find(*listing, "/file")->storedFile);
 }
 
 TEST(FolderScanListing, MissingFolderGivesAnEmptyListing)
