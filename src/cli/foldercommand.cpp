@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace lindo {
 
@@ -62,7 +64,19 @@ public:
     bool PumpMessages() override { return false; }
     std::string FolderPath(int side) override { return m_folders[side == 1 ? 0 : 1]; }
 
-    int ReadFoldersShowSame() override { return m_showSame.Read(); }
+    // Nothing in this process changes the setting during a run, and a
+    // change another process makes cannot be told from one made a moment
+    // later: the settings file is looked at once a millisecond at most
+    // rather than at each of tens of thousands of identical pairs.
+    int ReadFoldersShowSame() override
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_showSameAt || now - *m_showSameAt >= std::chrono::milliseconds(1)) {
+            m_showSameValue = m_showSame.Read();
+            m_showSameAt = now;
+        }
+        return m_showSameValue;
+    }
 
     void OfferRow(const std::string &relativePath, FolderState state) override
     {
@@ -110,6 +124,8 @@ private:
     bool m_trouble = false;
     std::string m_unreadable; // the message for the row about to be offered
     FolderRowList m_rows;
+    std::optional<std::chrono::steady_clock::time_point> m_showSameAt; // when it was last read
+    int m_showSameValue = 0;
     FreshSettingNumber m_showSame{QString::fromLatin1(settings::kFoldersShowSame), settings::kDefaultFoldersShowSame};
 };
 
