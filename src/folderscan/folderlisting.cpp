@@ -229,17 +229,21 @@ public:
             order[n] = n;
         std::stable_sort(order.begin(), order.end(),
                          [&](std::size_t a, std::size_t b) { return ListingBefore(entries[a], entries[b]); });
+        std::vector<FolderEntry> sorted;
+        sorted.reserve(entries.size());
+        for (const std::size_t n : order)
+            sorted.push_back(std::move(entries[n]));
         m_ancestors.push_back(identity);
-        for (const std::size_t n : order) {
-            FolderEntry &entry = entries[n];
+        for (std::size_t k = 0; k < sorted.size(); ++k) {
+            FolderEntry &entry = sorted[k];
             if (!entry.isFolder)
                 continue;
-            entry.children = Read(entry.path, viaLinks[n], false, entry.readError, entry.notFollowed);
+            entry.children = Read(entry.path, viaLinks[order[k]], false, entry.readError, entry.notFollowed);
             if (!entry.children)
                 entry.children = std::make_unique<FolderListing>();
         }
         m_ancestors.pop_back();
-        return std::make_unique<FolderListing>(std::move(entries));
+        return std::make_unique<FolderListing>(std::move(sorted));
     }
 
 private:
@@ -284,7 +288,9 @@ private:
 FolderListing::FolderListing(std::vector<FolderEntry> entries)
     : m_entries(std::move(entries))
 {
-    std::stable_sort(m_entries.begin(), m_entries.end(), ListingBefore);
+    // A tree's reader hands its entries over in order already.
+    if (!std::is_sorted(m_entries.begin(), m_entries.end(), ListingBefore))
+        std::stable_sort(m_entries.begin(), m_entries.end(), ListingBefore);
 }
 
 std::unique_ptr<FolderListing> FolderListing::Read(const std::string &folder,
