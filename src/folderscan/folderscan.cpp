@@ -35,29 +35,35 @@ bool BelowOneOf(std::string_view relativePath, const std::unordered_set<std::str
 // folder on either side, and at most 64 pairs to a batch, so that the
 // threads still share out a folder of many files. Given the pairs' relative
 // paths in order, as they are paired: the paths are at hand then, where a
-// pass of its own would fetch every one from memory again.
+// pass of its own would fetch every one from memory again. Each new batch
+// hands the one before it to the queue.
 class BatchStarts {
 public:
+    explicit BatchStarts(CompareQueue &queue)
+        : m_queue(queue)
+    {
+    }
     void Add(std::string_view relative1, std::string_view relative2)
     {
         constexpr std::size_t kMostPairs = 64;
         const std::string_view here1 = FolderOf(relative1);
         const std::string_view here2 = FolderOf(relative2);
-        if (m_starts.empty() || here1 != m_folder1 || here2 != m_folder2 || m_pairs - m_starts.back() >= kMostPairs) {
-            m_starts.push_back(m_pairs);
+        if (m_pairs == 0 || here1 != m_folder1 || here2 != m_folder2 || m_pairs - m_start >= kMostPairs) {
+            m_queue.BeginBatch(m_pairs);
+            m_start = m_pairs;
             m_folder1 = here1;
             m_folder2 = here2;
         }
         ++m_pairs;
     }
-    std::vector<std::size_t> Take() { return std::move(m_starts); }
 
 private:
     static std::string_view FolderOf(std::string_view path) { return path.substr(0, path.rfind(kPathSeparator)); }
 
-    std::vector<std::size_t> m_starts;
+    CompareQueue &m_queue;
     std::string_view m_folder1;
     std::string_view m_folder2;
+    std::size_t m_start = 0; // where the last batch began
     std::size_t m_pairs = 0;
 };
 
@@ -137,6 +143,27 @@ struct FolderScan::Step {
     const FolderEntry *entry2;
 };
 
+// The steps of one run and what they are compared against.
+struct FolderScan::Pairing {
+    std::vector<Step> steps;
+    std::vector<std::size_t> compared; // the steps that compare files, in order
+    std::size_t cut1;                  // the length of side 1's searched folder in its entries' paths
+    std::size_t cut2;
+    std::string start1; // the folder boxes' texts when the run began
+    std::string start2;
+    bool checkAhead; // whether a comparison made ahead is checked against the files before use
+
+    // The step's path relative to side 1's or 2's folder (the other side's
+    // when the side has no entry).
+    std::string_view Relative(const Step &step, int side) const
+    {
+        const FolderEntry *entry = side == 1 ? step.entry1 : step.entry2;
+        if (!entry)
+            entry = side == 1 ? step.entry2 : step.entry1;
+        return std::string_view(entry->path).substr(entry == step.entry1 ? cut1 : cut2);
+    }
+};
+
 FolderScan::FolderScan(FolderScanHost &host)
     : m_host(host)
 {
@@ -179,14 +206,11 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
     // as it was searched, so a folder typed as a relative path works too.
     const std::string search1 = SearchFolder(folder1);
     const std::string search2 = SearchFolder(folder2);
-    ReadListings(search1, search2);
-    if (m_stopped)
-        return;
-
     std::vector<const FolderEntry *> files1;
     std::vector<const FolderEntry *> files2;
-    FlattenComparable(*m_listing1, files1);
-    FlattenComparable(*m_listing2, files2);
+    ReadListings(search1, search2, files1, files2);
+    if (m_stopped)
+        return;
     DropUnmatchedLinks(files1, search1.size(), *m_listing2, search2.size());
     DropUnmatchedLinks(files2, search2.size(), *m_listing1, search1.size());
     PairFiles(files1, search1.size(), files2, search2.size());
@@ -195,12 +219,18 @@ void FolderScan::CompareFolders(const std::string &folder1, const std::string &f
 // The two trees are read at the same time, the second on a thread of its own:
 // reading a folder costs mostly system calls, which two processors share out.
 // The host is still asked once for every folder of either tree, always on
-// this thread (its handlers run here).
-void FolderScan::ReadListings(const std::string &search1, const std::string &search2)
+// this thread (its handlers run here). Each thread then lays out its tree's
+// files for the pairing (FlattenComparable) into `files1` or `files2`.
+void FolderScan::ReadListings(const std::string &search1, const std::string &search2,
+                              std::vector<const FolderEntry *> &files1, std::vector<const FolderEntry *> &files2)
 {
     FolderTurns turns;
-    std::packaged_task<std::unique_ptr<FolderListing>()> readSecond(
-        [&] { return FolderListing::Read(search2, [&turns] { return !turns.Ask(); }, {search1}); });
+    std::packaged_task<std::unique_ptr<FolderListing>()> readSecond([&] {
+        std::unique_ptr<FolderListing> listing =
+            FolderListing::Read(search2, [&turns] { return !turns.Ask(); }, {search1});
+        FlattenComparable(*listing, files2);
+        return listing;
+    });
     std::future<std::unique_ptr<FolderListing>> second = readSecond.get_future();
     std::thread reader(std::move(readSecond));
     // Should this thread leave early (an exception), the other stops too.
@@ -221,6 +251,7 @@ void FolderScan::ReadListings(const std::string &search1, const std::string &sea
             turns.Stop();
         return m_stopped;
     }, {search2});
+    FlattenComparable(*m_listing1, files1);
     placement.Release();
     while (second.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
         turns.Answer(goOn);
@@ -230,15 +261,35 @@ void FolderScan::ReadListings(const std::string &search1, const std::string &sea
 
 // Walks both sorted file lists together like a merge, taking the smaller
 // relative path (or both at once when they are equal ignoring case). The
-// steps are all known before the first is offered, so that their files can
-// be compared ahead.
+// pairs of files are handed to the queue a batch at a time as they are
+// found, and compared ahead while the walk goes on.
 void FolderScan::PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
                            const std::vector<const FolderEntry *> &files2, std::size_t cut2)
 {
-    std::vector<Step> steps;
-    steps.reserve(std::max(files1.size(), files2.size()));
-    std::vector<std::size_t> compared; // the steps that compare files, in order
-    BatchStarts batches;
+    Pairing pairing{{}, {}, cut1, cut2, m_host.FolderPath(1), m_host.FolderPath(2), m_host.PumpMayChangeFiles()};
+    // Room for every step there can be (each takes at least one entry): the
+    // workers read the steps handed over while more are added, so the
+    // vectors must never move.
+    const std::size_t most = files1.size() + files2.size();
+    std::vector<Step> &steps = pairing.steps;
+    std::vector<std::size_t> &compared = pairing.compared;
+    steps.reserve(most);
+    compared.reserve(most);
+    CompareQueue queue(
+        most,
+        [&pairing](std::size_t index, FileComparer &comparer) {
+            const Step &step = pairing.steps[pairing.compared[index]];
+            // Each thread's own path texts, kept from pair to pair.
+            thread_local std::string full1;
+            thread_local std::string full2;
+            JoinPathInto(full1, pairing.start1, pairing.Relative(step, 1));
+            JoinPathInto(full2, pairing.start2, pairing.Relative(step, 2));
+            return comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
+                                    step.entry2 && step.entry2->regularFile,
+                                    step.entry1 && step.entry2 && step.entry1->storedFile && step.entry2->storedFile);
+        },
+        {pairing.start1, pairing.start2}, pairing.checkAhead);
+    BatchStarts batches(queue);
     const auto add = [&](const FolderEntry *entry1, const FolderEntry *entry2) {
         if (!IsFolder(entry1) && !IsFolder(entry2)) {
             compared.push_back(steps.size());
@@ -268,35 +319,18 @@ void FolderScan::PairFiles(const std::vector<const FolderEntry *> &files1, std::
             add(nullptr, files2[j++]);
         }
     }
-    RunSteps(steps, compared, batches.Take(), cut1, cut2);
+    queue.Finish(compared.size());
+    RunSteps(pairing, queue);
 }
 
-void FolderScan::RunSteps(const std::vector<Step> &steps, const std::vector<std::size_t> &compared,
-                          std::vector<std::size_t> batchStarts, std::size_t cut1, std::size_t cut2)
+void FolderScan::RunSteps(const Pairing &pairing, CompareQueue &queue)
 {
-    const auto relative = [&](const Step &step, int side) {
-        const FolderEntry *entry = side == 1 ? step.entry1 : step.entry2;
-        if (!entry)
-            entry = side == 1 ? step.entry2 : step.entry1;
-        return std::string_view(entry->path).substr(entry == step.entry1 ? cut1 : cut2);
-    };
-    const std::string start1 = m_host.FolderPath(1);
-    const std::string start2 = m_host.FolderPath(2);
-    const bool checkAhead = m_host.PumpMayChangeFiles();
-    CompareQueue queue(
-        compared.size(),
-        [&](std::size_t index, FileComparer &comparer) {
-            const Step &step = steps[compared[index]];
-            // Each thread's own path texts, kept from pair to pair.
-            thread_local std::string full1;
-            thread_local std::string full2;
-            JoinPathInto(full1, start1, relative(step, 1));
-            JoinPathInto(full2, start2, relative(step, 2));
-            return comparer.Compare(full1, full2, step.entry1 && step.entry1->regularFile,
-                                    step.entry2 && step.entry2->regularFile,
-                                    step.entry1 && step.entry2 && step.entry1->storedFile && step.entry2->storedFile);
-        },
-        std::move(batchStarts), {start1, start2}, checkAhead);
+    const std::vector<Step> &steps = pairing.steps;
+    const std::vector<std::size_t> &compared = pairing.compared;
+    const auto relative = [&pairing](const Step &step, int side) { return pairing.Relative(step, side); };
+    const std::string &start1 = pairing.start1;
+    const std::string &start2 = pairing.start2;
+    const bool checkAhead = pairing.checkAhead;
 
     // The folded relative paths of the folders each side could not open or
     // did not follow.

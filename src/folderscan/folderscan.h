@@ -109,12 +109,13 @@ public:
 
 private:
     struct Step;
+    struct Pairing;
     class FolderTurns;
-    void ReadListings(const std::string &search1, const std::string &search2);
+    void ReadListings(const std::string &search1, const std::string &search2,
+                      std::vector<const FolderEntry *> &files1, std::vector<const FolderEntry *> &files2);
     void PairFiles(const std::vector<const FolderEntry *> &files1, std::size_t cut1,
                    const std::vector<const FolderEntry *> &files2, std::size_t cut2);
-    void RunSteps(const std::vector<Step> &steps, const std::vector<std::size_t> &compared,
-                  std::vector<std::size_t> batchStarts, std::size_t cut1, std::size_t cut2);
+    void RunSteps(const Pairing &pairing, CompareQueue &queue);
     void OfferTaken(std::string_view relative1, std::string_view relative2, const std::string &start1,
                     const std::string &start2, bool checkFiles, const FileComparer::Result &taken);
     void OfferResult(std::string_view relativePath1, const std::string &folder1, std::string_view relativePath2,
