@@ -55,10 +55,11 @@ void CompareQueue::BeginBatch(std::size_t start)
 
 void CompareQueue::Finish(std::size_t count)
 {
-    if (m_begun == 0)
-        m_starts[m_begun++] = 0;
-    m_starts[m_begun] = count;
-    m_handed.store(count == 0 ? 0 : m_begun, std::memory_order_release);
+    // No pairs: no batch. Else every batch begun holds a pair, so there is
+    // room for where the last one ends.
+    if (count > 0)
+        m_starts[m_begun] = count;
+    m_handed.store(count > 0 ? m_begun : 0, std::memory_order_release);
     m_finished.store(true, std::memory_order_release);
     Signal();
 }
