@@ -3,7 +3,9 @@
 // be offered, nothing else may be, and a path with no case twin must carry
 // the state its two files call for.
 //
-// Input: one byte that may ask for a stop after some steps, then records of
+// Input: one byte that may ask for a stop after some steps (and whose low
+//   bit, below 0xF0, says that nothing between the steps changes the files,
+//   so that pairs are compared without their stamps), then records of
 //   flags, name length, name bytes, content length, content bytes.
 // Flags: bits 0-1 the sides (1, 2, else both); bit 2 a folder, which the
 // following records go into; bit 3 side 2's content differs; bit 4 side 2
@@ -147,9 +149,10 @@ void Build(Reader &input, const std::string roots[2], Trees &trees)
 
 class Host final : public FolderScanHost {
 public:
-    Host(const std::string roots[2], int stopAfter)
+    Host(const std::string roots[2], int stopAfter, bool pumpMayChangeFiles)
         : m_roots{roots[0], roots[1]}
         , m_stopAfter(stopAfter)
+        , m_pumpMayChangeFiles(pumpMayChangeFiles)
         , m_rows(m_engine)
     {
         m_engine.exceptionStringsEnabled = 0;
@@ -164,6 +167,7 @@ public:
         m_rows.AddRow(relativePath, state);
     }
     void ShowStatus(std::string_view) override {}
+    bool PumpMayChangeFiles() override { return m_pumpMayChangeFiles; }
 
     int AdmittedRows() const { return m_rows.Count(); }
 
@@ -172,6 +176,7 @@ public:
 private:
     std::string m_roots[2];
     int m_stopAfter;
+    bool m_pumpMayChangeFiles;
     int m_pumps = 0;
     DiffEngine m_engine;
     FolderRowList m_rows;
@@ -261,7 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     Trees trees;
     Build(input, roots, trees);
-    Host host(roots, stopAfter);
+    Host host(roots, stopAfter, stopAfter > 0 || (stop & 1) == 0);
     FolderScan scan(host);
     scan.Run(roots[0], roots[1]);
     FUZZ_CHECK(!scan.IsRunning());
