@@ -427,13 +427,15 @@ TEST(FolderScanPairing, FoldersOnOneSideEmptyFoldersAndOneSideRunningOut)
     EXPECT_EQ(RunScan(host), (Rows{"The same\t/a.txt", "Only in folder1\t/only/x.txt",
                                    "Only in folder1\t/only/deeper/y.txt", "Only in folder2\t/zz/1",
                                    "Only in folder2\t/zz/2"}));
+}
 
-    // Trees with no files at all: nothing to pair, nothing to compare.
-    TwoTrees bare;
-    bare.Folder(1, "empty");
-    bare.Folder(2, "");
-    TestHost none(bare.Folder(1), bare.Folder(2));
-    EXPECT_EQ(RunScan(none), Rows{});
+TEST(FolderScanPairing, TreesWithNoFilesGiveNoRows)
+{
+    TwoTrees trees;
+    trees.Folder(1, "empty");
+    trees.Folder(2, "");
+    TestHost host(trees.Folder(1), trees.Folder(2));
+    EXPECT_EQ(RunScan(host), Rows{});
 }
 
 TEST(FolderScanPairing, PathsCrossingFolderBoundariesAreOfferedTwiceAndListedOnce)
