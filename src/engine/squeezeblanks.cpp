@@ -155,7 +155,9 @@ __attribute__((target("avx512f,avx512bw,popcnt"))) bool SqueezedAlreadyByMasks(s
     return true;
 }
 
-SqueezeWays PickedWays()
+} // namespace
+
+SqueezeWays GatheringSqueeze()
 {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bw"))
@@ -163,13 +165,13 @@ SqueezeWays PickedWays()
     return {};
 }
 #else
-SqueezeWays PickedWays()
+} // namespace
+
+SqueezeWays GatheringSqueeze()
 {
     return {};
 }
 #endif
-
-} // namespace
 
 // Without branches inside a word: a multiplication counts, for each byte,
 // the bytes before it that stay, which is where it goes, so every byte is
@@ -226,18 +228,13 @@ bool SqueezedAlreadyByWords(std::string_view text, bool dropAll)
     }
 }
 
-SqueezeWays GatheringSqueeze()
-{
-    return PickedWays();
-}
-
 namespace {
 
 // The fastest ways this processor has, picked once.
 const SqueezeWays &Ways()
 {
     static const SqueezeWays ways = [] {
-        const SqueezeWays gathering = PickedWays();
+        const SqueezeWays gathering = GatheringSqueeze();
         return gathering.squeeze ? gathering : SqueezeWays{SqueezeBlanksByStores, SqueezedAlreadyByWords};
     }();
     return ways;

@@ -38,7 +38,7 @@ ssize_t ReadAt(int fd, void *buffer, std::size_t size, off_t at)
 {
     return static_cast<ssize_t>(syscall(SYS_pread64, fd, buffer, size, at));
 }
-void Close(int fd)
+void CloseFile(int fd)
 {
     syscall(SYS_close, fd);
 }
@@ -51,7 +51,7 @@ ssize_t ReadAt(int fd, void *buffer, std::size_t size, off_t at)
 {
     return pread(fd, buffer, size, at);
 }
-void Close(int fd)
+void CloseFile(int fd)
 {
     close(fd);
 }
@@ -89,7 +89,7 @@ public:
     ~ReadableFile()
     {
         if (m_fd >= 0)
-            Close(m_fd);
+            CloseFile(m_fd);
     }
     ReadableFile(const ReadableFile &) = delete;
     ReadableFile &operator=(const ReadableFile &) = delete;
@@ -197,7 +197,7 @@ struct PathLookUp {
     void Close()
     {
         if (fd >= 0)
-            lindo::Close(fd);
+            CloseFile(fd);
         fd = -1;
     }
 
@@ -304,7 +304,7 @@ bool FileComparer::DecideUnlooked(const Place &place1, const Place &place2, int 
         return false;
     const auto closeBoth = [&files] {
         for (int &file : files)
-            Close(std::exchange(file, -1));
+            CloseFile(std::exchange(file, -1));
     };
     if (got1 == got2 && std::memcmp(m_block1.data(), m_block2.data(), static_cast<std::size_t>(got1)) == 0) {
         closeBoth();

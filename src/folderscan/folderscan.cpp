@@ -327,7 +327,6 @@ void FolderScan::RunSteps(const Pairing &pairing, CompareQueue &queue)
 {
     const std::vector<Step> &steps = pairing.steps;
     const std::vector<std::size_t> &compared = pairing.compared;
-    const auto relative = [&pairing](const Step &step, int side) { return pairing.Relative(step, side); };
     const std::string &start1 = pairing.start1;
     const std::string &start2 = pairing.start2;
     const bool checkAhead = pairing.checkAhead;
@@ -338,9 +337,9 @@ void FolderScan::RunSteps(const Pairing &pairing, CompareQueue &queue)
     std::unordered_set<std::string> unreadable2;
     for (const Step &step : steps) {
         if (IsFolder(step.entry1))
-            unreadable1.insert(LowerCase(relative(step, 1)));
+            unreadable1.insert(LowerCase(pairing.Relative(step, 1)));
         if (IsFolder(step.entry2))
-            unreadable2.insert(LowerCase(relative(step, 2)));
+            unreadable2.insert(LowerCase(pairing.Relative(step, 2)));
     }
     FileComparer aheadComparer; // for the pairs this thread takes on from the queue
     aheadComparer.KeepFolders();
@@ -351,13 +350,13 @@ void FolderScan::RunSteps(const Pairing &pairing, CompareQueue &queue)
     std::size_t next = 0;
     for (std::size_t n = 0; n < steps.size(); ++n) {
         const Step &step = steps[n];
-        const std::string_view relative1 = relative(step, 1);
+        const std::string_view relative1 = pairing.Relative(step, 1);
         if (next < compared.size() && compared[next] == n) {
             const FileComparer::Result taken = queue.Take(next++, aheadComparer);
             // The other side's files below a folder that one side could not
             // open were not compared: that folder's own row says so.
             if (!BelowOneOf(relative1, step.entry1 ? unreadable2 : unreadable1))
-                OfferTaken(relative1, relative(step, 2), start1, start2, checkAhead, taken);
+                OfferTaken(relative1, pairing.Relative(step, 2), start1, start2, checkAhead, taken);
         } else {
             const int side = IsFolder(step.entry1) ? 1 : 2;
             OfferNotRead(relative1, side == 1 ? *step.entry1 : *step.entry2, side);
